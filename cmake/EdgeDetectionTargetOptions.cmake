@@ -1,0 +1,24 @@
+# Compile options attached per target, never through the global flags.
+#
+# edgedetection_target_options(<target>) gives a target the project's warnings (as errors),
+# the floating-point rule (no fused multiply-add contraction: formulas are evaluated as written)
+# and, when the build asks for them, the sanitizers.
+
+set(EDGEDETECTION_WARNING_FLAGS -Wall -Wextra -Wpedantic -Werror)
+
+set(EDGEDETECTION_SANITIZER_FLAGS "")
+if(EDGEDETECTION_SANITIZERS)
+    set(EDGEDETECTION_SANITIZER_FLAGS
+        -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+endif()
+if(EDGEDETECTION_TSAN)
+    set(EDGEDETECTION_SANITIZER_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+endif()
+
+function(edgedetection_target_options target)
+    target_compile_options(${target} PRIVATE ${EDGEDETECTION_WARNING_FLAGS} -ffp-contract=off)
+    if(EDGEDETECTION_SANITIZER_FLAGS)
+        target_compile_options(${target} PRIVATE ${EDGEDETECTION_SANITIZER_FLAGS})
+        target_link_options(${target} PRIVATE ${EDGEDETECTION_SANITIZER_FLAGS})
+    endif()
+endfunction()

@@ -1,0 +1,26 @@
+#pragma once
+// EdgeDetection: machine-vision edge measurement along lines and circular arcs.
+//
+// Including this header gives every public class of the library:
+// - foundation: OVector, OVector_Array, OType_Image, OByteStream, OType_DrawingContext,
+//   OType_DrawingFont, the collections WritableCollection and OFastArrayList;
+// - edge: OCannyEdge, the one-dimensional Canny detector;
+// - subpixel: OSubpixelCalculation;
+// - paths: OVectorPath and its line, circle and polygon paths, with their transition function,
+//   transition search, storage and drawing helpers;
+// - circlefit: OCircleFit and OCircleFit_OutlierFilter;
+// - regression: OVector_Regression.
+
+#include "foundation/Collection.h"
+#include "foundation/OByteStream.h"
+#include "foundation/OFastArrayList.h"
+#include "foundation/OType_DrawingContext.h"
+#include "foundation/OType_DrawingFont.h"
+#include "foundation/OType_Image.h"
+#include "foundation/OVector.h"
+#include "foundation/OVector_Array.h"
+#include "foundation/WritableCollection.h"
+#include "paths/OVectorPath.h"
+#include "paths/OVectorPath_Circle.h"
+#include "paths/OVectorPath_Line.h"
+#include "paths/OVectorPath_Polygon.h"

@@ -1,0 +1,39 @@
+#pragma once
+// OVector_Array: an ordered list of shared points.
+//
+// The list shares ownership of its points (std::shared_ptr<OVector>); the library appends new
+// points and never modifies a point it did not create. Its record in a byte stream is the record
+// head, a 32-bit count and then one OVector record per element.
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "EdgeDetectionExport.h"
+#include "foundation/OVector.h"
+
+class OByteStream;
+
+class EDGEDETECTION_EXPORT OVector_Array {
+public:
+    // Object ID of an OVector_Array record in a byte stream.
+    static constexpr unsigned int kObjectID = 0xC4A01002u;
+
+    OVector_Array() = default;
+    virtual ~OVector_Array() = default;
+
+    virtual unsigned int GetObjectID() const { return kObjectID; }
+    virtual std::size_t GetObjectSize() const;
+    virtual bool AddObjectData(OByteStream& stream);
+    // Reads one record; on any failure the list keeps its elements and the answer is false.
+    virtual bool GetObjectData(OByteStream& stream, bool bFlag);
+
+    void RemoveAll() { m_vElements.clear(); }
+    void Add(std::shared_ptr<OVector> element) { m_vElements.push_back(std::move(element)); }
+    int GetCount() const { return static_cast<int>(m_vElements.size()); }
+    // The element at an index; an empty pointer out of range.
+    std::shared_ptr<OVector> GetAt(int index) const;
+
+private:
+    std::vector<std::shared_ptr<OVector>> m_vElements;
+};
