@@ -7,6 +7,8 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <type_traits>
+#include <utility>
 
 namespace {
 
@@ -64,6 +66,21 @@ bool IsKernelRow(int row) {
     return row >= 0 && row < kKernelRowCount;
 }
 
+// Calls smooth(std::integral_constant<int, r>) for the kernel row r equal to `row` (nothing for
+// a row outside the table). Each row is thus smoothed with its weights and divisor as
+// compile-time constants: the compiler turns the division into a multiplication and vectorises
+// the loop, which a division by a run-time divisor prevents.
+template <class Smooth, int... Rows>
+void WithConstantKernelRow(int row, Smooth&& smooth, std::integer_sequence<int, Rows...>) {
+    (void)((row == Rows && (smooth(std::integral_constant<int, Rows>{}), true)) || ...);
+}
+
+template <class Smooth>
+void WithConstantKernelRow(int row, Smooth&& smooth) {
+    WithConstantKernelRow(row, std::forward<Smooth>(smooth),
+                          std::make_integer_sequence<int, kKernelRowCount>{});
+}
+
 // SetSize that reports a failed allocation (the collection's standard exceptions) as false.
 template <class T>
 bool TrySetSize(WritableCollection<T>& collection, Index count) {
@@ -87,26 +104,8 @@ Index EndOfRun(const int* samples, Index from, Index n, bool isMarker) {
 
 }  // namespace
 
-// What iCalcGaussFactors gives for fScale 0.75 and fSigma 0.8 + 0.1 * r (the weights, and their
-// sum as the divisor); kept as literal values because they are the library's normative kernels.
-// The edge tests recompute every row.
-const int OCannyEdge::m_iaFilterKernel[13][6] = {
-    {391, 1, 65, 259, 65, 1},  // sigma 0.8
-    {137, 1, 27, 81, 27, 1},   // sigma 0.9
-    {65, 1, 14, 35, 14, 1},    // sigma 1.0
-    {39, 1, 9, 19, 9, 1},      // sigma 1.1
-    {26, 1, 6, 12, 6, 1},      // sigma 1.2
-    {20, 1, 5, 8, 5, 1},       // sigma 1.3
-    {16, 1, 4, 6, 4, 1},       // sigma 1.4
-    {13, 1, 3, 5, 3, 1},       // sigma 1.5
-    {12, 1, 3, 4, 3, 1},       // sigma 1.6
-    {11, 1, 3, 3, 3, 1},       // sigma 1.7
-    {9, 1, 2, 3, 2, 1},        // sigma 1.8
-    {9, 1, 2, 3, 2, 1},        // sigma 1.9 (same as 1.8; both rows stay so that the index keeps
-                               // its meaning)
-    {8, 1, 2, 2, 2, 1},        // sigma 2.0
-};
-
+// Out-of-line definitions keep both constants exported symbols of the library.
+constexpr int OCannyEdge::m_iaFilterKernel[13][6];
 const int OCannyEdge::m_iIndexForSigma10;
 
 OCannyEdge::~OCannyEdge() = default;
@@ -146,13 +145,11 @@ bool OCannyEdge::bFindCannyEdgeTransitions(WritableCollection<int>& profile, int
             unsigned char* bytes = padded.GetData();
             const unsigned char first = LowByte(samples[i]);
             const unsigned char last = LowByte(samples[j - 1]);
-            bytes[0] = first;
-            bytes[1] = first;
+            std::fill(bytes, bytes + kSegmentPadding, first);
             for (Index k = 0; k < m; ++k) {
                 bytes[kSegmentPadding + k] = LowByte(samples[i + k]);
             }
-            bytes[m + kSegmentPadding] = last;
-            bytes[m + kSegmentPadding + 1] = last;
+            std::fill(bytes + kSegmentPadding + m, bytes + 2 * kSegmentPadding + m, last);
 
             WritableCollection<unsigned char> smoothed;
             ApplyGaussFilter(padded, iSigmaIndex, smoothed);
@@ -186,29 +183,35 @@ void OCannyEdge::ApplyGaussFilter(WritableCollection<unsigned char>& input, int 
     if (inCount < kMinGaussInput || in == nullptr) {
         return;
     }
-    const int* row = m_iaFilterKernel[iKernelRow];
-    const int divisor = row[kDivisorColumn];
-    const int w0 = row[kFirstWeightColumn];
-    const int w1 = row[kFirstWeightColumn + 1];
-    const int w2 = row[kFirstWeightColumn + 2];
-    const int w3 = row[kFirstWeightColumn + 3];
-    const int w4 = row[kFirstWeightColumn + 4];
-
     const Index outCount = inCount - 2 * kFilterMargin;
     if (!TrySetSize(output, outCount) || output.GetData() == nullptr) {
         output.RemoveAll();
         return;
     }
     unsigned char* out = output.GetData();
-    // out[t] is the smoothed value of in[t + 1]: the window in[t - 1 .. t + 3]. All terms are
-    // non-negative, so the truncating division rounds down, and the weights sum to the divisor,
-    // so the quotient stays a byte. The sum is at most 255 * 391 (the largest divisor), far
-    // inside an int.
-    for (Index t = 1; t + 1 < outCount; ++t) {
-        const int sum =
-            w0 * in[t - 1] + w1 * in[t] + w2 * in[t + 1] + w3 * in[t + 2] + w4 * in[t + 3];
-        out[t] = static_cast<unsigned char>(sum / divisor);
-    }
+    static_assert(
+        std::extent_v<decltype(m_iaFilterKernel), 0> == kKernelRowCount &&
+            std::extent_v<decltype(m_iaFilterKernel), 1> == kFirstWeightColumn + kKernelTaps,
+        "the kernel table has one row per sigma, a divisor and five weights");
+    WithConstantKernelRow(iKernelRow, [&](auto rowConstant) {
+        constexpr int r = decltype(rowConstant)::value;
+        constexpr int divisor = m_iaFilterKernel[r][kDivisorColumn];
+        constexpr int w0 = m_iaFilterKernel[r][kFirstWeightColumn];
+        constexpr int w1 = m_iaFilterKernel[r][kFirstWeightColumn + 1];
+        constexpr int w2 = m_iaFilterKernel[r][kFirstWeightColumn + 2];
+        constexpr int w3 = m_iaFilterKernel[r][kFirstWeightColumn + 3];
+        constexpr int w4 = m_iaFilterKernel[r][kFirstWeightColumn + 4];
+        static_assert(divisor == w0 + w1 + w2 + w3 + w4, "the weights sum to the divisor");
+        static_assert(255 * divisor <= std::numeric_limits<int>::max(), "a smoothed sum fits");
+        // out[t] is the smoothed value of in[t + 1]: the window in[t - 1 .. t + 3]. All terms are
+        // non-negative, so the truncating division rounds down, and the weights sum to the
+        // divisor, so the quotient stays a byte.
+        for (Index t = 1; t + 1 < outCount; ++t) {
+            const int sum =
+                w0 * in[t - 1] + w1 * in[t] + w2 * in[t + 1] + w3 * in[t + 2] + w4 * in[t + 3];
+            out[t] = static_cast<unsigned char>(sum / divisor);
+        }
+    });
     out[0] = out[1];
     out[outCount - 1] = out[outCount - 2];
 }

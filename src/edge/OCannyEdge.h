@@ -20,7 +20,8 @@
 // Each segment is smoothed with its own end values repeated, never with its neighbours; marker
 // samples get gradient 0. Other values use their low byte only (256 acts as 0, -1 as 255).
 //
-// Bad input: an empty profile answers false with an empty result. A threshold below 1 acts as 1.
+// Bad input: an empty profile answers false with an empty result (so does a profile of more
+// than 2147483647 samples, whose int count reads 0). A threshold below 1 acts as 1.
 // A kernel row outside 0..12 makes every segment contribute nothing: the call answers true and
 // the result holds only the zeros of the marker runs. A result that cannot get storage answers
 // false. Nothing is thrown, nothing is read out of bounds.
@@ -76,9 +77,27 @@ class EDGEDETECTION_EXPORT OCannyEdge {
                                  WritableCollection<unsigned int>& factors, int& sum);
 
     // Smoothing kernels: column 0 the divisor (the sum of the weights, so that a smoothed byte
-    // stays a byte), columns 1..5 the weights for the samples at offsets -2..+2.
-    // Row r belongs to sigma 0.8 + 0.1 * r.
-    static const int m_iaFilterKernel[13][6];
+    // stays a byte), columns 1..5 the weights for the samples at offsets -2..+2. Row r belongs to
+    // sigma 0.8 + 0.1 * r: what iCalcGaussFactors gives for fScale 0.75 and fSigma 0.8 + 0.1 * r
+    // (the weights, and their sum as the divisor). Kept as literal values because they are the
+    // library's normative kernels; the tests recompute every row. The table is a compile-time
+    // constant so that each row is smoothed with constant weights and divisor.
+    static constexpr int m_iaFilterKernel[13][6] = {
+        {391, 1, 65, 259, 65, 1},  // sigma 0.8
+        {137, 1, 27, 81, 27, 1},   // sigma 0.9
+        {65, 1, 14, 35, 14, 1},    // sigma 1.0
+        {39, 1, 9, 19, 9, 1},      // sigma 1.1
+        {26, 1, 6, 12, 6, 1},      // sigma 1.2
+        {20, 1, 5, 8, 5, 1},       // sigma 1.3
+        {16, 1, 4, 6, 4, 1},       // sigma 1.4
+        {13, 1, 3, 5, 3, 1},       // sigma 1.5
+        {12, 1, 3, 4, 3, 1},       // sigma 1.6
+        {11, 1, 3, 3, 3, 1},       // sigma 1.7
+        {9, 1, 2, 3, 2, 1},        // sigma 1.8
+        {9, 1, 2, 3, 2, 1},        // sigma 1.9: the same as 1.8, kept so that the index keeps its
+                                   // meaning
+        {8, 1, 2, 2, 2, 1},        // sigma 2.0
+    };
     // The row of m_iaFilterKernel for sigma 1.0. Exported with the class for its callers; nothing
     // inside the library reads it.
     static const int m_iIndexForSigma10 = 2;

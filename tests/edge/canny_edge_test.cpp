@@ -350,6 +350,35 @@ TEST(CannySkeleton, ThinsRunsToTheirPeaks) {
     }
 }
 
+// Every row smooths with its own weights and divisor: out[t] = sum(w[k] * in[t - 1 + k]) / D,
+// truncated, for t = 1..N-4, and the end bytes repeat their neighbours. Runs of 255 reach the
+// largest sums.
+TEST(CannyFilters, SmoothingUsesTheKernelOfTheGivenRow) {
+    std::mt19937 random(7u);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::vector<unsigned char> bytes(64, 255);
+    for (std::size_t i = 16; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<unsigned char>(byte(random));
+    }
+    WritableCollection<unsigned char> in;
+    Fill(in, bytes);
+    for (int row = 0; row < Access::kRows; ++row) {
+        WritableCollection<unsigned char> out;
+        Access::Gauss(in, row, out);
+        const std::int64_t m = in.GetCount() - 2;
+        ASSERT_EQ(out.GetCount(), m) << "row " << row;
+        for (std::int64_t t = 1; t + 1 < m; ++t) {
+            int sum = 0;
+            for (int tap = 0; tap < Access::kTaps; ++tap) {
+                sum += Access::Weight(row, tap) * in.GetAt(t - 1 + tap);
+            }
+            EXPECT_EQ(out.GetAt(t), sum / Access::Divisor(row)) << "row " << row << " t " << t;
+        }
+        EXPECT_EQ(out.GetAt(0), out.GetAt(1)) << "row " << row;
+        EXPECT_EQ(out.GetAt(m - 1), out.GetAt(m - 2)) << "row " << row;
+    }
+}
+
 TEST(CannyFilters, InputsTooShortForTheKernelGiveNothing) {
     for (int count = 0; count < Access::kTaps; ++count) {
         WritableCollection<unsigned char> in;
