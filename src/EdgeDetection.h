@@ -11,6 +11,7 @@
 // - circlefit: OCircleFit and OCircleFit_OutlierFilter;
 // - regression: OVector_Regression.
 
+#include "edge/OCannyEdge.h"
 #include "foundation/Collection.h"
 #include "foundation/OByteStream.h"
 #include "foundation/OFastArrayList.h"

@@ -10,8 +10,9 @@
 // reference is visible to every collection holding the same spare, but GetAt out of range stays 0.
 //
 // Only exhausted memory and impossible sizes surface, as the standard exceptions:
-// std::length_error("vector<T> too long") above the largest count, std::bad_array_new_length when
-// the byte size cannot be represented, std::bad_alloc when the heap is exhausted.
+// std::length_error("vector<T> too long") above the largest count, std::bad_array_new_length
+// ("bad array new length") when the byte size cannot be represented, std::bad_alloc when the heap
+// is exhausted.
 //
 //   WritableCollection<int> profile;
 //   profile.Add(12);            // returns index 0
@@ -36,7 +37,7 @@ struct none {};
 template <class T, class Index = std::int64_t, class Alloc = std::allocator<T>,
           class Policy = concurrence::none>
 class EDGEDETECTION_EXPORT Collection {
-public:
+  public:
     using iterator = T*;
     using const_iterator = const T*;
     using reverse_iterator = std::reverse_iterator<T*>;
@@ -82,7 +83,9 @@ public:
     virtual const_iterator begin() const { return m_vData.data(); }
 
     virtual void Assign(const T* source, Index count) {
-        if (source == nullptr || count <= 0 || (!m_vData.empty() && source == m_vData.data())) {
+        // The own first slot is compared even when the collection is empty but keeps storage:
+        // copying a collection onto itself is a no-op, never a read of stale slots.
+        if (source == nullptr || count <= 0 || source == m_vData.data()) {
             return;
         }
         if (count > Capacity()) {
@@ -214,25 +217,30 @@ public:
         if (count < 0) {
             return;
         }
-        CheckCount(count);
         GrowFor(count);
         m_vData.resize(static_cast<std::size_t>(count));
     }
 
-protected:
+  protected:
     // The largest count: the smaller of the largest signed 64-bit value and the largest unsigned
     // 64-bit value divided by the element size.
     static constexpr Index MaxCount() {
-        constexpr std::uint64_t byElementSize = std::numeric_limits<std::uint64_t>::max() / sizeof(T);
+        constexpr std::uint64_t byElementSize =
+            std::numeric_limits<std::uint64_t>::max() / sizeof(T);
         constexpr std::uint64_t signedLimit =
             static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
         return static_cast<Index>(std::min(byElementSize, signedLimit));
     }
 
-private:
+  private:
     Index Count() const { return static_cast<Index>(m_vData.size()); }
     Index Capacity() const { return static_cast<Index>(m_vData.capacity()); }
     bool InRange(Index index) const { return index >= 0 && index < Count(); }
+
+    // std::bad_array_new_length with the text that the collections report on every platform.
+    struct BadArrayNewLength : std::bad_array_new_length {
+        const char* what() const noexcept override { return "bad array new length"; }
+    };
 
     [[noreturn]] static void ThrowTooLong() { throw std::length_error("vector<T> too long"); }
 
@@ -253,6 +261,7 @@ private:
     }
 
     void GrowFor(Index needed) {
+        CheckCount(needed);
         if (needed > Capacity()) {
             ReallocateExactly(GrownCapacity(needed));
         }
@@ -261,7 +270,7 @@ private:
     void ReallocateExactly(Index capacity) {
         if (static_cast<std::uint64_t>(capacity) > m_vData.max_size()) {
             // The byte size of such a request cannot be represented by the allocator.
-            throw std::bad_array_new_length();
+            throw BadArrayNewLength();
         }
         m_vData.reserve(static_cast<std::size_t>(capacity));
     }

@@ -13,17 +13,22 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <type_traits>
 
 #include "EdgeDetectionExport.h"
 
 template <class T, class Index = std::int64_t, int Unused = 0>
 class EDGEDETECTION_EXPORT OFastArrayList {
-public:
+    // Elements are compared byte by byte and copied with memmove.
+    static_assert(std::is_trivially_copyable_v<T>, "OFastArrayList holds plain values only");
+
+  public:
     // A negative capacity counts as 0. A capacity whose byte size cannot be represented makes the
     // allocation fail (std::bad_alloc) instead of wrapping around to a small array.
     explicit OFastArrayList(Index capacity) {
         const Index wanted = capacity < 0 ? 0 : capacity;
-        if (static_cast<std::uint64_t>(wanted) > std::numeric_limits<std::size_t>::max() / sizeof(T)) {
+        if (static_cast<std::uint64_t>(wanted) >
+            std::numeric_limits<std::size_t>::max() / sizeof(T)) {
             throw std::bad_alloc();
         }
         m_pData = new T[static_cast<std::size_t>(wanted)];
@@ -89,7 +94,7 @@ public:
         m_iCount += other.m_iCount;
     }
 
-private:
+  private:
     T* m_pData = nullptr;
     Index m_iCount = 0;
     Index m_iCapacity = 0;

@@ -11,7 +11,7 @@ class EDGEDETECTION_EXPORT WritableCollection
     : protected Collection<T, Index, Alloc, concurrence::none> {
     using Base = Collection<T, Index, Alloc, concurrence::none>;
 
-public:
+  public:
     using typename Base::const_iterator;
     using typename Base::const_reverse_iterator;
     using typename Base::iterator;
