@@ -145,6 +145,12 @@ public:
     virtual bool RotatePath(double dX, double dY, double dAngle) = 0;
 
 protected:
+    // The transition function at a known index and position, without the virtual queries of the
+    // current position: what the transition search evaluates at every raster step. Same answers
+    // and the same state changes as IsInTransitionThreshold(image) at that position.
+    bool IsInTransitionThresholdAt(const OType_Image* pImage, int iIndex,
+                                   const OVector& vPosition);
+
     // Byte list owned by the base; no path operation reads or writes it.
     WritableCollection<unsigned char> m_baData;
     int m_iPathType = kPathTypeBase;
@@ -159,4 +165,9 @@ protected:
     int m_iSigmaIndex = 1;
     // Type 3: the transition function of the whole path, one value per listed position.
     WritableCollection<int> m_iaCannyTransitions;
+
+private:
+    bool CreateCannyTransitionFunction(int iThreshold, int iSigmaIndex, const OType_Image* pImage);
+    bool EvaluateMovingMean(int iGreyValue);
+    bool CannyAnswerAt(int iIndex) const;
 };

@@ -1,0 +1,132 @@
+// The overlay helpers of every path: direction arrows and labels along a direction.
+#include <cstdint>
+
+#include "paths/OVectorPath.h"
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kHalfPi = 1.5707963267948966;
+constexpr double kDegreesPerRadian = 57.29577951308232;
+constexpr double kTenthsPerDegree = 10.0;
+
+// Half-width of the arrow across the direction and half its length, in logical units.
+constexpr int kArrowSize = 3;
+constexpr int kArrowPoints = 4;
+
+// Alignment modes of a label across and along its text line.
+constexpr int kAcrossBeyondText = 0;
+constexpr int kAcrossCentred = 1;
+constexpr int kAcrossBefore = 2;
+constexpr int kAlongAfter = 0;
+constexpr int kAlongCentred = 1;
+constexpr int kAlongBefore = 2;
+
+POINT PixelPoint(const OVector& v) {
+    return POINT{v.iX(), v.iY()};
+}
+
+// The angle across a text line for a direction, folded into [0, pi]: the text line itself then
+// points to non-negative x, so text along it never stands upside down.
+double AcrossAngle(const OVector& direction) {
+    double angle = direction.dAngleRad() - kHalfPi;
+    while (angle < 0) {
+        angle += kPi;
+    }
+    while (angle > kPi) {
+        angle += -kPi;
+    }
+    return angle;
+}
+
+OVector UnitVector(double angleRad) {
+    return OVector(angleRad).Normalize();
+}
+
+// Text-line angle in tenths of a degree with its sign turned for the drawing context. The 0.5 is
+// added before the sign is turned and the result truncated, so a vertical line gives 899.
+int EscapementFor(double acrossAngle) {
+    return static_cast<int>(
+        -((acrossAngle - kHalfPi) * kTenthsPerDegree * kDegreesPerRadian + 0.5));
+}
+
+}  // namespace
+
+bool OVectorPath::DrawDirectionArrow(OType_DrawingContext* pContext, OVector vPosition,
+                                     OVector vDirection) {
+    if (pContext == nullptr) {
+        return false;
+    }
+    vDirection.Normalize();
+    vDirection *= kArrowSize;
+    const OVector left = vDirection.Rotate_90_Pos();
+    const OVector right = vDirection.Rotate_90_Neg();
+    const OVector side1 = vPosition + left;
+    const OVector tip = (vPosition + vDirection) + vDirection;
+    const OVector side2 = vPosition + right;
+    // A closed outline: the first corner repeated at the end.
+    const POINT outline[kArrowPoints] = {PixelPoint(side1), PixelPoint(tip), PixelPoint(side2),
+                                         PixelPoint(side1)};
+    pContext->PathDraw_DrawPolyline(outline, kArrowPoints);
+    return true;
+}
+
+bool OVectorPath::DrawRotatedText(OType_DrawingContext* pContext, OVector vPosition,
+                                  OVector vDirection, std::u16string text, int iOffsetAcross,
+                                  int iModeAcross, int iOffsetAlong, int iModeAlong, int iHeight) {
+    if (text.empty() || pContext == nullptr) {
+        return false;
+    }
+    const double acrossAngle = AcrossAngle(vDirection);
+    const OVector across = UnitVector(acrossAngle);
+    const OVector along = UnitVector(acrossAngle - kHalfPi);
+
+    OType_DrawingFont font;
+    SIZE size{1, iHeight};
+    pContext->CalcDPtoLP(&size);
+    font.CreateFontW(size.cy, EscapementFor(acrossAngle));
+    OType_DrawingFont* previousFont = pContext->ChangeFont(&font);
+    const int previousMode =
+        pContext->ChangeBackgroundMode(OType_DrawingContext::kTransparentBackground);
+
+    OVector anchor = vPosition;
+    int width = 0;
+    int height = 0;
+    pContext->GetTextExtent(text, width, height);
+
+    // Offsets are summed in 64 bits so that no caller value can overflow, then scaled in double.
+    const std::int64_t d1 = iOffsetAcross;
+    const std::int64_t d2 = iOffsetAlong;
+    switch (iModeAcross) {
+        case kAcrossBeyondText:
+            anchor += across * static_cast<double>(d1 + height + 1);
+            break;
+        case kAcrossCentred:
+            anchor += across * (height * 0.5 + static_cast<double>(d1));
+            break;
+        case kAcrossBefore:
+            anchor -= across * static_cast<double>(1 - d1);
+            break;
+        default:
+            break;
+    }
+    switch (iModeAlong) {
+        case kAlongAfter:
+            anchor += along * static_cast<double>(d2 + 1);
+            break;
+        case kAlongCentred:
+            anchor -= along * (static_cast<double>(std::int64_t{width} + 1) * 0.5 -
+                               static_cast<double>(d2));
+            break;
+        case kAlongBefore:
+            anchor -= along * static_cast<double>(width - d2 + 1);
+            break;
+        default:
+            break;
+    }
+    pContext->DrawTextW(anchor.iX(), anchor.iY(), text);
+
+    pContext->ChangeFont(previousFont);
+    pContext->ChangeBackgroundMode(previousMode);
+    return true;
+}
