@@ -69,11 +69,15 @@ int StepCountFromPixels(int dx, int dy) {
 }
 
 // The pixel of a raw coordinate by the floor, before iX()/iY() saturate it to the int range.
-constexpr std::int64_t FloorPixel(std::int64_t raw) { return raw >> fixedpoint::kRawShift; }
+constexpr std::int64_t FloorPixel(std::int64_t raw) {
+    return raw >> fixedpoint::kRawShift;
+}
 
 // From a pixel strictly inside the int range, every change of the floor is a change of the
 // saturated pixel of iX()/iY(), so the raster loop may compare floors: one shift per coordinate.
-constexpr bool FloorIsExactPixel(std::int64_t pixel) { return pixel > INT_MIN && pixel < INT_MAX; }
+constexpr bool FloorIsExactPixel(std::int64_t pixel) {
+    return pixel > INT_MIN && pixel < INT_MAX;
+}
 
 // Adds the step until `samePixel` fails or the index reaches `last`; answers the new index.
 template <class SamePixel>
@@ -204,11 +208,11 @@ bool OVectorPath_Line::MoveNextRaster() {
     const std::int64_t floorX = FloorPixel(x);
     const std::int64_t floorY = FloorPixel(y);
     if (FloorIsExactPixel(floorX) && FloorIsExactPixel(floorY)) {
-        m_iCurrentPos = StepToNextPixel(x, y, stepX, stepY, m_iCurrentPos, m_iStepCount,
-                                        [floorX, floorY](std::int64_t px, std::int64_t py) {
-                                            return FloorPixel(px) == floorX &&
-                                                   FloorPixel(py) == floorY;
-                                        });
+        m_iCurrentPos =
+            StepToNextPixel(x, y, stepX, stepY, m_iCurrentPos, m_iStepCount,
+                            [floorX, floorY](std::int64_t px, std::int64_t py) {
+                                return FloorPixel(px) == floorX && FloorPixel(py) == floorY;
+                            });
     } else {
         // Beyond the int pixel range iX()/iY() saturate: compare the way they do.
         const int pixelX = m_vCurrent.iX();

@@ -55,8 +55,8 @@ TEST(ByteStreamTest, ValuesAreLittleEndian) {
     out.WriteU32(0x01020304u);
     out.WriteDouble(1.0);
     out.WriteI64(-2);
-    const Bytes expected = {0x04, 0x03, 0x02, 0x01,                          // u32
-                            0, 0, 0, 0, 0, 0, 0xF0, 0x3F,                    // 1.0
+    const Bytes expected = {0x04, 0x03, 0x02, 0x01,                           // u32
+                            0,    0,    0,    0,    0,    0,    0xF0, 0x3F,   // 1.0
                             0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};  // -2
     EXPECT_EQ(out.GetBytes(), expected);
     EXPECT_EQ(out.GetPosition(), expected.size());

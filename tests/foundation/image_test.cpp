@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kWidth = 4;
 constexpr int kHeight = 3;
-constexpr int kStride = 7;          // three bytes of padding after each row of the view
+constexpr int kStride = 7;  // three bytes of padding after each row of the view
 constexpr unsigned char kPad = 0xEE;
 
 std::vector<unsigned char> Ramp() {
@@ -70,8 +70,8 @@ TEST(ImageTest, CopiesOfOwnedImagesAreDeep) {
 
 TEST(ImageTest, OutsideTheImageAnswersTheMarker) {
     const OType_Image image(kWidth, kHeight, Ramp());
-    const int outside[][2] = {{-1, 0},     {0, -1},         {kWidth, 0},   {0, kHeight},
-                              {INT_MIN, 0}, {0, INT_MAX},   {INT_MAX, INT_MIN}};
+    const int outside[][2] = {{-1, 0},      {0, -1},      {kWidth, 0},       {0, kHeight},
+                              {INT_MIN, 0}, {0, INT_MAX}, {INT_MAX, INT_MIN}};
     for (const auto& p : outside) {
         EXPECT_EQ(image.GetPixel_Grey(p[0], p[1]), INT_MIN) << p[0] << ", " << p[1];
     }
@@ -85,9 +85,7 @@ TEST(ImageTest, OutsideTheImageAnswersTheMarker) {
 TEST(ImageTest, BadSizesGiveAnEmptyImage) {
     unsigned char pixel = 5;
     const OType_Image images[] = {
-        OType_Image(-1, 3),
-        OType_Image(4, 0),
-        OType_Image(kWidth, kHeight, nullptr, kStride),
+        OType_Image(-1, 3), OType_Image(4, 0), OType_Image(kWidth, kHeight, nullptr, kStride),
         OType_Image(kWidth, 1, &pixel, kWidth - 1),  // stride below the width
     };
     for (const OType_Image& image : images) {

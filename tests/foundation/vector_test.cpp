@@ -25,14 +25,9 @@ struct RoundingCase {
 // Pixel values whose raw product is exactly representable in float as well, so the float
 // constructor must give the same raw values.
 const RoundingCase kRoundingCases[] = {
-    {0.0, 0},
-    {0.5 / 65536, 1},     // half a raw unit rounds away from zero
-    {-0.5 / 65536, -1},
-    {1.5 / 65536, 2},
-    {-1.5 / 65536, -2},
-    {2.25 / 65536, 2},
-    {-2.75 / 65536, -3},
-    {-10.25, -10 * kOne - kOne / 4},
+    {0.0, 0},           {0.5 / 65536, 1},  // half a raw unit rounds away from zero
+    {-0.5 / 65536, -1}, {1.5 / 65536, 2},    {-1.5 / 65536, -2},
+    {2.25 / 65536, 2},  {-2.75 / 65536, -3}, {-10.25, -10 * kOne - kOne / 4},
     {3.0, 3 * kOne},
 };
 
@@ -62,9 +57,9 @@ TEST(VectorTest, PixelIsTheFloorOfTheCoordinate) {
         std::int64_t raw;
         int pixel;
     };
-    const Case cases[] = {{0, 0},        {kOne - 1, 0},       {kOne, 1},
-                          {-1, -1},      {-kOne, -1},         {-kOne - 1, -2},
-                          {kRawMax, INT_MAX}, {kRawMin, INT_MIN}};  // saturated, never wrapped
+    const Case cases[] = {
+        {0, 0},          {kOne - 1, 0},      {kOne, 1},         {-1, -1}, {-kOne, -1},
+        {-kOne - 1, -2}, {kRawMax, INT_MAX}, {kRawMin, INT_MIN}};  // saturated, never wrapped
     for (const Case& c : cases) {
         const OVector v(c.raw, c.raw);
         EXPECT_EQ(v.iX(), c.pixel) << "raw " << c.raw;
@@ -138,10 +133,8 @@ TEST(VectorTest, AngleConstructorGivesTheRoundedUnitDirection) {
         std::int64_t y;
     };
     const Case cases[] = {
-        {0.0, kOne, 0},
-        {kPi / 2, 0, kOne},  // cos is 6e-17, far below half a raw unit
-        {kPi, -kOne, 0},
-        {-kPi / 2, 0, -kOne},
+        {0.0, kOne, 0},          {kPi / 2, 0, kOne},  // cos is 6e-17, far below half a raw unit
+        {kPi, -kOne, 0},         {-kPi / 2, 0, -kOne},
         {kPi / 4, 46341, 46341},  // 0.70710678 * 65536 = 46340.95
     };
     for (const Case& c : cases) {

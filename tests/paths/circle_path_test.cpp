@@ -20,13 +20,13 @@ constexpr double kPixelTolerance = 1e-3;
 constexpr double kDegree = 3.141592653589793 / 180.0;
 
 class CircleProbe : public OVectorPath_Circle {
-public:
+  public:
     using OVectorPath_Circle::OVectorPath_Circle;
     bool FullCircle() const { return m_bFullCircle; }
 };
 
 class CircleFloatProbe : public OVectorPath_Circle_Float {
-public:
+  public:
     using OVectorPath_Circle_Float::OVectorPath_Circle_Float;
     bool FullCircle() const { return m_bFullCircle; }
 };
@@ -55,21 +55,22 @@ struct CirclePath {
 
 CirclePath Make(Precision precision, const Arc& a) {
     if (precision == Precision::Double) {
-        return {std::make_unique<CircleProbe>(a.center, a.radius, a.startDeg, a.sweepDeg),
-                [](const OVectorPath& p) { return static_cast<const CircleProbe&>(p).FullCircle(); }};
+        return {
+            std::make_unique<CircleProbe>(a.center, a.radius, a.startDeg, a.sweepDeg),
+            [](const OVectorPath& p) { return static_cast<const CircleProbe&>(p).FullCircle(); }};
     }
-    return {std::make_unique<CircleFloatProbe>(a.center, static_cast<float>(a.radius),
-                                               static_cast<float>(a.startDeg),
-                                               static_cast<float>(a.sweepDeg)),
-            [](const OVectorPath& p) {
-                return static_cast<const CircleFloatProbe&>(p).FullCircle();
-            }};
+    return {
+        std::make_unique<CircleFloatProbe>(a.center, static_cast<float>(a.radius),
+                                           static_cast<float>(a.startDeg),
+                                           static_cast<float>(a.sweepDeg)),
+        [](const OVectorPath& p) { return static_cast<const CircleFloatProbe&>(p).FullCircle(); }};
 }
 
 CirclePath MakeUnbuilt(Precision precision) {
     if (precision == Precision::Double) {
-        return {std::make_unique<CircleProbe>(),
-                [](const OVectorPath& p) { return static_cast<const CircleProbe&>(p).FullCircle(); }};
+        return {std::make_unique<CircleProbe>(), [](const OVectorPath& p) {
+                    return static_cast<const CircleProbe&>(p).FullCircle();
+                }};
     }
     return {std::make_unique<CircleFloatProbe>(), [](const OVectorPath& p) {
                 return static_cast<const CircleFloatProbe&>(p).FullCircle();
@@ -96,7 +97,9 @@ double Distance(const OVector& a, const OVector& b) {
     return std::hypot(a.dX() - b.dX(), a.dY() - b.dY());
 }
 
-bool SamePixel(const OVector& a, const OVector& b) { return a.iX() == b.iX() && a.iY() == b.iY(); }
+bool SamePixel(const OVector& a, const OVector& b) {
+    return a.iX() == b.iX() && a.iY() == b.iY();
+}
 
 std::string Describe(const OVector& v) {
     return "(" + std::to_string(v.dX()) + ", " + std::to_string(v.dY()) + ")";
@@ -119,7 +122,9 @@ TEST_P(CirclePathTest, StepCountIsTheRoundedArcLength) {
         {"quarter, 15.71 + 0.5", kQuarter, 16, false},
         {"negative quarter, |-15.71 + 0.5|", kQuarterBack, 15, false},
         {"10.3", {OVector(0, 0), r103, 0.0, 360.0}, 10, true},
-        {"-10.3: 0.5 added before the absolute value", {OVector(0, 0), r103, 0.0, -360.0}, 9,
+        {"-10.3: 0.5 added before the absolute value",
+         {OVector(0, 0), r103, 0.0, -360.0},
+         9,
          false},
         {"negative radius", {OVector(0, 0), -10.0, 0.0, 90.0}, 15, false},
         {"zero sweep", {OVector(5, 5), 10.0, 30.0, 0.0}, 0, false},
@@ -146,7 +151,9 @@ TEST_P(CirclePathTest, EndPointsOfSpecialAngles) {
         {"full circle ends on its start", kFull, OVector(110, 100), OVector(110, 100)},
         {"quarter ends below the centre", kQuarter, OVector(110, 100), OVector(100, 110)},
         {"negative quarter ends above", kQuarterBack, OVector(110, 100), OVector(100, 90)},
-        {"end angle 0", {OVector(100, 100), 10.0, -90.0, 90.0}, OVector(100, 90),
+        {"end angle 0",
+         {OVector(100, 100), 10.0, -90.0, 90.0},
+         OVector(100, 90),
          OVector(110, 100)},
     };
     for (const Case& c : cases) {
@@ -268,7 +275,9 @@ TEST_P(CirclePathTest, FractionalQueriesInterpolateTheAngle) {
 // Each raster step enters a new pixel or ends at the last index. The double circle lists the walk
 // without its final position; the float circle lists the whole walk, ending on index n.
 TEST_P(CirclePathTest, RasterListsFollowTheRasterWalk) {
-    const Arc arcs[] = {kFull, kQuarterBack, {OVector(20.3, -7.9), 17.5, 200.0, 230.0},
+    const Arc arcs[] = {kFull,
+                        kQuarterBack,
+                        {OVector(20.3, -7.9), 17.5, 200.0, 230.0},
                         {OVector(5, 5), 0.0, 0.0, 90.0}};
     for (const Arc& arc : arcs) {
         const CirclePath circle = Make(GetParam(), arc);
@@ -314,11 +323,11 @@ TEST_P(CirclePathTest, RasterStepsBackStopAtTheStart) {
 TEST_P(CirclePathTest, ZeroStepPathsAnswerTheStart) {
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const Arc arcs[] = {{OVector(5, 5), 10.0, 30.0, 0.0},    // zero sweep
-                        {OVector(5, 5), 0.0, 30.0, 360.0},   // zero radius
-                        {OVector(5, 5), 0.05, 30.0, 90.0},   // shorter than half a pixel
-                        {OVector(5, 5), 10.0, 30.0, nan},    // sweep not a number
-                        {OVector(5, 5), 10.0, 30.0, inf}};   // endless sweep
+    const Arc arcs[] = {{OVector(5, 5), 10.0, 30.0, 0.0},   // zero sweep
+                        {OVector(5, 5), 0.0, 30.0, 360.0},  // zero radius
+                        {OVector(5, 5), 0.05, 30.0, 90.0},  // shorter than half a pixel
+                        {OVector(5, 5), 10.0, 30.0, nan},   // sweep not a number
+                        {OVector(5, 5), 10.0, 30.0, inf}};  // endless sweep
     for (const Arc& arc : arcs) {
         const CirclePath circle = Make(GetParam(), arc);
         ASSERT_EQ(circle->GetCount(), 0) << "radius " << arc.radius << " sweep " << arc.sweepDeg;

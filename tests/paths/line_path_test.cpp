@@ -16,7 +16,7 @@ constexpr std::int64_t kRawTolerance = 1;
 
 // Exposes the line's overlay geometry.
 class LineProbe : public OVectorPath_Line {
-public:
+  public:
     using OVectorPath_Line::OVectorPath_Line;
     OVector Step() const { return m_vStep; }
     OVector Normal() const { return m_vNormal; }
@@ -30,9 +30,13 @@ struct Segment {
     OVector end;
 };
 
-std::ostream& operator<<(std::ostream& os, const Segment& s) { return os << s.name; }
+std::ostream& operator<<(std::ostream& os, const Segment& s) {
+    return os << s.name;
+}
 
-bool SamePixel(const OVector& a, const OVector& b) { return a.iX() == b.iX() && a.iY() == b.iY(); }
+bool SamePixel(const OVector& a, const OVector& b) {
+    return a.iX() == b.iX() && a.iY() == b.iY();
+}
 
 int Index(OVectorPath& path) {
     int index = 0;
@@ -210,20 +214,25 @@ TEST(LinePathTest, DirectionIsFoldedAndTextStaysUpright) {
         {{"left to right", OVector(0, 0), OVector(10, 0)}, OVector(1, 0), OVector(0, 1), 0},
         {{"right to left", OVector(10, 0), OVector(0, 0)}, OVector(1, 0), OVector(0, 1), 0},
         {{"up-left", OVector(0, 0), OVector(-10, -10)},
-         OVector(kDiagonal, kDiagonal), OVector(-kDiagonal, kDiagonal), -450},
+         OVector(kDiagonal, kDiagonal),
+         OVector(-kDiagonal, kDiagonal),
+         -450},
         {{"down-right", OVector(-10, -10), OVector(0, 0)},
-         OVector(kDiagonal, kDiagonal), OVector(-kDiagonal, kDiagonal), -450},
+         OVector(kDiagonal, kDiagonal),
+         OVector(-kDiagonal, kDiagonal),
+         -450},
         {{"up-right", OVector(0, 0), OVector(10, -10)},
-         OVector(kDiagonal, -kDiagonal), OVector(kDiagonal, kDiagonal), 449},
+         OVector(kDiagonal, -kDiagonal),
+         OVector(kDiagonal, kDiagonal),
+         449},
         {{"downwards", OVector(0, 0), OVector(0, 10)}, OVector(0, -1), OVector(1, 0), 899},
         {{"upwards", OVector(0, 10), OVector(0, 0)}, OVector(0, -1), OVector(1, 0), 899},
         {{"zero length", OVector(3, 3), OVector(3, 3)}, OVector(1, 0), OVector(0, 1), 0},
     };
     for (const Case& c : cases) {
         LineProbe line(c.segment.start, c.segment.end);
-        EXPECT_EQ(line.Direction(), c.direction)
-            << c.segment << ": " << line.Direction().GetRawX() << ", "
-            << line.Direction().GetRawY();
+        EXPECT_EQ(line.Direction(), c.direction) << c.segment << ": " << line.Direction().GetRawX()
+                                                 << ", " << line.Direction().GetRawY();
         EXPECT_EQ(line.Normal(), c.normal)
             << c.segment << ": " << line.Normal().GetRawX() << ", " << line.Normal().GetRawY();
         EXPECT_EQ(line.TextAngle(), c.textAngle) << c.segment;
@@ -327,7 +336,8 @@ TEST(LinePathTest, LinesOutsideTheDomainWalkSafely) {
 // along x far outside every image makes a single raster step to its end.
 TEST(LinePathTest, RasterStepsFollowTheSaturatedPixelRule) {
     const std::int64_t farX = std::int64_t{1} << 50;
-    OVectorPath_Line line(OVector(farX, std::int64_t{0}), OVector(farX + 100 * 65536, std::int64_t{0}));
+    OVectorPath_Line line(OVector(farX, std::int64_t{0}),
+                          OVector(farX + 100 * 65536, std::int64_t{0}));
     ASSERT_EQ(line.GetCount(), 100);
     OVector v;
     ASSERT_TRUE(line.MoveNextRaster(v));

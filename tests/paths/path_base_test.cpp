@@ -17,7 +17,9 @@ struct Kind {
     std::function<std::shared_ptr<OVectorPath>()> make;
 };
 
-void PrintTo(const Kind& kind, std::ostream* os) { *os << kind.name; }
+void PrintTo(const Kind& kind, std::ostream* os) {
+    *os << kind.name;
+}
 
 class PathBaseTest : public testing::TestWithParam<Kind> {};
 

@@ -6,7 +6,8 @@
 //   "Polyline 10 2, 13 6, 7 6"       (a null point array: "Polyline null 3")
 //   "CalcDPtoLP 0 15 -> 0 15"        (the size before and after the conversion)
 //   "ChangeFont 15 -900"             (height and escapement of the font selected; the context's
-//                                     own font: "ChangeFont initial"; a null font: "ChangeFont null")
+//                                     own font: "ChangeFont initial"; a null font: "ChangeFont
+//                                     null")
 //   "BackgroundMode 1"
 //   "GetTextExtent 12 -> 16 15"      (the text, then the answered width and height)
 //   "DrawText 4 8 12"                (position, then the text as a narrow string)
@@ -29,7 +30,7 @@
 #include "foundation/OType_DrawingFont.h"
 
 class RecordingContext : public OType_DrawingContext {
-public:
+  public:
     // The background mode a fresh context starts with (opaque), distinct from the transparent
     // mode that the library selects for text.
     static constexpr int kInitialBackgroundMode = 2;
@@ -144,10 +145,11 @@ public:
         Record("DrawText", Pair(x, y) + " " + Narrow(text));
     }
 
-private:
+  private:
     static std::string Pair(int a, int b) { return std::to_string(a) + " " + std::to_string(b); }
     void Record(const char* name, const std::string& arguments) const {
-        m_log.push_back(arguments.empty() ? std::string(name) : std::string(name) + " " + arguments);
+        m_log.push_back(arguments.empty() ? std::string(name)
+                                          : std::string(name) + " " + arguments);
     }
 
     // CalcDPtoLP is const in the drawing interface, yet it is logged like every other call.
