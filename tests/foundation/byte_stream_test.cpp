@@ -147,18 +147,6 @@ TEST(ByteStreamTest, OpenRecordChecksIdAndLength) {
     }
 }
 
-TEST(ByteStreamTest, FinishRecordComparesWithTheAnnouncedLength) {
-    OByteStream out;
-    EXPECT_FALSE(out.FinishRecord());  // nothing open
-    out.Reserve(8);
-    out.WriteU32(4);
-    out.WriteU32(1);
-    EXPECT_TRUE(out.FinishRecord());
-    out.Reserve(12);
-    out.WriteU32(8);
-    EXPECT_FALSE(out.FinishRecord());
-}
-
 TEST(VectorRecordTest, RoundTripsRawValues) {
     const OVector values[] = {OVector(), OVector(-3.25, 1e6), OVector(kRawMax, kRawMin)};
     for (const OVector& v : values) {
