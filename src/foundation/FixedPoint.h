@@ -16,6 +16,13 @@ namespace fixedpoint {
 constexpr int kRawShift = 16;
 constexpr std::int64_t kRawOne = std::int64_t{1} << kRawShift;  // one pixel in raw units
 constexpr double kRawPerPixel = 65536.0;
+static_assert(kRawPerPixel == static_cast<double>(kRawOne), "one pixel in raw units");
+
+// Bit budget: any int pixel coordinate in raw units needs 31 + 16 = 47 bits, so sums and
+// differences of up to 2^15 such values stay inside the 63 bits of a signed 64-bit integer.
+static_assert(std::numeric_limits<int>::digits + kRawShift + 15 <=
+                  std::numeric_limits<std::int64_t>::digits,
+              "raw coordinates of int pixels leave 15 bits of headroom");
 
 // Raw units from a double, rounded to nearest with halves away from zero (std::llround).
 // Values outside the 64-bit range saturate; NaN gives the most negative raw value, a point that
@@ -49,6 +56,22 @@ constexpr int PixelFromRaw(std::int64_t raw) {
         return std::numeric_limits<int>::min();
     }
     return static_cast<int>(pixel);
+}
+
+// Truncation toward zero to int that is defined for every input: NaN gives 0, values beyond the
+// int range saturate. Used wherever a computed count becomes an int, so that an input outside the
+// domain gives a meaningless but safe number instead of undefined behaviour.
+inline int TruncateToInt(double value) {
+    if (std::isnan(value)) {
+        return 0;
+    }
+    if (value >= static_cast<double>(std::numeric_limits<int>::max())) {
+        return std::numeric_limits<int>::max();
+    }
+    if (value <= static_cast<double>(std::numeric_limits<int>::min())) {
+        return std::numeric_limits<int>::min();
+    }
+    return static_cast<int>(value);
 }
 
 // Pixels as double from raw units.

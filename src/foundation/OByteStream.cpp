@@ -8,6 +8,7 @@ constexpr int kU64Bytes = 8;
 constexpr int kBitsPerByte = 8;
 constexpr std::size_t kRecordHeadBytes = 8;  // length and object ID
 constexpr std::size_t kLengthFieldBytes = 4;
+constexpr std::size_t kObjectIdBytes = 4;
 }  // namespace
 
 OByteStream::OByteStream(std::vector<unsigned char> bytes) : m_vBytes(std::move(bytes)) {}
@@ -95,9 +96,10 @@ bool OByteStream::OpenRecord(std::uint32_t expectedId, std::uint32_t& length,
     ReadU32(storedLength);
     ReadU32(id);
     // The announced record must lie inside the stream: a length that claims more bytes than
-    // remain is a truncated or lying record.
+    // remain is a truncated record, one that does not even cover the object ID a lying one (its
+    // end would lie inside its own head, and a reader that skips to it would go backwards).
     const std::size_t available = m_vBytes.size() - start - kLengthFieldBytes;
-    if (id != expectedId || storedLength > available) {
+    if (id != expectedId || storedLength > available || storedLength < kObjectIdBytes) {
         m_nPosition = start;
         return false;
     }

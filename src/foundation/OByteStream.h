@@ -47,8 +47,9 @@ public:
     bool FinishRecord();
 
     // Reading. OpenRecord reads a record head at the current position: false (position unchanged)
-    // when fewer than 8 bytes remain, the ID differs, or the announced length runs past the end of
-    // the stream. Otherwise it gives the stored length and the position just after the record.
+    // when fewer than 8 bytes remain, the ID differs, the announced length runs past the end of
+    // the stream or is below 4 (too short to hold the ID it counts). Otherwise it gives the stored
+    // length and the position just after the record.
     bool OpenRecord(std::uint32_t expectedId, std::uint32_t& length, std::size_t& endPosition);
     bool ReadU32(std::uint32_t& value);
     bool ReadI64(std::int64_t& value);

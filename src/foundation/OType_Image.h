@@ -11,6 +11,7 @@
 //   int grey = owned.GetPixel_Grey(OVector(10.5, 3.0));    // pixel (10, 3)
 
 #include <climits>
+#include <cstddef>
 #include <vector>
 
 #include "EdgeDetectionExport.h"
@@ -53,7 +54,7 @@ public:
         if (!Contains(x, y)) {
             return kNoValue;
         }
-        return m_pPixels[static_cast<long>(y) * m_iStride + x];
+        return m_pPixels[Offset(x, y)];
     }
     // The grey value of the pixel that contains the point (iX(), iY()).
     int GetPixel_Grey(const OVector& position) const {
@@ -62,11 +63,16 @@ public:
     // Stores the low byte of value; nothing outside the image.
     void SetPixel_Grey(int x, int y, int value) {
         if (Contains(x, y)) {
-            m_pPixels[static_cast<long>(y) * m_iStride + x] = static_cast<unsigned char>(value);
+            m_pPixels[Offset(x, y)] = static_cast<unsigned char>(value);
         }
     }
 
 private:
+    // Offset of a pixel in pointer width: y * stride may exceed the int range, and long is 32 bits
+    // on some platforms.
+    std::ptrdiff_t Offset(int x, int y) const {
+        return static_cast<std::ptrdiff_t>(y) * m_iStride + x;
+    }
     void AdoptOwned();
 
     int m_iWidth = 0;

@@ -13,13 +13,31 @@
 // compute index * step + start directly, so the two agree only up to rounding. Angles are never
 // folded into [0, 2pi).
 //
-// A path with zero steps (zero sweep, zero radius or an arc shorter than half a pixel) has no
-// usable angular step: every query that multiplies the step by an index answers false and writes
-// nothing, while the moves still yield the stored start and end points.
+// Zero steps: a path whose arc is shorter than half a pixel (zero sweep, zero radius), or whose
+// arc length sweep * radius is not a finite number, gets 0 steps. Its angular step would be
+// sweep / 0, infinite or not a number; it is kept at 0 instead, so that the one position, index 0,
+// answers with the start angle and the point at it everywhere (MoveTo(0), GetVectorAt(0),
+// GetAngle_RadAt(0), GetEndVector) and no angle or point that is not a number reaches a caller.
+// The moves still yield the stored points: MoveNext from before the start gives the start point,
+// MoveEnd the end point (which lies within half a pixel of the start). Arc lengths beyond the int
+// range saturate to INT_MAX steps.
+//
+// Bad input: index queries and MoveTo answer false and write nothing outside 0..GetCount(); a
+// fractional index must lie inside [0, GetCount()], so NaN answers false as well. A default-
+// constructed path has GetCount() -1: every forward move and index query answers false. Other
+// arguments are taken as given (CreatePath always answers true); a start angle that is not a
+// finite number gives angles that are not numbers and points far outside every image.
 //
 // OVectorPath_Circle keeps its parameters and running angle in double precision,
 // OVectorPath_Circle_Float in single precision throughout (sinf, cosf, float constants); the
-// double-precision queries of the float circle widen its fields to double.
+// double-precision queries of the float circle widen its fields to double. On both, a query
+// answers in the precision of its argument or result (the float GetVectorAt and the float
+// GetAngle_RadAt overloads compute in float); the int GetVectorAt in the precision of the class.
+//
+// The raster lists differ: OVectorPath_Circle lists the start point and the first point of each
+// pixel entered before index GetCount() (an empty list without steps); OVectorPath_Circle_Float
+// lists the start point even without steps, then the point reached by every raster advance,
+// ending always with the point at index GetCount(), even in the pixel of the entry before it.
 //
 //   OVectorPath_Circle arc(OVector(100, 100), 10.0, 0.0, 90.0);   // 16 steps
 //   OVector p;
@@ -28,6 +46,10 @@
 #include <memory>
 
 #include "paths/OVectorPath.h"
+
+// The arc of one circle path bound to its fields, through which both precisions share one walk.
+template <class Real>
+struct CircleArc;
 
 class EDGEDETECTION_EXPORT OVectorPath_Circle : public OVectorPath {
 public:
@@ -118,6 +140,7 @@ private:
     // A pointer to the same object sharing ownership; no type check.
     static std::shared_ptr<OVectorPath_Circle> CastFromBase(
         const std::shared_ptr<OVectorPath>& path);
+    CircleArc<double> Arc();
 };
 
 class EDGEDETECTION_EXPORT OVectorPath_Circle_Float : public OVectorPath {
@@ -203,4 +226,7 @@ protected:
     int m_iStepCount = -1;
     // Bytes stored with the path beyond its known fields (kept by serialization).
     WritableCollection<unsigned char> m_baUserData;
+
+private:
+    CircleArc<float> Arc();
 };

@@ -12,6 +12,13 @@
 // tenths of a degree, for the overlays of the transition search. A line has no angle per position:
 // CurrentAngle_Rad answers false with 0, GetAngle_RadAt answers true with 0 inside the range.
 //
+// Bad input: index queries and MoveTo answer false and write nothing outside 0..GetCount(); a
+// fractional index must lie inside [0, GetCount()], so NaN answers false as well. A zero-length
+// line has 0 steps and one position, its start. The step count comes from the pixel differences
+// (exact along the axes, else the rounded length with the squares summed in 32 bits); lines
+// longer than about 46,000 pixels in both directions lie outside that domain and get a
+// meaningless (possibly zero) count, safely.
+//
 //   OVectorPath_Line line(OVector(0, 0), OVector(3, 4));   // 5 steps, positions 0..5
 //   OVector p;
 //   while (line.MoveNextRaster(p)) { /* one position per pixel */ }
