@@ -37,6 +37,9 @@
 //   distance far outside the image, or not-a-number from a degenerate steep line of slope 0 or a
 //   not-a-number sigma factor) saturates at the integer's limits; not-a-number becomes 0.
 //
+// The inliers (and outliers) are new OVector objects; those of one list share one allocation, which
+// is released with the last of them.
+//
 // The callback argument is taken by value, handed on to the DETSAC filters and released; it is
 // never called. Out of memory surfaces as std::bad_alloc from the point-list storage.
 //

@@ -76,6 +76,13 @@ INSTANTIATE_TEST_SUITE_P(
     Regression, ConsensusSplit,
     testing::Values(
         SplitCase{"FourPoints", kDETSAC, 1, 0, kFourPoints, {{0, 0}, {10, 0}, {20, 0}}, {{10, 10}}},
+        SplitCase{"FourPointsAndAPointFarAway",
+                  kDETSAC,
+                  1,
+                  0,
+                  {{0, 0}, {10, 0}, {20, 0}, {10, 10}, {5, 20000}},
+                  {{0, 0}, {10, 0}, {20, 0}},
+                  {{10, 10}, {5, 20000}}},
         SplitCase{"FourPointsFixedWidth",
                   kFixedWidth,
                   1,

@@ -1,6 +1,6 @@
 #pragma once
-// Internal to the regression: the integer helpers shared by the fit stages and the outlier filters.
-// Not installed, not exported.
+// Internal to the regression: the constants and integer helpers shared by the fit stages and the
+// outlier filters. Not installed, not exported.
 //
 // Reduced coordinates: the sums of the line fit work in 1/256 pixel (raw >> 8) and shift every
 // product of two reduced values by 8 again before adding it, so that a sum of n products stays
@@ -16,6 +16,23 @@
 #include "foundation/FixedPoint.h"
 
 namespace regression_detail {
+
+// Orientation of the fit: y over x, or x over y.
+constexpr int kFlat = 0;
+constexpr int kSteep = 1;
+
+// From this mode on the orientation follows the larger spread (and the std-dev filter needs one
+// point fewer); above it the quality figures are computed as well.
+constexpr int kModeOrientationBySpread = 2;
+constexpr int kModeQualityFigures = 3;
+
+// Variances of raw distances come in raw * pixel (raw^2 / 2^16): mean^2 is scaled by 2^-16 to
+// match, and the square root of a variance is in raw / 256.
+constexpr double kInverseRawSquareScale = 1.0 / 65536.0;  // 2^-16, exact
+constexpr double kSqrtVarianceScale = 256.0;
+
+// The rounding offset added to a residual or distance before it is truncated toward zero.
+constexpr double kHalf = 0.5;
 
 // Raw units (1/65536 pixel) to reduced units (1/256 pixel), and products of reduced values back to
 // reduced units.
