@@ -328,7 +328,8 @@ void OVector_Regression::ComputeRegressionLinePart1(int iRegressionMode, const R
         if (denominator != 0) {
             dSlope = static_cast<double>(numerator) / static_cast<double>(denominator);
         } else if (iRegressionMode < kModeOrientationBySpread) {
-            // The flat fit has no x spread at all: the line is vertical.
+            // The flat fit has no x spread at all: the line is vertical. The slope 1e10 is final;
+            // the steep formulas below are the other branch, not a second step.
             iSteep = kSteep;
             dSlope = kVerticalSlope;
         }
