@@ -25,3 +25,4 @@
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
 #include "paths/OVectorPath_Polygon.h"
+#include "regression/OVector_Regression.h"

@@ -33,6 +33,13 @@ public:
     int GetCount() const { return static_cast<int>(m_vElements.size()); }
     // The element at an index; an empty pointer out of range.
     std::shared_ptr<OVector> GetAt(int index) const;
+    // The point at an index without sharing it (no reference-count traffic); null out of range or
+    // for an empty slot. Valid while the element stays in the list.
+    OVector* GetPointerAt(int index) const {
+        return (index >= 0 && static_cast<std::size_t>(index) < m_vElements.size())
+                   ? m_vElements[static_cast<std::size_t>(index)].get()
+                   : nullptr;
+    }
 
 private:
     std::vector<std::shared_ptr<OVector>> m_vElements;
