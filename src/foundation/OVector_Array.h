@@ -1,8 +1,9 @@
 #pragma once
 // OVector_Array: an ordered list of shared points.
 //
-// The list shares ownership of its points (std::shared_ptr<OVector>); the library appends new
-// points and never modifies a point it did not create. Its record in a byte stream is the record
+// The list shares ownership of its points (std::shared_ptr<OVector>). The library appends new
+// points; the only caller's point it ever changes is one that the line regression moves from
+// just left of the image (above -1 pixel) onto coordinate 0. Its record in a byte stream is the record
 // head, a 32-bit count and then one OVector record per element.
 
 #include <cstddef>

@@ -199,10 +199,11 @@ struct CircleArc {
     }
 
     // Index queries, computed directly as index * step + start in the precision Q of the answer
-    // (the class's fields converted to it). The index must lie inside [0, count]: NaN fails.
+    // (the class's fields converted to it). An index below 0 or above the count is rejected; a NaN
+    // index is neither and passes, giving a NaN angle and a point far outside every image.
     template <class Q, class Index>
     bool AngleAt(Index index, Q& angle) const {
-        if (!(index >= Index(0) && index <= static_cast<Index>(stepCount))) {
+        if (index < Index(0) || index > static_cast<Index>(stepCount)) {
             return false;
         }
         angle = static_cast<Q>(angleStep) * static_cast<Q>(index) + static_cast<Q>(startAngle);

@@ -23,7 +23,8 @@
 // range saturate to INT_MAX steps.
 //
 // Bad input: index queries and MoveTo answer false and write nothing outside 0..GetCount(); a
-// fractional index must lie inside [0, GetCount()], so NaN answers false as well. A default-
+// fractional index is rejected below 0 and above GetCount(); NaN is neither and passes (its point
+// lies far outside every image). A default-
 // constructed path has GetCount() -1: every forward move and index query answers false. Other
 // arguments are taken as given (CreatePath always answers true); a start angle that is not a
 // finite number gives angles that are not numbers and points far outside every image.

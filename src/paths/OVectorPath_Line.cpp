@@ -14,12 +14,12 @@ constexpr double kDegreesPerRadian = 57.29577951308232;
 constexpr double kTenthsPerDegree = 10.0;
 constexpr double kRoundingHalf = 0.5;
 
-// An index, whole or fractional, lies on the line when 0 <= t <= count. Written as "inside"
-// rather than "not outside" so that NaN fails it: a NaN index would otherwise reach OVector's
-// saturation and give a point far outside every image.
+// An index, whole or fractional, is rejected when it lies below 0 or above the count. A NaN index
+// is neither, so it passes, as it does on every path; OVector's saturation then puts its point far
+// outside every image.
 template <class Index>
 bool OnLine(Index t, int stepCount) {
-    return t >= Index(0) && t <= static_cast<Index>(stepCount);
+    return !(t < Index(0) || t > static_cast<Index>(stepCount));
 }
 
 // start + step * t, with OVector's product for the index type (exact for int, rounded to raw

@@ -13,7 +13,8 @@
 // CurrentAngle_Rad answers false with 0, GetAngle_RadAt answers true with 0 inside the range.
 //
 // Bad input: index queries and MoveTo answer false and write nothing outside 0..GetCount(); a
-// fractional index must lie inside [0, GetCount()], so NaN answers false as well. A zero-length
+// fractional index is rejected below 0 and above GetCount(); NaN is neither and passes (its point
+// lies far outside every image). A zero-length
 // line has 0 steps and one position, its start. The step count comes from the pixel differences
 // (exact along the axes, else the rounded length with the squares summed in 32 bits); lines
 // longer than about 46,000 pixels in both directions lie outside that domain and get a
