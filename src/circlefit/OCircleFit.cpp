@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "circlefit/CircleFitTerms.h"
 #include "circlefit/PointSetDiameter.h"
 
 // The definition that puts IterMAX into the library as a symbol of its own.
@@ -42,11 +43,6 @@ constexpr double kLambdaStopAbove = 1000.0;
 // Angles further out than this many turns are reduced by fmod before the fold, which would
 // otherwise take forever (or never end, once subtracting a turn no longer changes the value).
 constexpr double kFoldLimitTurns = 64.0;
-
-// The per-point loops compute their terms in blocks of this many points into small arrays (a
-// loop the compiler can vectorise) and sum them afterwards strictly in point order, so the sums
-// are exactly those of a plain loop.
-constexpr std::size_t kBlock = 256;
 
 // ---------------------------------------------------------------------------------------------
 // Generator state, one per process (see the header for the lock)
@@ -186,17 +182,16 @@ struct Frame {
     double sy;
 };
 
-// The current circle with the values every point needs.
-struct Evaluation {
-    double A;
-    double F;
-    double D;
-    double cosTheta;
-    double sinTheta;
-};
+using circlefit::CircleTerms;
+using circlefit::kTermBlock;
 
-Evaluation Evaluate(const Parameters& p) {
+// The current circle with the values every point needs.
+CircleTerms Evaluate(const Parameters& p) {
     return {p.A, p.F, std::sqrt(Validity(p.A, p.F)), std::cos(p.theta), std::sin(p.theta)};
+}
+
+circlefit::PointBlock Block(const Frame& f, std::size_t start) {
+    return {f.x + start, f.y + start, std::min(kTermBlock, f.n - start), f.sx, f.sy};
 }
 
 // Sums of the normal matrix N and of the gradient R over all points.
@@ -212,41 +207,18 @@ struct NormalSums {
     double r3 = 0.0;
 };
 
-NormalSums SumNormalEquations(const Frame& f, const Evaluation& e) {
-    double g[kBlock];
-    double gA[kBlock];
-    double gF[kBlock];
-    double gTheta[kBlock];
-    const double A = e.A;
-    const double F = e.F;
-    const double D = e.D;
-    const double c = e.cosTheta;
-    const double s = e.sinTheta;
-    // Leading factors of 4AP, 2Fu/D and 2Au/D: computed first in those products anyway.
-    const double fourA = 4.0 * A;
-    const double twoF = 2.0 * F;
-    const double twoA = 2.0 * A;
+// The terms are computed block by block (see CircleFitTerms.h); the sums run strictly in point
+// order, so they are exactly those of one plain loop over the points.
+NormalSums SumNormalEquations(const Frame& f, const CircleTerms& circle) {
+    double g[kTermBlock];
+    double gA[kTermBlock];
+    double gF[kTermBlock];
+    double gTheta[kTermBlock];
     NormalSums sums;
-    for (std::size_t start = 0; start < f.n; start += kBlock) {
-        const std::size_t m = std::min(kBlock, f.n - start);
-        const double* xs = f.x + start;
-        const double* ys = f.y + start;
-        for (std::size_t i = 0; i < m; ++i) {
-            const double x = xs[i] + f.sx;
-            const double y = ys[i] + f.sy;
-            const double z = x * x + y * y;
-            const double u = x * c + y * s;
-            const double v = y * c - x * s;
-            const double P = A * z + D * u + F;
-            const double Q = std::sqrt(fourA * P + 1.0);
-            const double gi = 2.0 * P / (Q + 1.0);  // signed distance from the circle
-            const double h = 2.0 / (Q + 1.0) * (1.0 - A * gi / Q);
-            gA[i] = h * (z + twoF * u / D) - gi * gi / Q;
-            gF[i] = h * (twoA * u / D + 1.0);
-            gTheta[i] = h * D * v;
-            g[i] = gi;
-        }
-        for (std::size_t i = 0; i < m; ++i) {
+    for (std::size_t start = 0; start < f.n; start += kTermBlock) {
+        const circlefit::PointBlock block = Block(f, start);
+        circlefit::ComputeDistanceDerivatives(block, circle, g, gA, gF, gTheta);
+        for (std::size_t i = 0; i < block.count; ++i) {
             sums.n11 += gA[i] * gA[i];
             sums.n12 += gA[i] * gF[i];
             sums.n13 += gA[i] * gTheta[i];
@@ -262,29 +234,13 @@ NormalSums SumNormalEquations(const Frame& f, const Evaluation& e) {
 }
 
 // Root-mean-square signed distance of the points from a circle.
-double RmsDistance(const Frame& f, const Evaluation& e) {
-    double g[kBlock];
-    const double A = e.A;
-    const double F = e.F;
-    const double D = e.D;
-    const double c = e.cosTheta;
-    const double s = e.sinTheta;
-    const double fourA = 4.0 * A;
+double RmsDistance(const Frame& f, const CircleTerms& circle) {
+    double g[kTermBlock];
     double sum = 0.0;
-    for (std::size_t start = 0; start < f.n; start += kBlock) {
-        const std::size_t m = std::min(kBlock, f.n - start);
-        const double* xs = f.x + start;
-        const double* ys = f.y + start;
-        for (std::size_t i = 0; i < m; ++i) {
-            const double x = xs[i] + f.sx;
-            const double y = ys[i] + f.sy;
-            const double z = x * x + y * y;
-            const double u = x * c + y * s;
-            const double P = A * z + D * u + F;
-            const double Q = std::sqrt(fourA * P + 1.0);
-            g[i] = 2.0 * P / (Q + 1.0);
-        }
-        for (std::size_t i = 0; i < m; ++i) {
+    for (std::size_t start = 0; start < f.n; start += kTermBlock) {
+        const circlefit::PointBlock block = Block(f, start);
+        circlefit::ComputeDistances(block, circle, g);
+        for (std::size_t i = 0; i < block.count; ++i) {
             sum += g[i] * g[i];
         }
     }
@@ -369,13 +325,18 @@ OCircleFit_Data::OCircleFit_Data(std::size_t n, double* x, double* y) {
 }
 
 OCircleFit_Data::OCircleFit_Data(OFastArrayList<double>& x, OFastArrayList<double>& y)
+    : OCircleFit_Data(x, y, WithoutMaxDist{}) {
+    EvalMaxDist();
+}
+
+OCircleFit_Data::OCircleFit_Data(OFastArrayList<double>& x, OFastArrayList<double>& y,
+                                 WithoutMaxDist)
     : m_bOwnsArrays(false), m_pdX(x.GetBuffer()), m_pdY(y.GetBuffer()) {
     // The lists keep 0 <= count <= capacity; a list that broke it counts as empty here.
     const std::int64_t count = std::min(x.GetCount(), y.GetCount());
     const std::int64_t capacity = std::min(x.GetCapacity(), y.GetCapacity());
     m_nCount = count > 0 ? static_cast<std::size_t>(count) : 0;
     m_nCapacity = capacity > 0 ? static_cast<std::size_t>(capacity) : 0;
-    EvalMaxDist();
 }
 
 OCircleFit_Data::~OCircleFit_Data() = default;
@@ -478,7 +439,7 @@ OCircleFit_Circle OCircleFit::CircleFit(const OCircleFit_Data& points,
         if (++iterations > IterMAX) {
             break;
         }
-        const Evaluation current = Evaluate(p);
+        const CircleTerms current = Evaluate(p);
         // The sums depend only on the current circle: rejected steps re-solve with more damping.
         const NormalSums sums = SumNormalEquations(frame, current);
         for (;;) {
@@ -489,7 +450,7 @@ OCircleFit_Circle OCircleFit::CircleFit(const OCircleFit_Data& points,
                     break;
                 }
             } else {
-                const Evaluation e = Evaluate(candidate);
+                const CircleTerms e = Evaluate(candidate);
                 const double sigma = RmsDistance(frame, e);
                 if (sigma <= old.m_dSigma) {
                     const double x = CentreCoordinate(e.D, e.cosTheta, e.A) - frame.sx;
@@ -528,7 +489,7 @@ OCircleFit_Circle OCircleFit::CircleFit(const OCircleFit_Data& points,
         }
     }
 
-    const Evaluation last = Evaluate(p);
+    const CircleTerms last = Evaluate(p);
     return OCircleFit_Circle(CentreCoordinate(last.D, last.cosTheta, last.A) - frame.sx,
                              CentreCoordinate(last.D, last.sinTheta, last.A) - frame.sy,
                              RadiusOf(last.A),

@@ -119,6 +119,12 @@ public:
     double GetMaxDist() const { return m_dMaxDist; }
 
 private:
+    // The measurement builds one point set per fit and never reads m_dMaxDist (the fit computes
+    // the diameter itself when a frame shift needs it), so it skips EvalMaxDist.
+    friend class OCircleFit_OutlierFilter;
+    struct WithoutMaxDist {};
+    OCircleFit_Data(OFastArrayList<double>& x, OFastArrayList<double>& y, WithoutMaxDist);
+
     void AllocateOwned(std::size_t n);
 
     bool m_bOwnsArrays = true;

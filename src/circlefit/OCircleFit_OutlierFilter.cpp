@@ -1,6 +1,7 @@
 #include "circlefit/OCircleFit_OutlierFilter.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -54,12 +55,6 @@ bool IsPlausible(const OCircleFit_Circle& c) {
            std::fabs(c.m_dRadius) <= kMaxRadius;
 }
 
-// A fit on the points of two lists (borrowed, not copied), starting from the given circle.
-OCircleFit_Circle FitOn(OFastArrayList<double>& x, OFastArrayList<double>& y,
-                        const OCircleFit_Circle& start) {
-    const OCircleFit_Data points(x, y);
-    return OCircleFit::CircleFit(points, start);
-}
 
 void AppendAll(const OFastArrayList<double>& x, const OFastArrayList<double>& y, int n,
                OFastArrayList<double>& toX, OFastArrayList<double>& toY) {
@@ -69,16 +64,62 @@ void AppendAll(const OFastArrayList<double>& x, const OFastArrayList<double>& y,
     }
 }
 
-void FillPoints(OVector_Array* target, const OFastArrayList<double>& x,
-                const OFastArrayList<double>& y) {
+// Replaces the array's points by those of the lists (none for null lists).
+void FillPoints(OVector_Array* target, const OFastArrayList<double>* x,
+                const OFastArrayList<double>* y) {
     if (target == nullptr) {
         return;
     }
     target->RemoveAll();
-    for (std::int64_t i = 0; i < x.GetCount(); ++i) {
-        target->Add(std::make_shared<OVector>(x[i], y[i]));
+    if (x == nullptr || y == nullptr) {
+        return;
+    }
+    for (std::int64_t i = 0; i < x->GetCount(); ++i) {
+        target->Add(std::make_shared<OVector>((*x)[i], (*y)[i]));
     }
 }
+
+// The working lists of the filter passes, all of capacity n: the points one pass drops, all
+// points dropped so far (in the order of dropping), and two pairs that take turns: one holds the
+// current points (once a pass has been accepted), the other receives the next pass's kept points,
+// so that accepting a pass swaps roles instead of copying.
+//
+// The lists are released in the order in which they were made, not in reverse: each release but
+// the last then leaves a hole below memory in use, and only the last one hands the whole block
+// back at once. Released the other way round, every list would return to the top of the heap by
+// itself and the allocator could give memory back to the system (a system call) up to once per
+// list, on every call.
+class PassLists {
+public:
+    explicit PassLists(int n) {
+        for (auto& list : m_lists) {
+            list = std::make_unique<OFastArrayList<double>>(n);
+        }
+    }
+    PassLists(const PassLists&) = delete;
+    PassLists& operator=(const PassLists&) = delete;
+    ~PassLists() {
+        for (auto& list : m_lists) {
+            list.reset();
+        }
+    }
+
+    OFastArrayList<double>& DroppedX() { return *m_lists[kDroppedX]; }
+    OFastArrayList<double>& DroppedY() { return *m_lists[kDroppedY]; }
+    OFastArrayList<double>& OutlierX() { return *m_lists[kOutlierX]; }
+    OFastArrayList<double>& OutlierY() { return *m_lists[kOutlierY]; }
+    // The pair that does not hold the current points.
+    OFastArrayList<double>& SpareX(const OFastArrayList<double>* currentX) {
+        return currentX == m_lists[kFirstX].get() ? *m_lists[kSecondX] : *m_lists[kFirstX];
+    }
+    OFastArrayList<double>& SpareY(const OFastArrayList<double>* currentX) {
+        return currentX == m_lists[kFirstX].get() ? *m_lists[kSecondY] : *m_lists[kFirstY];
+    }
+
+private:
+    enum { kDroppedX, kDroppedY, kOutlierX, kOutlierY, kFirstX, kFirstY, kSecondX, kSecondY, kCount };
+    std::array<std::unique_ptr<OFastArrayList<double>>, kCount> m_lists;
+};
 
 // The outputs of one kind of deviation (largest, farthest inside, farthest outside).
 struct DeviationOutputs {
@@ -157,6 +198,14 @@ inline double DistanceFromCentre(const OCircleFit_Circle& c, double x, double y)
 
 }  // namespace
 
+// A fit on the points of two lists (borrowed, not copied), starting from the given circle.
+OCircleFit_Circle OCircleFit_OutlierFilter::FitOn(OFastArrayList<double>& x,
+                                                  OFastArrayList<double>& y,
+                                                  const OCircleFit_Circle& start) {
+    const OCircleFit_Data points(x, y, OCircleFit_Data::WithoutMaxDist{});
+    return OCircleFit::CircleFit(points, start);
+}
+
 bool OCircleFit_OutlierFilter::bComputeCircleFit(
     int iCircleFitMode, OFastArrayList<double>& laX, OFastArrayList<double>& laY,
     bool bMaxDeviation, bool bMaxInnerDeviation, bool bMaxOuterDeviation, bool bSigmaAll,
@@ -188,24 +237,24 @@ bool OCircleFit_OutlierFilter::bComputeCircleFit(
     }
     const bool checked = iCircleFitMode >= kCheckedMode;
 
-    // Current points (still in the fit), all points dropped so far, and one pass's split.
-    OFastArrayList<double> currentX(n), currentY(n);
-    OFastArrayList<double> outlierX(n), outlierY(n);
-    OFastArrayList<double> keptX(n), keptY(n), droppedX(n), droppedY(n);
-    currentX.CopyFrom(laX);
-    currentY.CopyFrom(laY);
-
     cCircle = FitOn(laX, laY, cCircle);
     if (!IsFinite(cCircle) || (checked && !IsPlausible(cCircle))) {
         return false;
     }
 
-    if (iFilterType == kFilterStdDev) {
+    // The points still in the fit: the input lists (only read) until a pass is accepted.
+    OFastArrayList<double>* currentX = &laX;
+    OFastArrayList<double>* currentY = &laY;
+    std::unique_ptr<PassLists> lists;
+    if (iFilterType == kFilterStdDev && iFilterIterations > 0) {
+        lists = std::make_unique<PassLists>(n);
         double sigmaToBeat = cCircle.m_dSigma;
         for (int pass = 0; pass < iFilterIterations; ++pass) {
-            FilterOutliers_StdDev_Aggressive(currentX, currentY, cCircle, dSigmaFactor, keptX,
-                                             keptY, droppedX, droppedY);
-            if (keptX.GetCount() == currentX.GetCount()) {
+            OFastArrayList<double>& keptX = lists->SpareX(currentX);
+            OFastArrayList<double>& keptY = lists->SpareY(currentX);
+            FilterOutliers_StdDev_Aggressive(*currentX, *currentY, cCircle, dSigmaFactor, keptX,
+                                             keptY, lists->DroppedX(), lists->DroppedY());
+            if (keptX.GetCount() == currentX->GetCount()) {
                 break;
             }
             const OCircleFit_Circle fit = FitOn(keptX, keptY, cCircle);
@@ -221,27 +270,31 @@ bool OCircleFit_OutlierFilter::bComputeCircleFit(
             } else if (!IsFinite(fit)) {
                 return false;
             }
-            currentX.CopyFrom(keptX);
-            currentY.CopyFrom(keptY);
-            outlierX.AddRange(droppedX);
-            outlierY.AddRange(droppedY);
+            currentX = &keptX;
+            currentY = &keptY;
+            lists->OutlierX().AddRange(lists->DroppedX());
+            lists->OutlierY().AddRange(lists->DroppedY());
             cCircle = fit;
         }
     }
 
     if (checked) {
         ComputeCircleFitFeatures(bMaxDeviation, bMaxInnerDeviation, bMaxOuterDeviation, bSigmaAll,
-                                 bSigmaInliers, laX, laY, currentX, currentY, cCircle,
+                                 bSigmaInliers, laX, laY, *currentX, *currentY, cCircle,
                                  bMaxDevFound, dMaxDev, dMaxDevX, dMaxDevY, dMaxDevCircleX,
                                  dMaxDevCircleY, bInnerDevFound, dMaxInnerDev, dInnerDevX,
                                  dInnerDevY, dInnerDevCircleX, dInnerDevCircleY, bOuterDevFound,
                                  dMaxOuterDev, dOuterDevX, dOuterDevY, dOuterDevCircleX,
                                  dOuterDevCircleY, dSigmaAll, dSigmaInliers);
     }
-    iInlierCount = CountAsInt(currentX);
-    iOutlierCount = CountAsInt(outlierX);
+    iInlierCount = CountAsInt(*currentX);
     FillPoints(pvaInliers, currentX, currentY);
-    FillPoints(pvaOutliers, outlierX, outlierY);
+    if (lists) {
+        iOutlierCount = CountAsInt(lists->OutlierX());
+        FillPoints(pvaOutliers, &lists->OutlierX(), &lists->OutlierY());
+    } else {
+        FillPoints(pvaOutliers, nullptr, nullptr);
+    }
     return true;
 }
 
@@ -260,16 +313,20 @@ void OCircleFit_OutlierFilter::FilterOutliers_StdDev_Aggressive(
         return;
     }
 
-    // Squared distances from the centre and their first two moments.
-    const std::unique_ptr<double[]> q(new double[static_cast<std::size_t>(n)]);
+    // Squared distances from the centre and their first two moments. They are computed again
+    // for the split below instead of being kept: the same bits, and no scratch array to
+    // allocate (and fault in) on every pass.
+    auto squaredDistance = [&](int i) {
+        const double dx = cCircle.m_dCenterX - laX[i];
+        const double dy = cCircle.m_dCenterY - laY[i];
+        return dx * dx + dy * dy;
+    };
     double sum = 0.0;
     double sumSquares = 0.0;
     for (int i = 0; i < n; ++i) {
-        const double dx = cCircle.m_dCenterX - laX[i];
-        const double dy = cCircle.m_dCenterY - laY[i];
-        q[i] = dx * dx + dy * dy;
-        sum += q[i];
-        sumSquares += q[i] * q[i];
+        const double q = squaredDistance(i);
+        sum += q;
+        sumSquares += q * q;
     }
     const double count = static_cast<double>(n);
     const double mean = sum / count;
@@ -284,8 +341,9 @@ void OCircleFit_OutlierFilter::FilterOutliers_StdDev_Aggressive(
 
     int kept = 0;
     for (int i = 0; i < n; ++i) {
+        const double q = squaredDistance(i);
         const int undecided = n - i;  // this point included
-        const bool inBand = low <= q[i] && q[i] <= high;
+        const bool inBand = low <= q && q <= high;
         // Keep regardless when keeping all the rest would not give more than the minimum.
         if (inBand || kept + undecided <= kMinKept) {
             laKeptX.Add(laX[i]);

@@ -80,6 +80,10 @@ public:
         std::function<bool()> fnCallback);
 
 private:
+    // A fit on the points of two lists, which the point set borrows.
+    static OCircleFit_Circle FitOn(OFastArrayList<double>& x, OFastArrayList<double>& y,
+                                   const OCircleFit_Circle& start);
+
     // One filter pass: the kept and dropped points, each in input order.
     static void FilterOutliers_StdDev_Aggressive(
         const OFastArrayList<double>& laX, const OFastArrayList<double>& laY,

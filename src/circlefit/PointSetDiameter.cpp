@@ -19,6 +19,10 @@
 // cannot change the maximum and is skipped; every other pair is split until single pairs are
 // evaluated with the very expression of the definition. No tolerance is involved anywhere.
 //
+// Before the tree is built, a first pair found by a few linear passes and a triangle-inequality
+// test (KeepFarPoints) remove the points that cannot beat that pair; on the point sets of a
+// measurement only a few percent are left, so the tree stays small.
+//
 // Points with a NaN coordinate only make NaN values, which never win, so they are left out. An
 // infinite coordinate makes the box arithmetic meaningless (inf - inf), so such input is answered
 // by the pair loop itself: it is bad input, where exactness matters more than speed.
@@ -32,6 +36,10 @@ constexpr std::size_t kAllPairsLimit = 64;
 constexpr std::size_t kLeafSize = 8;
 // Rounds of the farthest-point walk that seeds the best value (each round is one pass).
 constexpr int kFarthestPointRounds = 2;
+// The far-point filter runs only on point sets whose extent lies in this range, where rounding
+// errors stay relative (no square underflows or overflows to the point of mattering).
+constexpr double kMinExtent = 1e-100;
+constexpr double kMaxExtent = 1e100;
 
 struct Point {
     double x;
@@ -122,12 +130,74 @@ private:
     std::vector<Node> m_nodes;
 };
 
-// A good first best value from actual pairs, so that the search prunes from the start: the
-// extremes in x, y and the two diagonals, then a few rounds of "farthest point from the better end
-// of the best pair".
-double SeedBestValue(const std::vector<Point>& points) {
+// The caller's arrays, read in place. Points with a NaN coordinate are not usable.
+class InputPoints {
+public:
+    InputPoints(const double* x, const double* y, std::size_t n) : m_pdX(x), m_pdY(y), m_n(n) {}
+
+    std::size_t Size() const { return m_n; }
+    bool Usable(std::size_t i) const { return !std::isnan(m_pdX[i]) && !std::isnan(m_pdY[i]); }
+    Point operator[](std::size_t i) const { return {m_pdX[i], m_pdY[i]}; }
+
+private:
+    const double* m_pdX;
+    const double* m_pdY;
+    std::size_t m_n;
+};
+
+// What one pass over the usable points tells.
+struct Survey {
+    std::size_t usable = 0;
+    std::size_t first = 0;  // index of the first usable point
+    bool infinite = false;  // some usable point has an infinite coordinate
+    Box box{};
+    double sumX = 0.0;
+    double sumY = 0.0;
+};
+
+Survey SurveyPoints(const InputPoints& points) {
+    Survey survey;
+    for (std::size_t i = 0; i < points.Size(); ++i) {
+        if (!points.Usable(i)) {
+            continue;
+        }
+        const Point p = points[i];
+        if (survey.usable == 0) {
+            survey.first = i;
+            survey.box = {p.x, p.x, p.y, p.y};
+        }
+        ++survey.usable;
+        survey.infinite = survey.infinite || std::isinf(p.x) || std::isinf(p.y);
+        survey.box.x0 = std::min(survey.box.x0, p.x);
+        survey.box.x1 = std::max(survey.box.x1, p.x);
+        survey.box.y0 = std::min(survey.box.y0, p.y);
+        survey.box.y1 = std::max(survey.box.y1, p.y);
+        survey.sumX += p.x;
+        survey.sumY += p.y;
+    }
+    return survey;
+}
+
+// The best pair found so far: its value and its two points.
+struct SeedPair {
+    double value = 0.0;
+    std::size_t i = 0;
+    std::size_t j = 0;
+
+    void Offer(const InputPoints& points, std::size_t p, std::size_t q) {
+        const double candidate = PairValue(points[p], points[q]);
+        if (candidate > value) {
+            value = candidate;
+            i = p;
+            j = q;
+        }
+    }
+};
+
+// A good first pair, so that everything after it prunes from the start: the extremes in x, y
+// and the two diagonals, then a few rounds of "the farthest point from the last one found".
+SeedPair SeedBestPair(const InputPoints& points, std::size_t first) {
     constexpr int kDirections = 4;
-    std::array<std::size_t, 2 * kDirections> extremes{};
     auto key = [](const Point& p, int direction) {
         switch (direction) {
             case 0:
@@ -140,7 +210,12 @@ double SeedBestValue(const std::vector<Point>& points) {
                 return p.x - p.y;
         }
     };
-    for (std::size_t i = 1; i < points.size(); ++i) {
+    std::array<std::size_t, 2 * kDirections> extremes;
+    extremes.fill(first);
+    for (std::size_t i = first + 1; i < points.Size(); ++i) {
+        if (!points.Usable(i)) {
+            continue;
+        }
         for (int d = 0; d < kDirections; ++d) {
             const double k = key(points[i], d);
             if (k < key(points[extremes[2 * d]], d)) {
@@ -151,29 +226,88 @@ double SeedBestValue(const std::vector<Point>& points) {
             }
         }
     }
-    double best = 0.0;
-    std::size_t end = extremes[0];
+    SeedPair seed;
+    seed.i = seed.j = first;
     for (std::size_t i = 0; i < extremes.size(); ++i) {
         for (std::size_t j = 0; j < i; ++j) {
-            const double value = PairValue(points[extremes[i]], points[extremes[j]]);
-            if (value > best) {
-                best = value;
-                end = extremes[i];
-            }
+            seed.Offer(points, extremes[i], extremes[j]);
         }
     }
+    std::size_t from = seed.i;
     for (int round = 0; round < kFarthestPointRounds; ++round) {
-        std::size_t farthest = end;
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            const double value = PairValue(points[i], points[end]);
-            if (value > best) {
-                best = value;
-                farthest = i;
+        std::size_t farthest = from;
+        double farthestValue = -1.0;
+        for (std::size_t k = 0; k < points.Size(); ++k) {
+            if (!points.Usable(k)) {
+                continue;
+            }
+            const double value = PairValue(points[k], points[from]);
+            if (value > farthestValue) {
+                farthestValue = value;
+                farthest = k;
             }
         }
-        end = farthest;
+        seed.Offer(points, from, farthest);
+        from = farthest;
     }
-    return best;
+    return seed;
+}
+
+inline double SquaredDistance(const Point& p, const Point& c) {
+    const double dx = p.x - c.x;
+    const double dy = p.y - c.y;
+    return dx * dx + dy * dy;
+}
+
+// Copies the usable points that might belong to a pair beating the seed. For any point c,
+// |p - q| <= |p - c| + R with R = max |q - c| (triangle inequality), so a point nearer to c than
+// sqrt(seed) - R has no partner that beats the seed. The smaller R, the more this rules out: of
+// three centres (the middle of the seed pair, which suits arcs; the centroid, which suits full
+// rings; the middle of the bounding box) the one with the smallest R is used. What is left are
+// the points near the far ends of the set (the outer rim of a ring, the two ends of an arc).
+//
+// The test runs on rounded values, so it is made conservative by kSafety, which exceeds the
+// relative rounding error of the few operations involved (about 1e-16 each) by seven orders of
+// magnitude. It is only made on sets whose extent lies within [kMinExtent, kMaxExtent], so that
+// no square under- or overflows to the point of mattering; other sets keep all usable points.
+std::vector<Point> KeepFarPoints(const InputPoints& points, const Survey& survey,
+                                 const SeedPair& seed) {
+    constexpr double kSafety = 1e-9;
+    constexpr int kCentres = 3;
+    const double count = static_cast<double>(survey.usable);
+    const Box& box = survey.box;
+    const std::array<Point, kCentres> centres = {
+        Point{0.5 * points[seed.i].x + 0.5 * points[seed.j].x,
+              0.5 * points[seed.i].y + 0.5 * points[seed.j].y},
+        Point{survey.sumX / count, survey.sumY / count},
+        Point{0.5 * box.x0 + 0.5 * box.x1, 0.5 * box.y0 + 0.5 * box.y1}};
+    std::array<double, kCentres> radius2{};
+    for (std::size_t i = 0; i < points.Size(); ++i) {
+        if (points.Usable(i)) {
+            for (int k = 0; k < kCentres; ++k) {
+                radius2[k] = std::max(radius2[k], SquaredDistance(points[i], centres[k]));
+            }
+        }
+    }
+    const auto best = static_cast<std::size_t>(
+        std::min_element(radius2.begin(), radius2.end()) - radius2.begin());
+    const Point centre = centres[best];
+
+    // A point needs |p - c| above this to reach sqrt(seed.value) with some partner.
+    const double extent = std::max(box.x1 - box.x0, box.y1 - box.y0);
+    const double limit = (std::sqrt(seed.value) * (1.0 - 2.0 * kSafety) -
+                          std::sqrt(radius2[best]) * (1.0 + kSafety)) /
+                         (1.0 + kSafety);
+    const bool filter = extent >= kMinExtent && extent <= kMaxExtent && limit > 0.0;
+    const double discardBelow2 = filter ? limit * limit * (1.0 - kSafety) : -1.0;
+
+    std::vector<Point> kept;
+    for (std::size_t i = 0; i < points.Size(); ++i) {
+        if (points.Usable(i) && SquaredDistance(points[i], centre) > discardBelow2) {
+            kept.push_back(points[i]);
+        }
+    }
+    return kept;
 }
 
 double LargestInLeafPair(const std::vector<Point>& points, const Node& a, const Node& b,
@@ -193,8 +327,7 @@ double LargestInLeafPair(const std::vector<Point>& points, const Node& a, const 
 }
 
 // Branch and bound over pairs of tree nodes, most promising pair first.
-double SearchTree(std::vector<Point>& points) {
-    double best = SeedBestValue(points);
+double SearchTree(std::vector<Point>& points, double best) {
     const BoxTree tree(points);
 
     struct Task {
@@ -271,21 +404,20 @@ double LargestSquaredDistance(const double* x, const double* y, std::size_t n) {
     if (n <= kAllPairsLimit) {
         return LargestSquaredDistance_AllPairs(x, y, n);
     }
-    std::vector<Point> points;
-    points.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        if (std::isnan(x[i]) || std::isnan(y[i])) {
-            continue;
-        }
-        if (std::isinf(x[i]) || std::isinf(y[i])) {
-            return LargestSquaredDistance_AllPairs(x, y, n);
-        }
-        points.push_back({x[i], y[i]});
+    const InputPoints input(x, y, n);
+    const Survey survey = SurveyPoints(input);
+    if (survey.infinite) {
+        return LargestSquaredDistance_AllPairs(x, y, n);
     }
-    if (points.size() < 2) {
+    if (survey.usable < 2) {
         return 0.0;
     }
-    return SearchTree(points);
+    const SeedPair seed = SeedBestPair(input, survey.first);
+    std::vector<Point> candidates = KeepFarPoints(input, survey, seed);
+    if (candidates.size() < 2) {
+        return seed.value;
+    }
+    return SearchTree(candidates, seed.value);
 }
 
 }  // namespace circlefit
