@@ -146,7 +146,8 @@ void BM_Accuracy_Noise05(benchmark::State& state) {
             MakeEdgePoints(points, kPoints, shape, 1000u + static_cast<unsigned>(trial), false);
             OCircleFit_Circle circle = Guess();
             Measure(points, false, circle);
-            const double centre = std::hypot(circle.m_dCenterX - kCentreX, circle.m_dCenterY - kCentreY);
+            const double centre =
+                std::hypot(circle.m_dCenterX - kCentreX, circle.m_dCenterY - kCentreY);
             const double radius = std::fabs(circle.m_dRadius - kRadius);
             sumCentre2 += centre * centre;
             sumRadius2 += radius * radius;

@@ -63,8 +63,8 @@ inline void DistancesBody(const PointBlock& p, const CircleTerms& k, double* __r
     }
 }
 
-using DerivativesKernel = void (*)(const PointBlock&, const CircleTerms&, double*, double*,
-                                   double*, double*);
+using DerivativesKernel = void (*)(const PointBlock&, const CircleTerms&, double*, double*, double*,
+                                   double*);
 using DistancesKernel = void (*)(const PointBlock&, const CircleTerms&, double*);
 
 void DerivativesBaseline(const PointBlock& p, const CircleTerms& k, double* g, double* gA,
@@ -103,7 +103,9 @@ Kernels SelectKernels() {
     return {DerivativesBaseline, DistancesBaseline};
 }
 #else
-Kernels SelectKernels() { return {DerivativesBaseline, DistancesBaseline}; }
+Kernels SelectKernels() {
+    return {DerivativesBaseline, DistancesBaseline};
+}
 #endif
 
 // Chosen once; the initialisation of a function-local static is thread-safe.

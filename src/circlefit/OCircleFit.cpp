@@ -139,7 +139,9 @@ struct Parameters {
 };
 
 // 1 + 4AF, which is (a^2 + b^2) / r^2: how far the centre lies from the origin of the frame.
-inline double Validity(double A, double F) { return 1.0 + 4.0 * A * F; }
+inline double Validity(double A, double F) {
+    return 1.0 + 4.0 * A * F;
+}
 
 Parameters FromCircle(double a, double b, double r) {
     Parameters p{};
@@ -158,7 +160,9 @@ inline double CentreCoordinate(double D, double cosOrSin, double A) {
     return -D * cosOrSin / (2.0 * A);
 }
 
-inline double RadiusOf(double A) { return 1.0 / std::fabs(2.0 * A); }
+inline double RadiusOf(double A) {
+    return 1.0 / std::fabs(2.0 * A);
+}
 
 double FoldAngle(double theta) {
     if (std::fabs(theta) > kFoldLimitTurns * kFullTurn) {
@@ -310,9 +314,13 @@ enum class Outcome { kAccepted, kConverged, kShiftFrame, kStopped };
 // ---------------------------------------------------------------------------------------------
 // OCircleFit_Data
 
-OCircleFit_Data::OCircleFit_Data() { AllocateOwned(0); }
+OCircleFit_Data::OCircleFit_Data() {
+    AllocateOwned(0);
+}
 
-OCircleFit_Data::OCircleFit_Data(std::size_t n) { AllocateOwned(n); }
+OCircleFit_Data::OCircleFit_Data(std::size_t n) {
+    AllocateOwned(n);
+}
 
 OCircleFit_Data::OCircleFit_Data(std::size_t n, double* x, double* y) {
     AllocateOwned(n);
@@ -490,9 +498,8 @@ OCircleFit_Circle OCircleFit::CircleFit(const OCircleFit_Data& points,
     }
 
     const CircleTerms last = Evaluate(p);
-    return OCircleFit_Circle(CentreCoordinate(last.D, last.cosTheta, last.A) - frame.sx,
-                             CentreCoordinate(last.D, last.sinTheta, last.A) - frame.sy,
-                             RadiusOf(last.A),
-                             outcome == Outcome::kConverged ? resultSigma : old.m_dSigma,
-                             iterations);
+    return OCircleFit_Circle(
+        CentreCoordinate(last.D, last.cosTheta, last.A) - frame.sx,
+        CentreCoordinate(last.D, last.sinTheta, last.A) - frame.sy, RadiusOf(last.A),
+        outcome == Outcome::kConverged ? resultSigma : old.m_dSigma, iterations);
 }

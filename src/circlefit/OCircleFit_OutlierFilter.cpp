@@ -42,19 +42,18 @@ bool AllFinite(const OFastArrayList<double>& x, const OFastArrayList<double>& y,
 }
 
 bool IsFinite(const OCircleFit_Circle& c) {
-    return std::isfinite(c.m_dCenterX) && std::isfinite(c.m_dCenterY) &&
-           std::isfinite(c.m_dRadius);
+    return std::isfinite(c.m_dCenterX) && std::isfinite(c.m_dCenterY) && std::isfinite(c.m_dRadius);
 }
 
-bool IsUsableGuess(const OCircleFit_Circle& c) { return IsFinite(c) && c.m_dRadius != 0.0; }
+bool IsUsableGuess(const OCircleFit_Circle& c) {
+    return IsFinite(c) && c.m_dRadius != 0.0;
+}
 
 // Written as "within the limits" so that a NaN centre or radius counts as implausible.
 bool IsPlausible(const OCircleFit_Circle& c) {
     return std::fabs(c.m_dCenterX) <= kMaxCentreCoordinate &&
-           std::fabs(c.m_dCenterY) <= kMaxCentreCoordinate &&
-           std::fabs(c.m_dRadius) <= kMaxRadius;
+           std::fabs(c.m_dCenterY) <= kMaxCentreCoordinate && std::fabs(c.m_dRadius) <= kMaxRadius;
 }
-
 
 void AppendAll(const OFastArrayList<double>& x, const OFastArrayList<double>& y, int n,
                OFastArrayList<double>& toX, OFastArrayList<double>& toY) {
@@ -117,7 +116,17 @@ public:
     }
 
 private:
-    enum { kDroppedX, kDroppedY, kOutlierX, kOutlierY, kFirstX, kFirstY, kSecondX, kSecondY, kCount };
+    enum {
+        kDroppedX,
+        kDroppedY,
+        kOutlierX,
+        kOutlierY,
+        kFirstX,
+        kFirstY,
+        kSecondX,
+        kSecondY,
+        kCount
+    };
     std::array<std::unique_ptr<OFastArrayList<double>>, kCount> m_lists;
 };
 
@@ -221,11 +230,11 @@ bool OCircleFit_OutlierFilter::bComputeCircleFit(
     iOutlierCount = 0;
     DeviationOutputs{bMaxDevFound, dMaxDev, dMaxDevX, dMaxDevY, dMaxDevCircleX, dMaxDevCircleY}
         .Clear();
-    DeviationOutputs{bInnerDevFound,   dMaxInnerDev,    dInnerDevX,
-                     dInnerDevY,       dInnerDevCircleX, dInnerDevCircleY}
+    DeviationOutputs{bInnerDevFound, dMaxInnerDev,     dInnerDevX,
+                     dInnerDevY,     dInnerDevCircleX, dInnerDevCircleY}
         .Clear();
-    DeviationOutputs{bOuterDevFound,   dMaxOuterDev,    dOuterDevX,
-                     dOuterDevY,       dOuterDevCircleX, dOuterDevCircleY}
+    DeviationOutputs{bOuterDevFound, dMaxOuterDev,     dOuterDevX,
+                     dOuterDevY,     dOuterDevCircleX, dOuterDevCircleY}
         .Clear();
     dSigmaAll = 0.0;
     dSigmaInliers = 0.0;
@@ -279,13 +288,12 @@ bool OCircleFit_OutlierFilter::bComputeCircleFit(
     }
 
     if (checked) {
-        ComputeCircleFitFeatures(bMaxDeviation, bMaxInnerDeviation, bMaxOuterDeviation, bSigmaAll,
-                                 bSigmaInliers, laX, laY, *currentX, *currentY, cCircle,
-                                 bMaxDevFound, dMaxDev, dMaxDevX, dMaxDevY, dMaxDevCircleX,
-                                 dMaxDevCircleY, bInnerDevFound, dMaxInnerDev, dInnerDevX,
-                                 dInnerDevY, dInnerDevCircleX, dInnerDevCircleY, bOuterDevFound,
-                                 dMaxOuterDev, dOuterDevX, dOuterDevY, dOuterDevCircleX,
-                                 dOuterDevCircleY, dSigmaAll, dSigmaInliers);
+        ComputeCircleFitFeatures(
+            bMaxDeviation, bMaxInnerDeviation, bMaxOuterDeviation, bSigmaAll, bSigmaInliers, laX,
+            laY, *currentX, *currentY, cCircle, bMaxDevFound, dMaxDev, dMaxDevX, dMaxDevY,
+            dMaxDevCircleX, dMaxDevCircleY, bInnerDevFound, dMaxInnerDev, dInnerDevX, dInnerDevY,
+            dInnerDevCircleX, dInnerDevCircleY, bOuterDevFound, dMaxOuterDev, dOuterDevX,
+            dOuterDevY, dOuterDevCircleX, dOuterDevCircleY, dSigmaAll, dSigmaInliers);
     }
     iInlierCount = CountAsInt(*currentX);
     FillPoints(pvaInliers, currentX, currentY);
@@ -366,8 +374,8 @@ void OCircleFit_OutlierFilter::ComputeCircleFitFeatures(
     double& dInnerDevCircleY, bool& bOuterDevFound, double& dMaxOuterDev, double& dOuterDevX,
     double& dOuterDevY, double& dOuterDevCircleX, double& dOuterDevCircleY, double& dSigmaAll,
     double& dSigmaInliers) {
-    DeviationOutputs largestOut{bMaxDevFound,   dMaxDev,        dMaxDevX,
-                                dMaxDevY,       dMaxDevCircleX, dMaxDevCircleY};
+    DeviationOutputs largestOut{bMaxDevFound, dMaxDev,        dMaxDevX,
+                                dMaxDevY,     dMaxDevCircleX, dMaxDevCircleY};
     DeviationOutputs innerOut{bInnerDevFound, dMaxInnerDev,     dInnerDevX,
                               dInnerDevY,     dInnerDevCircleX, dInnerDevCircleY};
     DeviationOutputs outerOut{bOuterDevFound, dMaxOuterDev,     dOuterDevX,

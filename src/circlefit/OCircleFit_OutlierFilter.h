@@ -98,9 +98,9 @@ private:
         const OFastArrayList<double>& laAllY, const OFastArrayList<double>& laInlierX,
         const OFastArrayList<double>& laInlierY, const OCircleFit_Circle& cCircle,
         bool& bMaxDevFound, double& dMaxDev, double& dMaxDevX, double& dMaxDevY,
-        double& dMaxDevCircleX, double& dMaxDevCircleY, bool& bInnerDevFound,
-        double& dMaxInnerDev, double& dInnerDevX, double& dInnerDevY, double& dInnerDevCircleX,
-        double& dInnerDevCircleY, bool& bOuterDevFound, double& dMaxOuterDev, double& dOuterDevX,
-        double& dOuterDevY, double& dOuterDevCircleX, double& dOuterDevCircleY, double& dSigmaAll,
+        double& dMaxDevCircleX, double& dMaxDevCircleY, bool& bInnerDevFound, double& dMaxInnerDev,
+        double& dInnerDevX, double& dInnerDevY, double& dInnerDevCircleX, double& dInnerDevCircleY,
+        bool& bOuterDevFound, double& dMaxOuterDev, double& dOuterDevX, double& dOuterDevY,
+        double& dOuterDevCircleX, double& dOuterDevCircleY, double& dSigmaAll,
         double& dSigmaInliers);
 };

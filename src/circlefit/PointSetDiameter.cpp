@@ -77,7 +77,9 @@ inline double BoxPairBound(const Box& a, const Box& b) {
     return mx * mx + my * my;
 }
 
-inline bool IsSinglePoint(const Box& box) { return box.x0 == box.x1 && box.y0 == box.y1; }
+inline bool IsSinglePoint(const Box& box) {
+    return box.x0 == box.x1 && box.y0 == box.y1;
+}
 
 Box BoundingBox(const Point* points, std::size_t count) {
     Box box{points[0].x, points[0].x, points[0].y, points[0].y};
@@ -114,11 +116,10 @@ private:
         const bool splitX = node.box.x1 - node.box.x0 >= node.box.y1 - node.box.y0;
         const std::size_t middle = begin + (end - begin) / 2;
         const auto first = m_points.begin() + static_cast<std::ptrdiff_t>(begin);
-        std::nth_element(first, m_points.begin() + static_cast<std::ptrdiff_t>(middle),
-                         m_points.begin() + static_cast<std::ptrdiff_t>(end),
-                         [splitX](const Point& p, const Point& q) {
-                             return splitX ? p.x < q.x : p.y < q.y;
-                         });
+        std::nth_element(
+            first, m_points.begin() + static_cast<std::ptrdiff_t>(middle),
+            m_points.begin() + static_cast<std::ptrdiff_t>(end),
+            [splitX](const Point& p, const Point& q) { return splitX ? p.x < q.x : p.y < q.y; });
         const std::int32_t left = Build(begin, middle);
         const std::int32_t right = Build(middle, end);
         m_nodes[static_cast<std::size_t>(index)].child[0] = left;
@@ -289,8 +290,8 @@ std::vector<Point> KeepFarPoints(const InputPoints& points, const Survey& survey
             }
         }
     }
-    const auto best = static_cast<std::size_t>(
-        std::min_element(radius2.begin(), radius2.end()) - radius2.begin());
+    const auto best = static_cast<std::size_t>(std::min_element(radius2.begin(), radius2.end()) -
+                                               radius2.begin());
     const Point centre = centres[best];
 
     // A point needs |p - c| above this to reach sqrt(seed.value) with some partner.
@@ -310,8 +311,8 @@ std::vector<Point> KeepFarPoints(const InputPoints& points, const Survey& survey
     return kept;
 }
 
-double LargestInLeafPair(const std::vector<Point>& points, const Node& a, const Node& b,
-                         bool same, double best) {
+double LargestInLeafPair(const std::vector<Point>& points, const Node& a, const Node& b, bool same,
+                         double best) {
     if (IsSinglePoint(a.box) && IsSinglePoint(b.box)) {
         return std::max(best, BoxPairBound(a.box, b.box));
     }
@@ -362,7 +363,9 @@ double SearchTree(std::vector<Point>& points, double best) {
             add(a.child[0], a.child[0]);
             add(a.child[1], a.child[1]);
         } else {
-            const auto extent = [](const Box& box) { return (box.x1 - box.x0) + (box.y1 - box.y0); };
+            const auto extent = [](const Box& box) {
+                return (box.x1 - box.x0) + (box.y1 - box.y0);
+            };
             const bool splitA = !a.IsLeaf() && (b.IsLeaf() || extent(a.box) >= extent(b.box));
             if (splitA) {
                 add(a.child[0], task.b);

@@ -7,8 +7,8 @@
 
 #include <cmath>
 #include <limits>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -44,20 +44,19 @@ struct Measurement {
     bool Run(int mode, OFastArrayList<double>& x, OFastArrayList<double>& y, int filterType,
              int passes, double factor) {
         return OCircleFit_OutlierFilter::bComputeCircleFit(
-            mode, x, y, true, true, true, true, true, filterType, passes, factor,
-            circle, &inliers, &outliers, inlierCount, outlierCount, devFound, dev, devX, devY,
-            devCircleX, devCircleY, innerFound, inner, innerX, innerY, innerCircleX, innerCircleY,
-            outerFound, outer, outerX, outerY, outerCircleX, outerCircleY, sigmaAll, sigmaInliers,
+            mode, x, y, true, true, true, true, true, filterType, passes, factor, circle, &inliers,
+            &outliers, inlierCount, outlierCount, devFound, dev, devX, devY, devCircleX, devCircleY,
+            innerFound, inner, innerX, innerY, innerCircleX, innerCircleY, outerFound, outer,
+            outerX, outerY, outerCircleX, outerCircleY, sigmaAll, sigmaInliers,
             [] { return true; });
     }
 
     bool AllFiguresZero() const {
         return inlierCount == 0 && outlierCount == 0 && !devFound && !innerFound && !outerFound &&
-               dev == 0.0 && devX == 0.0 && devY == 0.0 && devCircleX == 0.0 &&
-               devCircleY == 0.0 && inner == 0.0 && innerX == 0.0 && innerY == 0.0 &&
-               innerCircleX == 0.0 && innerCircleY == 0.0 && outer == 0.0 && outerX == 0.0 &&
-               outerY == 0.0 && outerCircleX == 0.0 && outerCircleY == 0.0 && sigmaAll == 0.0 &&
-               sigmaInliers == 0.0;
+               dev == 0.0 && devX == 0.0 && devY == 0.0 && devCircleX == 0.0 && devCircleY == 0.0 &&
+               inner == 0.0 && innerX == 0.0 && innerY == 0.0 && innerCircleX == 0.0 &&
+               innerCircleY == 0.0 && outer == 0.0 && outerX == 0.0 && outerY == 0.0 &&
+               outerCircleX == 0.0 && outerCircleY == 0.0 && sigmaAll == 0.0 && sigmaInliers == 0.0;
     }
 
     OCircleFit_Circle circle;
@@ -72,7 +71,8 @@ struct Measurement {
 };
 
 // The point as an OVector made from pixels is (rounded raw units).
-void ExpectPoint(const OVector_Array& list, int index, double x, double y, const std::string& what) {
+void ExpectPoint(const OVector_Array& list, int index, double x, double y,
+                 const std::string& what) {
     const std::shared_ptr<OVector> p = list.GetAt(index);
     ASSERT_TRUE(p) << what << " " << index;
     EXPECT_EQ(p->GetRawX(), fixedpoint::RawFromDouble(x * fixedpoint::kRawPerPixel))
@@ -130,8 +130,7 @@ TEST(OCircleFitOutlierFilter, CheckedModeDropsTheFarPointAndReportsIt) {
     // Distances: twenty of 30, one of 60 (all input points count).
     const double farDistance = kRing.r + farDeviation;
     const double mean = (20 * kRing.r + farDistance) / 21;
-    const double variance =
-        (20 * kRing.r * kRing.r + farDistance * farDistance) / 21 - mean * mean;
+    const double variance = (20 * kRing.r * kRing.r + farDistance * farDistance) / 21 - mean * mean;
     EXPECT_NEAR(m.sigmaAll, std::sqrt(variance), kTolerance);
     EXPECT_LT(m.sigmaInliers, kTolerance);
 }
@@ -150,8 +149,8 @@ TEST(OCircleFitOutlierFilter, PlainModeDropsTheFarPointWithoutFigures) {
 }
 
 TEST(OCircleFitOutlierFilter, WithoutTheFilterEveryPointIsAnInlier) {
-    for (const auto& [type, passes] : {std::pair{kNoFilter, 5}, std::pair{2, 5},
-                                       std::pair{kStdDevFilter, 0}}) {
+    for (const auto& [type, passes] :
+         {std::pair{kNoFilter, 5}, std::pair{2, 5}, std::pair{kStdDevFilter, 0}}) {
         PointLists points(21);
         AddRingWithFarPoint(points);
         Measurement m;
@@ -231,7 +230,9 @@ struct PlausibilityCase {
     bool expected;
 };
 
-void PrintTo(const PlausibilityCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PlausibilityCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class OCircleFitPlausibility : public ::testing::TestWithParam<PlausibilityCase> {};
 
@@ -240,8 +241,8 @@ TEST_P(OCircleFitPlausibility, CheckedModeRejectsFarCentresAndHugeRadii) {
     PointLists points(24);
     AddArc(points, c.circle, 0.0, 40.0, 24);  // an arc, so that huge circles stay well posed
     Measurement m;
-    m.circle = OCircleFit_Circle(c.circle.x + 0.5, c.circle.y - 0.5, c.circle.r * 1.01,
-                                 kLargeSigma, 0);
+    m.circle =
+        OCircleFit_Circle(c.circle.x + 0.5, c.circle.y - 0.5, c.circle.r * 1.01, kLargeSigma, 0);
     EXPECT_EQ(m.Run(c.mode, points, kStdDevFilter, 3, 2.0), c.expected) << c.name;
     // Far from the origin the fit is poorly conditioned (it works in the caller's frame), so
     // only check that a fit was written back: the guess had no iterations.

@@ -107,10 +107,10 @@ struct DistanceCase {
 
 TEST(OCircleFitDistance, RelativeDifferenceOfTwoCircles) {
     const DistanceCase cases[] = {
-        {{0.0, 0.0, 1.0}, {3.0, 4.0, 1.0}, 3.5},   // (4 + 3 + 0) / 2
-        {{3.0, 4.0, 1.0}, {0.0, 0.0, 1.0}, 3.5},   // symmetric
+        {{0.0, 0.0, 1.0}, {3.0, 4.0, 1.0}, 3.5},    // (4 + 3 + 0) / 2
+        {{3.0, 4.0, 1.0}, {0.0, 0.0, 1.0}, 3.5},    // symmetric
         {{5.0, -2.0, 7.0}, {5.0, -2.0, 7.0}, 0.0},  // itself
-        {{0.0, 0.0, 1.0}, {0.0, 0.0, 3.0}, 0.5},   // radii only: 2 / 4
+        {{0.0, 0.0, 1.0}, {0.0, 0.0, 3.0}, 0.5},    // radii only: 2 / 4
     };
     for (const DistanceCase& c : cases) {
         EXPECT_DOUBLE_EQ(OCircleFit::Distance(c.c1, c.c2), c.expected)
@@ -191,7 +191,9 @@ struct ExactFitCase {
     OCircleFit_Circle guess;
 };
 
-void PrintTo(const ExactFitCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ExactFitCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class OCircleFitExact : public ::testing::TestWithParam<ExactFitCase> {};
 
@@ -213,13 +215,29 @@ TEST_P(OCircleFitExact, ExactPointsGiveTheirCircle) {
 INSTANTIATE_TEST_SUITE_P(
     Circles, OCircleFitExact,
     ::testing::Values(
-        ExactFitCase{"full", {120.0, 80.0, 40.0}, 0.0, 360.0, 36, {118.0, 83.0, 37.0, kLargeSigma, 0}},
-        ExactFitCase{"quarter", {300.0, 250.0, 150.0}, 10.0, 90.0, 50, {290.0, 260.0, 140.0, kLargeSigma, 0}},
-        ExactFitCase{"fourPoints", {-20.0, 15.0, 5.0}, 45.0, 360.0, 4, {-19.0, 14.0, 6.0, kLargeSigma, 0}},
-        ExactFitCase{"aroundOrigin", {0.0, 0.0, 25.0}, 0.0, 360.0, 24, {0.0, 0.0, 20.0, kLargeSigma, 0}},
-        ExactFitCase{"guessOnFrameOrigin", {3.0, -1.0, 10.0}, 0.0, 360.0, 20, {0.0, -0.9, 12.0, kLargeSigma, 0}},
-        ExactFitCase{"roughGuess", {50.0, 50.0, 10.0}, 0.0, 300.0, 30, {45.0, 56.0, 13.0, kLargeSigma, 0}}),
-    [](const ::testing::TestParamInfo<ExactFitCase>& info) { return std::string(info.param.name); });
+        ExactFitCase{
+            "full", {120.0, 80.0, 40.0}, 0.0, 360.0, 36, {118.0, 83.0, 37.0, kLargeSigma, 0}},
+        ExactFitCase{"quarter",
+                     {300.0, 250.0, 150.0},
+                     10.0,
+                     90.0,
+                     50,
+                     {290.0, 260.0, 140.0, kLargeSigma, 0}},
+        ExactFitCase{
+            "fourPoints", {-20.0, 15.0, 5.0}, 45.0, 360.0, 4, {-19.0, 14.0, 6.0, kLargeSigma, 0}},
+        ExactFitCase{
+            "aroundOrigin", {0.0, 0.0, 25.0}, 0.0, 360.0, 24, {0.0, 0.0, 20.0, kLargeSigma, 0}},
+        ExactFitCase{"guessOnFrameOrigin",
+                     {3.0, -1.0, 10.0},
+                     0.0,
+                     360.0,
+                     20,
+                     {0.0, -0.9, 12.0, kLargeSigma, 0}},
+        ExactFitCase{
+            "roughGuess", {50.0, 50.0, 10.0}, 0.0, 300.0, 30, {45.0, 56.0, 13.0, kLargeSigma, 0}}),
+    [](const ::testing::TestParamInfo<ExactFitCase>& info) {
+        return std::string(info.param.name);
+    });
 
 TEST(OCircleFit, GuessWithSigmaZeroComesBackAfterOneIteration) {
     PointLists points(30);

@@ -33,10 +33,12 @@ double DefinitionValue(const std::vector<double>& x, const std::vector<double>& 
     return best;
 }
 
-bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
-using Generator = std::function<void(std::mt19937&, std::size_t, std::vector<double>&,
-                                     std::vector<double>&)>;
+using Generator =
+    std::function<void(std::mt19937&, std::size_t, std::vector<double>&, std::vector<double>&)>;
 
 struct DiameterCase {
     const char* name;
@@ -174,7 +176,9 @@ const DiameterCase kCases[] = {
 
 constexpr unsigned kSeeds[] = {1u, 2u, 3u};
 
-void PrintTo(const DiameterCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const DiameterCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PointSetDiameter : public ::testing::TestWithParam<DiameterCase> {};
 
@@ -196,9 +200,10 @@ TEST_P(PointSetDiameter, EqualsTheDefinitionBitForBit) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sets, PointSetDiameter, ::testing::ValuesIn(kCases),
-    [](const ::testing::TestParamInfo<DiameterCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sets, PointSetDiameter, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<DiameterCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(PointSetDiameterEdges, FewerThanTwoPointsHaveNone) {
     const double one = 4.0;
