@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <ostream>
@@ -29,12 +31,25 @@ constexpr int kChecked = 3;
 constexpr int kStdDevFilter = 1;
 constexpr int kNoFilter = 0;
 
-// One call of bComputeCircleFit with every figure switched on and every output kept.
+// The figures of bComputeCircleFit (arguments 18 to 22, 24 to 28, 30 to 36), by name.
+// clang-format off
+enum Figure {
+    kDev, kDevX, kDevY, kDevCircleX, kDevCircleY,
+    kInner, kInnerX, kInnerY, kInnerCircleX, kInnerCircleY,
+    kOuter, kOuterX, kOuterY, kOuterCircleX, kOuterCircleY,
+    kSigmaAll, kSigmaInliers, kFigureCount
+};
+// clang-format on
+enum Found { kDevFound, kInnerFound, kOuterFound, kFoundCount };
+
+// One call of bComputeCircleFit with every figure switched on and every output kept. The outputs
+// start as junk, so that a test sees what the call wrote.
 struct Measurement {
-    // Junk in every output, so that the test sees what the call wrote.
     Measurement() {
         inliers.Add(std::make_shared<OVector>(7, 7));
         outliers.Add(std::make_shared<OVector>(7, 7));
+        std::fill(std::begin(f), std::end(f), -1.0);
+        std::fill(std::begin(found), std::end(found), true);
     }
 
     bool Run(int mode, PointLists& points, int filterType, int passes, double factor) {
@@ -45,29 +60,28 @@ struct Measurement {
              int passes, double factor) {
         return OCircleFit_OutlierFilter::bComputeCircleFit(
             mode, x, y, true, true, true, true, true, filterType, passes, factor, circle, &inliers,
-            &outliers, inlierCount, outlierCount, devFound, dev, devX, devY, devCircleX, devCircleY,
-            innerFound, inner, innerX, innerY, innerCircleX, innerCircleY, outerFound, outer,
-            outerX, outerY, outerCircleX, outerCircleY, sigmaAll, sigmaInliers,
+            &outliers, inlierCount, outlierCount, found[kDevFound], f[kDev], f[kDevX], f[kDevY],
+            f[kDevCircleX], f[kDevCircleY], found[kInnerFound], f[kInner], f[kInnerX], f[kInnerY],
+            f[kInnerCircleX], f[kInnerCircleY], found[kOuterFound], f[kOuter], f[kOuterX],
+            f[kOuterY], f[kOuterCircleX], f[kOuterCircleY], f[kSigmaAll], f[kSigmaInliers],
             [] { return true; });
     }
 
-    bool AllFiguresZero() const {
-        return inlierCount == 0 && outlierCount == 0 && !devFound && !innerFound && !outerFound &&
-               dev == 0.0 && devX == 0.0 && devY == 0.0 && devCircleX == 0.0 && devCircleY == 0.0 &&
-               inner == 0.0 && innerX == 0.0 && innerY == 0.0 && innerCircleX == 0.0 &&
-               innerCircleY == 0.0 && outer == 0.0 && outerX == 0.0 && outerY == 0.0 &&
-               outerCircleX == 0.0 && outerCircleY == 0.0 && sigmaAll == 0.0 && sigmaInliers == 0.0;
+    // Figures reset and not computed.
+    bool NoFigures() const {
+        return std::none_of(std::begin(found), std::end(found), [](bool b) { return b; }) &&
+               std::all_of(std::begin(f), std::end(f), [](double v) { return v == 0.0; });
     }
+    // What a failed call leaves.
+    bool NothingWritten() const { return inlierCount == 0 && outlierCount == 0 && NoFigures(); }
 
     OCircleFit_Circle circle;
     OVector_Array inliers;
     OVector_Array outliers;
-    int inlierCount = -1, outlierCount = -1;
-    bool devFound = true, innerFound = true, outerFound = true;
-    double dev = -1, devX = -1, devY = -1, devCircleX = -1, devCircleY = -1;
-    double inner = -1, innerX = -1, innerY = -1, innerCircleX = -1, innerCircleY = -1;
-    double outer = -1, outerX = -1, outerY = -1, outerCircleX = -1, outerCircleY = -1;
-    double sigmaAll = -1, sigmaInliers = -1;
+    int inlierCount = -1;
+    int outlierCount = -1;
+    bool found[kFoundCount];
+    double f[kFigureCount];
 };
 
 // The point as an OVector made from pixels is (rounded raw units).
@@ -92,60 +106,53 @@ void AddRingWithFarPoint(PointLists& points) {
     points.Add(kFarX, kFarY);
 }
 
-TEST(OCircleFitOutlierFilter, CheckedModeDropsTheFarPointAndReportsIt) {
-    PointLists points(21);
-    AddRingWithFarPoint(points);
-    Measurement m;
-    m.circle = OCircleFit_Circle(95.0, 105.0, 35.0, kLargeSigma, 0);
-    ASSERT_TRUE(m.Run(kChecked, points, kStdDevFilter, 5, 2.0));
+TEST(OCircleFitOutlierFilter, TheFarPointIsDroppedAndReported) {
+    for (int mode : {kChecked, kPlain}) {
+        PointLists points(21);
+        AddRingWithFarPoint(points);
+        Measurement m;
+        m.circle = OCircleFit_Circle(95.0, 105.0, 35.0, kLargeSigma, 0);
+        ASSERT_TRUE(m.Run(mode, points, kStdDevFilter, 5, 2.0)) << "mode " << mode;
 
-    EXPECT_NEAR(m.circle.m_dCenterX, kRing.x, kTolerance);
-    EXPECT_NEAR(m.circle.m_dCenterY, kRing.y, kTolerance);
-    EXPECT_NEAR(m.circle.m_dRadius, kRing.r, kTolerance);
-    EXPECT_EQ(m.inlierCount, 20);
-    EXPECT_EQ(m.outlierCount, 1);
-    ASSERT_EQ(m.inliers.GetCount(), 20);
-    ASSERT_EQ(m.outliers.GetCount(), 1);
-    for (int i = 0; i < 20; ++i) {
-        ExpectPoint(m.inliers, i, points.x[i], points.y[i], "inlier");
+        EXPECT_NEAR(m.circle.m_dCenterX, kRing.x, kTolerance) << "mode " << mode;
+        EXPECT_NEAR(m.circle.m_dCenterY, kRing.y, kTolerance) << "mode " << mode;
+        EXPECT_NEAR(m.circle.m_dRadius, kRing.r, kTolerance) << "mode " << mode;
+        EXPECT_EQ(m.inlierCount, 20) << "mode " << mode;
+        EXPECT_EQ(m.outlierCount, 1) << "mode " << mode;
+        ASSERT_EQ(m.inliers.GetCount(), 20) << "mode " << mode;
+        ASSERT_EQ(m.outliers.GetCount(), 1) << "mode " << mode;
+        for (int i = 0; i < 20; ++i) {
+            ExpectPoint(m.inliers, i, points.x[i], points.y[i], "inlier");
+        }
+        ExpectPoint(m.outliers, 0, kFarX, kFarY, "outlier");
+        if (mode == kPlain) {
+            EXPECT_TRUE(m.NoFigures()) << "no figures below mode 3";
+            continue;
+        }
+
+        // The far point is the worst and the farthest outside: 60 from the centre, radius 30.
+        const double farDeviation = std::hypot(kFarX - kRing.x, kFarY - kRing.y) - kRing.r;
+        for (const auto& [which, dev] :
+             {std::pair{kDevFound, kDev}, std::pair{kOuterFound, kOuter}}) {
+            EXPECT_TRUE(m.found[which]) << which;
+            EXPECT_NEAR(m.f[dev], farDeviation, kTolerance) << which;
+            EXPECT_EQ(m.f[dev + 1], kFarX) << which;
+            EXPECT_EQ(m.f[dev + 2], kFarY) << which;
+            EXPECT_NEAR(m.f[dev + 3], kRing.x + kRing.r, kTolerance) << which << ": nearest point";
+            EXPECT_NEAR(m.f[dev + 4], kRing.y, kTolerance) << which;
+        }
+        EXPECT_TRUE(m.found[kInnerFound])
+            << "ring points lie on the circle, some a rounding inside";
+        EXPECT_LT(m.f[kInner], kTolerance);
+
+        // Distances: twenty of 30, one of 60 (all input points count).
+        const double farDistance = kRing.r + farDeviation;
+        const double mean = (20 * kRing.r + farDistance) / 21;
+        const double variance =
+            (20 * kRing.r * kRing.r + farDistance * farDistance) / 21 - mean * mean;
+        EXPECT_NEAR(m.f[kSigmaAll], std::sqrt(variance), kTolerance);
+        EXPECT_LT(m.f[kSigmaInliers], kTolerance);
     }
-    ExpectPoint(m.outliers, 0, kFarX, kFarY, "outlier");
-
-    // The far point is the worst and the farthest outside: 60 from the centre, radius 30.
-    const double farDeviation = std::hypot(kFarX - kRing.x, kFarY - kRing.y) - kRing.r;
-    for (const auto& [found, deviation, x, y, cx, cy, name] :
-         {std::tuple{m.devFound, m.dev, m.devX, m.devY, m.devCircleX, m.devCircleY, "largest"},
-          std::tuple{m.outerFound, m.outer, m.outerX, m.outerY, m.outerCircleX, m.outerCircleY,
-                     "outer"}}) {
-        EXPECT_TRUE(found) << name;
-        EXPECT_NEAR(deviation, farDeviation, kTolerance) << name;
-        EXPECT_EQ(x, kFarX) << name;
-        EXPECT_EQ(y, kFarY) << name;
-        EXPECT_NEAR(cx, kRing.x + kRing.r, kTolerance) << name << ": nearest point of the circle";
-        EXPECT_NEAR(cy, kRing.y, kTolerance) << name;
-    }
-    EXPECT_TRUE(m.innerFound) << "ring points lie on the circle, some a rounding inside";
-    EXPECT_LT(m.inner, kTolerance);
-
-    // Distances: twenty of 30, one of 60 (all input points count).
-    const double farDistance = kRing.r + farDeviation;
-    const double mean = (20 * kRing.r + farDistance) / 21;
-    const double variance = (20 * kRing.r * kRing.r + farDistance * farDistance) / 21 - mean * mean;
-    EXPECT_NEAR(m.sigmaAll, std::sqrt(variance), kTolerance);
-    EXPECT_LT(m.sigmaInliers, kTolerance);
-}
-
-TEST(OCircleFitOutlierFilter, PlainModeDropsTheFarPointWithoutFigures) {
-    PointLists points(21);
-    AddRingWithFarPoint(points);
-    Measurement m;
-    m.circle = OCircleFit_Circle(95.0, 105.0, 35.0, kLargeSigma, 0);
-    ASSERT_TRUE(m.Run(kPlain, points, kStdDevFilter, 5, 2.0));
-    EXPECT_EQ(m.inlierCount, 20);
-    EXPECT_EQ(m.outlierCount, 1);
-    EXPECT_NEAR(m.circle.m_dRadius, kRing.r, kTolerance);
-    EXPECT_FALSE(m.devFound || m.innerFound || m.outerFound) << "figures need mode 3 or more";
-    EXPECT_EQ(m.sigmaAll, 0.0);
 }
 
 TEST(OCircleFitOutlierFilter, WithoutTheFilterEveryPointIsAnInlier) {
@@ -171,8 +178,8 @@ TEST(OCircleFitOutlierFilter, ThreePointsAreAlwaysKept) {
     EXPECT_EQ(m.inlierCount, 3);
     EXPECT_EQ(m.outlierCount, 0);
     EXPECT_NEAR(m.circle.m_dRadius, 4.0, kTolerance);
-    EXPECT_FALSE(m.devFound) << "no quality figures below four points";
-    EXPECT_EQ(m.sigmaAll, 0.0);
+    EXPECT_FALSE(m.found[kDevFound]) << "no quality figures below four points";
+    EXPECT_EQ(m.f[kSigmaAll], 0.0);
 }
 
 TEST(OCircleFitOutlierFilter, TheLastPointsAreKeptSoThatThreeRemain) {
@@ -209,18 +216,18 @@ TEST(OCircleFitOutlierFilter, QualityFiguresOfTwoRings) {
     m.circle = OCircleFit_Circle(0.5, 0.5, 8.0, kLargeSigma, 0);
     ASSERT_TRUE(m.Run(kChecked, points, kNoFilter, 0, 2.0));
     EXPECT_NEAR(m.circle.m_dRadius, 10.0, kTolerance);
-    EXPECT_NEAR(m.sigmaAll, 1.0, kTolerance);
-    EXPECT_NEAR(m.sigmaInliers, 1.0, kTolerance);
-    EXPECT_NEAR(m.dev, 1.0, kTolerance);
-    EXPECT_NEAR(m.inner, 1.0, kTolerance);
-    EXPECT_NEAR(m.outer, 1.0, kTolerance);
+    EXPECT_NEAR(m.f[kSigmaAll], 1.0, kTolerance);
+    EXPECT_NEAR(m.f[kSigmaInliers], 1.0, kTolerance);
+    EXPECT_NEAR(m.f[kDev], 1.0, kTolerance);
+    EXPECT_NEAR(m.f[kInner], 1.0, kTolerance);
+    EXPECT_NEAR(m.f[kOuter], 1.0, kTolerance);
     // Inner points lie at radius 9, outer ones at 11; each maps to radius 10 in its direction.
-    EXPECT_NEAR(std::hypot(m.innerX, m.innerY), 9.0, kTolerance);
-    EXPECT_NEAR(std::hypot(m.outerX, m.outerY), 11.0, kTolerance);
-    EXPECT_NEAR(m.innerCircleX, m.innerX * 10.0 / 9.0, kTolerance);
-    EXPECT_NEAR(m.innerCircleY, m.innerY * 10.0 / 9.0, kTolerance);
-    EXPECT_NEAR(m.outerCircleX, m.outerX * 10.0 / 11.0, kTolerance);
-    EXPECT_NEAR(m.outerCircleY, m.outerY * 10.0 / 11.0, kTolerance);
+    EXPECT_NEAR(std::hypot(m.f[kInnerX], m.f[kInnerY]), 9.0, kTolerance);
+    EXPECT_NEAR(std::hypot(m.f[kOuterX], m.f[kOuterY]), 11.0, kTolerance);
+    EXPECT_NEAR(m.f[kInnerCircleX], m.f[kInnerX] * 10.0 / 9.0, kTolerance);
+    EXPECT_NEAR(m.f[kInnerCircleY], m.f[kInnerY] * 10.0 / 9.0, kTolerance);
+    EXPECT_NEAR(m.f[kOuterCircleX], m.f[kOuterX] * 10.0 / 11.0, kTolerance);
+    EXPECT_NEAR(m.f[kOuterCircleY], m.f[kOuterY] * 10.0 / 11.0, kTolerance);
 }
 
 struct PlausibilityCase {
@@ -248,7 +255,7 @@ TEST_P(OCircleFitPlausibility, CheckedModeRejectsFarCentresAndHugeRadii) {
     // only check that a fit was written back: the guess had no iterations.
     EXPECT_GE(m.circle.m_iIterations, 1) << c.name << ": the fit is written back";
     if (!c.expected) {
-        EXPECT_TRUE(m.AllFiguresZero()) << c.name;
+        EXPECT_TRUE(m.NothingWritten()) << c.name;
         EXPECT_EQ(m.inliers.GetCount(), 1) << c.name << ": lists untouched";
     }
 }
@@ -298,7 +305,7 @@ TEST(OCircleFitOutlierFilter, BadInputAnswersFalseAndWritesNothing) {
         Measurement m;
         m.circle = c.guess;
         EXPECT_FALSE(m.Run(kChecked, x, y, kStdDevFilter, 5, 2.0)) << c.name;
-        EXPECT_TRUE(m.AllFiguresZero()) << c.name;
+        EXPECT_TRUE(m.NothingWritten()) << c.name;
         EXPECT_EQ(m.inliers.GetCount(), 1) << c.name << ": lists untouched";
         EXPECT_EQ(m.outliers.GetCount(), 1) << c.name;
         EXPECT_EQ(m.circle.m_dRadius, c.guess.m_dRadius) << c.name << ": circle unchanged";

@@ -51,17 +51,16 @@ TEST(OCircleFitGenerator, FreshSequenceStartsWithThePublishedWords) {
 }
 
 TEST(OCircleFitGenerator, ReseedingRepeatsTheSequence) {
-    for (unsigned seed : {0u, 1u, 4357u, 123456789u, 0xffffffffu}) {
+    auto draws = [](unsigned seed) {
         OCircleFit::MT19937_Seed(seed);
-        std::vector<double> first;
-        for (int i = 0; i < 700; ++i) {  // across one regeneration of the state
-            first.push_back(OCircleFit::MT19937());
+        std::vector<double> sequence(700);  // across one regeneration of the state
+        for (double& u : sequence) {
+            u = OCircleFit::MT19937();
         }
-        OCircleFit::MT19937_Seed(seed);
-        for (int i = 0; i < 700; ++i) {
-            ASSERT_EQ(OCircleFit::MT19937(), first[static_cast<std::size_t>(i)])
-                << "seed " << seed << ", draw " << i;
-        }
+        return sequence;
+    };
+    for (unsigned seed : {0u, 4357u, 0xffffffffu}) {
+        EXPECT_EQ(draws(seed), draws(seed)) << "seed " << seed;
     }
 }
 
@@ -84,15 +83,6 @@ TEST(OCircleFitGenerator, MatchesTheStandardTwisterOverSeveralRegenerations) {
     for (int i = 0; i < 3 * 624 + 5; ++i) {
         const double expected = static_cast<double>(reference()) / kLargestWord;
         ASSERT_EQ(OCircleFit::MT19937(), expected) << "draw " << i;
-    }
-}
-
-TEST(OCircleFitGenerator, DrawsCoverTheClosedUnitInterval) {
-    OCircleFit reset;
-    for (int i = 0; i < 10000; ++i) {
-        const double u = OCircleFit::MT19937();
-        ASSERT_GE(u, 0.0) << "draw " << i;
-        ASSERT_LE(u, 1.0) << "draw " << i;
     }
 }
 
@@ -162,21 +152,11 @@ TEST(OCircleFitData, BorrowsTheListsAndUsesTheShorterCount) {
     EXPECT_EQ(x[3], 100.0) << "beyond the count nothing moves";
 }
 
-TEST(OCircleFitData, EmptyAndSinglePointSetsHaveNoDiameter) {
+TEST(OCircleFitData, FewerThanTwoPointsHaveNoDiameter) {
     double one = 5.0;
-    const OCircleFit_Data empty(0, nullptr, nullptr);
-    const OCircleFit_Data single(1, &one, &one);
-    const OCircleFit_Data nullArrays(4, nullptr, &one);
-    EXPECT_EQ(empty.GetMaxDist(), 0.0);
-    EXPECT_EQ(single.GetMaxDist(), 0.0);
-    EXPECT_EQ(nullArrays.GetCount(), 0u);
-    EXPECT_EQ(nullArrays.GetMaxDist(), 0.0);
-
-    OCircleFit_Data sized(3);
-    EXPECT_EQ(sized.GetCount(), 0u);
-    EXPECT_FALSE(sized.SetCount(4));
-    EXPECT_TRUE(sized.SetCount(3));
-    EXPECT_EQ(sized.GetX()[2], 0.0) << "the sized form starts with zeros";
+    EXPECT_EQ(OCircleFit_Data(0, nullptr, nullptr).GetMaxDist(), 0.0);
+    EXPECT_EQ(OCircleFit_Data(1, &one, &one).GetMaxDist(), 0.0);
+    EXPECT_EQ(OCircleFit_Data(4, nullptr, &one).GetCount(), 0u) << "a null array gives no points";
 }
 
 // -------------------------------------------------------------------------------------------
@@ -212,32 +192,20 @@ TEST_P(OCircleFitExact, ExactPointsGiveTheirCircle) {
     EXPECT_LE(fit.m_iIterations, OCircleFit::IterMAX) << c.name << ": must converge";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Circles, OCircleFitExact,
-    ::testing::Values(
-        ExactFitCase{
-            "full", {120.0, 80.0, 40.0}, 0.0, 360.0, 36, {118.0, 83.0, 37.0, kLargeSigma, 0}},
-        ExactFitCase{"quarter",
-                     {300.0, 250.0, 150.0},
-                     10.0,
-                     90.0,
-                     50,
-                     {290.0, 260.0, 140.0, kLargeSigma, 0}},
-        ExactFitCase{
-            "fourPoints", {-20.0, 15.0, 5.0}, 45.0, 360.0, 4, {-19.0, 14.0, 6.0, kLargeSigma, 0}},
-        ExactFitCase{
-            "aroundOrigin", {0.0, 0.0, 25.0}, 0.0, 360.0, 24, {0.0, 0.0, 20.0, kLargeSigma, 0}},
-        ExactFitCase{"guessOnFrameOrigin",
-                     {3.0, -1.0, 10.0},
-                     0.0,
-                     360.0,
-                     20,
-                     {0.0, -0.9, 12.0, kLargeSigma, 0}},
-        ExactFitCase{
-            "roughGuess", {50.0, 50.0, 10.0}, 0.0, 300.0, 30, {45.0, 56.0, 13.0, kLargeSigma, 0}}),
-    [](const ::testing::TestParamInfo<ExactFitCase>& info) {
-        return std::string(info.param.name);
-    });
+// Circles, arcs and guesses; the last two make the fit draw random frame shifts or start far.
+const ExactFitCase kExactCases[] = {
+    {"full", {120, 80, 40}, 0, 360, 36, {118, 83, 37, kLargeSigma, 0}},
+    {"quarter", {300, 250, 150}, 10, 90, 50, {290, 260, 140, kLargeSigma, 0}},
+    {"fourPoints", {-20, 15, 5}, 45, 360, 4, {-19, 14, 6, kLargeSigma, 0}},
+    {"aroundOrigin", {0, 0, 25}, 0, 360, 24, {0, 0, 20, kLargeSigma, 0}},
+    {"guessOnFrameOrigin", {3, -1, 10}, 0, 360, 20, {0, -0.9, 12, kLargeSigma, 0}},
+    {"roughGuess", {50, 50, 10}, 0, 300, 30, {45, 56, 13, kLargeSigma, 0}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Circles, OCircleFitExact, ::testing::ValuesIn(kExactCases),
+                         [](const ::testing::TestParamInfo<ExactFitCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(OCircleFit, GuessWithSigmaZeroComesBackAfterOneIteration) {
     PointLists points(30);
@@ -329,11 +297,6 @@ TEST(OCircleFit, DegeneratePointSetsEndWithinTheIterationLimit) {
         EXPECT_GE(fit.m_iIterations, 1) << c.name;
         EXPECT_LE(fit.m_iIterations, OCircleFit::IterMAX + 1) << c.name;
     }
-}
-
-TEST(OCircleFit, IterationLimitIsAnExportedConstant) {
-    const int* limit = &OCircleFit::IterMAX;  // odr-use: the symbol lives in the library
-    EXPECT_EQ(*limit, 1000);
 }
 
 }  // namespace

@@ -37,140 +37,106 @@ bool SameBits(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-using Generator =
-    std::function<void(std::mt19937&, std::size_t, std::vector<double>&, std::vector<double>&)>;
+struct Point {
+    double x;
+    double y;
+};
+
+// Point i of n, drawn with the given generator.
+using Generator = std::function<Point(std::mt19937&, std::size_t i, std::size_t n)>;
 
 struct DiameterCase {
     const char* name;
     std::size_t count;
-    Generator generate;
+    Generator point;
 };
 
 double Uniform(std::mt19937& random, double low, double high) {
     return std::uniform_real_distribution<double>(low, high)(random);
 }
 
-constexpr double kPi = 3.14159265358979323846;
+double Gauss(std::mt19937& random, double sigma) {
+    return std::normal_distribution<double>(0.0, sigma)(random);
+}
 
+// A value a few units in the last place above 1 (below 1 for negative steps).
+double UlpsFromOne(int steps) {
+    double v = 1.0;
+    for (int k = 0; k < std::abs(steps); ++k) {
+        v = std::nextafter(v, steps > 0 ? 2.0 : 0.0);
+    }
+    return v;
+}
+
+constexpr double kPi = 3.14159265358979323846;
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+Point OnCircle(double cx, double cy, double r, double t) {
+    return {cx + r * std::cos(t), cy + r * std::sin(t)};
+}
+
+using R = std::mt19937;
+using N = std::size_t;
 const DiameterCase kCases[] = {
     {"uniformSquare", 3000,
-     [](std::mt19937& r, std::size_t n, std::vector<double>& x, std::vector<double>& y) {
-         for (std::size_t i = 0; i < n; ++i) {
-             x.push_back(Uniform(r, 0.0, 1000.0));
-             y.push_back(Uniform(r, 0.0, 1000.0));
-         }
+     [](R& r, N, N) {
+         return Point{Uniform(r, 0, 1000), Uniform(r, 0, 1000)};
      }},
     {"noisyRing", 4000,
-     [](std::mt19937& r, std::size_t n, std::vector<double>& x, std::vector<double>& y) {
-         std::normal_distribution<double> noise(0.0, 0.5);
-         for (std::size_t i = 0; i < n; ++i) {
-             const double t = Uniform(r, 0.0, 2.0 * kPi);
-             const double radius = 200.0 + noise(r);
-             x.push_back(320.0 + radius * std::cos(t));
-             y.push_back(240.0 + radius * std::sin(t));
-         }
-     }},
-    {"evenlySpacedCircle", 1000,  // exact antipodal pairs: hundreds of near-ties
-     [](std::mt19937&, std::size_t n, std::vector<double>& x, std::vector<double>& y) {
-         for (std::size_t i = 0; i < n; ++i) {
-             const double t = 2.0 * kPi * static_cast<double>(i) / static_cast<double>(n);
-             x.push_back(100.0 * std::cos(t));
-             y.push_back(100.0 * std::sin(t));
-         }
-     }},
+     [](R& r, N, N) { return OnCircle(320, 240, 200 + Gauss(r, 0.5), Uniform(r, 0, 2 * kPi)); }},
+    // Exact antipodal pairs: hundreds of near-ties.
+    {"evenlySpacedCircle", 1000,
+     [](R&, N i, N n) { return OnCircle(0, 0, 100, 2 * kPi * double(i) / double(n)); }},
     {"arcWithOutliers", 2000,
-     [](std::mt19937& r, std::size_t n, std::vector<double>& x, std::vector<double>& y) {
-         for (std::size_t i = 0; i < n; ++i) {
-             if (i % 10 == 0) {
-                 x.push_back(Uniform(r, -500.0, 500.0));
-                 y.push_back(Uniform(r, -500.0, 500.0));
-             } else {
-                 const double t = Uniform(r, 0.0, kPi / 2.0);
-                 x.push_back(150.0 * std::cos(t));
-                 y.push_back(150.0 * std::sin(t));
-             }
-         }
+     [](R& r, N i, N) {
+         return i % 10 == 0 ? Point{Uniform(r, -500, 500), Uniform(r, -500, 500)}
+                            : OnCircle(0, 0, 150, Uniform(r, 0, kPi / 2));
      }},
     {"collinear", 2000,
-     [](std::mt19937& r, std::size_t n, std::vector<double>& x, std::vector<double>& y) {
-         for (std::size_t i = 0; i < n; ++i) {
-             const double t = Uniform(r, -50.0, 50.0);
-             x.push_back(0.1 + 3.0 * t);
-             y.push_back(7.0 - 0.7 * t);
-         }
+     [](R& r, N, N) {
+         const double t = Uniform(r, -50, 50);
+         return Point{0.1 + 3.0 * t, 7.0 - 0.7 * t};
      }},
-    {"integerGrid", 1600,  // 40 x 40: many exactly equal distances
-     [](std::mt19937&, std::size_t n, std::vector<double>& x, std::vector<double>& y) {
-         for (std::size_t i = 0; i < n; ++i) {
-             x.push_back(static_cast<double>(i % 40));
-             y.push_back(static_cast<double>(i / 40));
-         }
+    // 40 x 40: many exactly equal distances.
+    {"integerGrid", 1600,
+     [](R&, N i, N) {
+         return Point{double(i % 40), double(i / 40)};
      }},
     {"allEqual", 1000,
-     [](std::mt19937&, std::size_t n, std::vector<double>& x, std::vector<double>& y) {
-         x.assign(n, 12.5);
-         y.assign(n, -3.0);
+     [](R&, N, N) {
+         return Point{12.5, -3.0};
      }},
     {"threePointsRepeated", 1500,
-     [](std::mt19937& r, std::size_t n, std::vector<double>& x, std::vector<double>& y) {
-         const double px[] = {0.0, 10.0, 4.0};
-         const double py[] = {0.0, 1.0, 9.0};
-         for (std::size_t i = 0; i < n; ++i) {
-             const auto k = static_cast<std::size_t>(r() % 3);
-             x.push_back(px[k]);
-             y.push_back(py[k]);
-         }
+     [](R& r, N, N) {
+         const Point corners[] = {{0, 0}, {10, 1}, {4, 9}};
+         return corners[r() % 3];
      }},
-    {"ulpApart", 500,  // differences of a few units in the last place
-     [](std::mt19937& r, std::size_t n, std::vector<double>& x, std::vector<double>& y) {
-         for (std::size_t i = 0; i < n; ++i) {
-             double vx = 1.0;
-             double vy = 1.0;
-             for (unsigned k = r() % 8; k > 0; --k) {
-                 vx = std::nextafter(vx, 2.0);
-             }
-             for (unsigned k = r() % 8; k > 0; --k) {
-                 vy = std::nextafter(vy, 0.0);
-             }
-             x.push_back(vx);
-             y.push_back(vy);
-         }
+    {"ulpApart", 500,
+     [](R& r, N, N) {
+         return Point{UlpsFromOne(int(r() % 8)), UlpsFromOne(-int(r() % 8))};
      }},
     {"tinyUnderflowingSquares", 800,
-     [](std::mt19937& r, std::size_t n, std::vector<double>& x, std::vector<double>& y) {
-         for (std::size_t i = 0; i < n; ++i) {
-             x.push_back(Uniform(r, -1.0, 1.0) * 1e-160);
-             y.push_back(Uniform(r, -1.0, 1.0) * 1e-160);
-         }
+     [](R& r, N, N) {
+         return Point{Uniform(r, -1, 1) * 1e-160, Uniform(r, -1, 1) * 1e-160};
      }},
     {"hugeOverflowingSquares", 800,
-     [](std::mt19937& r, std::size_t n, std::vector<double>& x, std::vector<double>& y) {
-         for (std::size_t i = 0; i < n; ++i) {
-             x.push_back(Uniform(r, -1.0, 1.0) * (i % 100 == 0 ? 1e300 : 1e150));
-             y.push_back(Uniform(r, -1.0, 1.0) * 1e150);
-         }
+     [](R& r, N i, N) {
+         return Point{Uniform(r, -1, 1) * (i % 100 == 0 ? 1e300 : 1e150),
+                      Uniform(r, -1, 1) * 1e150};
      }},
     {"withNaNPoints", 1000,
-     [](std::mt19937& r, std::size_t n, std::vector<double>& x, std::vector<double>& y) {
-         const double nan = std::numeric_limits<double>::quiet_NaN();
-         for (std::size_t i = 0; i < n; ++i) {
-             x.push_back(i % 7 == 0 ? nan : Uniform(r, 0.0, 100.0));
-             y.push_back(i % 11 == 0 ? nan : Uniform(r, 0.0, 100.0));
-         }
+     [](R& r, N i, N) {
+         return Point{i % 7 == 0 ? kNaN : Uniform(r, 0, 100),
+                      i % 11 == 0 ? kNaN : Uniform(r, 0, 100)};
      }},
     {"withInfinitePoint", 300,
-     [](std::mt19937& r, std::size_t n, std::vector<double>& x, std::vector<double>& y) {
-         for (std::size_t i = 0; i < n; ++i) {
-             x.push_back(i == 17 ? std::numeric_limits<double>::infinity() : Uniform(r, 0.0, 9.0));
-             y.push_back(Uniform(r, 0.0, 9.0));
-         }
+     [](R& r, N i, N) {
+         return Point{i == 17 ? kInf : Uniform(r, 0, 9), Uniform(r, 0, 9)};
      }},
     {"fewPoints", 5,
-     [](std::mt19937& r, std::size_t n, std::vector<double>& x, std::vector<double>& y) {
-         for (std::size_t i = 0; i < n; ++i) {
-             x.push_back(Uniform(r, 0.0, 9.0));
-             y.push_back(Uniform(r, 0.0, 9.0));
-         }
+     [](R& r, N, N) {
+         return Point{Uniform(r, 0, 9), Uniform(r, 0, 9)};
      }},
 };
 
@@ -188,7 +154,11 @@ TEST_P(PointSetDiameter, EqualsTheDefinitionBitForBit) {
         std::mt19937 random(seed);
         std::vector<double> x;
         std::vector<double> y;
-        c.generate(random, c.count, x, y);
+        for (std::size_t i = 0; i < c.count; ++i) {
+            const Point p = c.point(random, i, c.count);
+            x.push_back(p.x);
+            y.push_back(p.y);
+        }
         const double expected = DefinitionValue(x, y);
         const double fast = circlefit::LargestSquaredDistance(x.data(), y.data(), x.size());
         EXPECT_TRUE(SameBits(fast, expected))
