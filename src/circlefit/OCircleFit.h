@@ -16,12 +16,19 @@
 // converges when a step moves centre and radius by less than 5e-8 relative to the radius, and
 // stops after IterMAX + 1 iterations or when the damping exceeds 1000.
 //
-// Results, in OCircleFit_Circle::m_iIterations:
-//   1..IterMAX   converged, sigma is that of the result;
-//   IterMAX + 1  stopped by the iteration limit: the last accepted circle and its sigma;
-//   any other    stopped because no step lowered sigma any more: the last accepted circle, or
-//                the guess itself (to within rounding) when no step was ever accepted. A guess
-//                with sigma 0 therefore comes back with 1 iteration.
+// How the fit ends (m_iIterations counts the iterations):
+//   converged            at most IterMAX iterations; sigma is that of the result;
+//   iteration limit      IterMAX + 1 iterations; the last accepted circle and its sigma;
+//   damping above 1000   no step lowers sigma any more: the last accepted circle with its sigma,
+//                        or the guess itself (to within rounding) when no step was ever
+//                        accepted; at most IterMAX iterations. A guess with sigma 0 therefore
+//                        comes back with 1 iteration.
+//
+// Conditioning: the fit works in the caller's frame (moved by (0, 0.9)). When the centre lies
+// far from the origin compared with the radius (say 10000 pixels away for a radius of 50), the
+// derivatives lose digits to cancellation and the relative step can fall below 5e-8 before the
+// minimum is reached. Callers that meet such circles move the points near the origin first
+// (OCircleFit_Data::Center, or their own offset) and move the result back.
 //
 // Bad input: no points, a guess with radius 0 or a non-finite centre or radius, or a point with
 // a NaN or infinite coordinate: the guess comes back unchanged with 0 iterations (the fit is not
