@@ -9,70 +9,82 @@
 namespace circlefit {
 namespace {
 
-// The formulas of the fit. Leading factors of 4AP, 2Fu/D and 2Au/D are hoisted out of the loop:
-// those products evaluate them first anyway, so the bits are the same.
-// The arrays never overlap (the caller's block arrays and its own outputs); saying so with
-// __restrict lets the compiler vectorise without run-time overlap checks.
-inline void DerivativesBody(const PointBlock& p, const CircleTerms& k, double* __restrict g,
+// The terms every formula starts from, for one point: its coordinates in the working frame,
+// z = x^2 + y^2, u = x cos(theta) + y sin(theta), P = A z + D u + F and Q = sqrt(4AP + 1).
+// fourA is 4A, hoisted out of the loops: 4AP evaluates it first anyway, so the bits are the same.
+struct Head {
+    double x;
+    double y;
+    double z;
+    double u;
+    double P;
+    double Q;
+};
+
+inline Head HeadOf(double px, double py, const ShiftedPoints& p, const CircleTerms& k,
+                   double fourA) {
+    Head h{};
+    h.x = px + p.sx;
+    h.y = py + p.sy;
+    h.z = h.x * h.x + h.y * h.y;
+    h.u = h.x * k.cosTheta + h.y * k.sinTheta;
+    h.P = k.A * h.z + k.D * h.u + k.F;
+    h.Q = std::sqrt(fourA * h.P + 1.0);
+    return h;
+}
+
+// g = 2P / (Q + 1), the signed distance of the point from the circle.
+inline double SignedDistance(const Head& h) {
+    return 2.0 * h.P / (h.Q + 1.0);
+}
+
+// The bodies work on local copies of the block and the circle and say with __restrict that the
+// arrays never overlap: the stores then cannot change anything the loop reads, and the compiler
+// vectorises without run-time overlap checks. The leading factors 2F and 2A of 2Fu/D and 2Au/D
+// are hoisted like 4A.
+inline void DerivativesBody(const ShiftedPoints& block, const CircleTerms& k, double* __restrict g,
                             double* __restrict gA, double* __restrict gF,
                             double* __restrict gTheta) {
+    const ShiftedPoints p = block;
+    const CircleTerms c = k;
     const double* __restrict px = p.x;
     const double* __restrict py = p.y;
-    const double A = k.A;
-    const double F = k.F;
-    const double D = k.D;
-    const double c = k.cosTheta;
-    const double s = k.sinTheta;
-    const double fourA = 4.0 * A;
-    const double twoF = 2.0 * F;
-    const double twoA = 2.0 * A;
+    const double fourA = 4.0 * c.A;
+    const double twoF = 2.0 * c.F;
+    const double twoA = 2.0 * c.A;
     for (std::size_t i = 0; i < p.count; ++i) {
-        const double x = px[i] + p.sx;
-        const double y = py[i] + p.sy;
-        const double z = x * x + y * y;
-        const double u = x * c + y * s;
-        const double v = y * c - x * s;
-        const double P = A * z + D * u + F;
-        const double Q = std::sqrt(fourA * P + 1.0);
-        const double gi = 2.0 * P / (Q + 1.0);  // signed distance from the circle
-        const double h = 2.0 / (Q + 1.0) * (1.0 - A * gi / Q);
-        gA[i] = h * (z + twoF * u / D) - gi * gi / Q;
-        gF[i] = h * (twoA * u / D + 1.0);
-        gTheta[i] = h * D * v;
+        const Head h = HeadOf(px[i], py[i], p, c, fourA);
+        const double v = h.y * c.cosTheta - h.x * c.sinTheta;
+        const double gi = SignedDistance(h);
+        const double factor = 2.0 / (h.Q + 1.0) * (1.0 - c.A * gi / h.Q);  // h of the formulas
+        gA[i] = factor * (h.z + twoF * h.u / c.D) - gi * gi / h.Q;
+        gF[i] = factor * (twoA * h.u / c.D + 1.0);
+        gTheta[i] = factor * c.D * v;
         g[i] = gi;
     }
 }
 
-inline void DistancesBody(const PointBlock& p, const CircleTerms& k, double* __restrict g) {
+inline void DistancesBody(const ShiftedPoints& block, const CircleTerms& k, double* __restrict g) {
+    const ShiftedPoints p = block;
+    const CircleTerms c = k;
     const double* __restrict px = p.x;
     const double* __restrict py = p.y;
-    const double A = k.A;
-    const double F = k.F;
-    const double D = k.D;
-    const double c = k.cosTheta;
-    const double s = k.sinTheta;
-    const double fourA = 4.0 * A;
+    const double fourA = 4.0 * c.A;
     for (std::size_t i = 0; i < p.count; ++i) {
-        const double x = px[i] + p.sx;
-        const double y = py[i] + p.sy;
-        const double z = x * x + y * y;
-        const double u = x * c + y * s;
-        const double P = A * z + D * u + F;
-        const double Q = std::sqrt(fourA * P + 1.0);
-        g[i] = 2.0 * P / (Q + 1.0);
+        g[i] = SignedDistance(HeadOf(px[i], py[i], p, c, fourA));
     }
 }
 
-using DerivativesKernel = void (*)(const PointBlock&, const CircleTerms&, double*, double*, double*,
-                                   double*);
-using DistancesKernel = void (*)(const PointBlock&, const CircleTerms&, double*);
+using DerivativesKernel = void (*)(const ShiftedPoints&, const CircleTerms&, double*, double*,
+                                   double*, double*);
+using DistancesKernel = void (*)(const ShiftedPoints&, const CircleTerms&, double*);
 
-void DerivativesBaseline(const PointBlock& p, const CircleTerms& k, double* g, double* gA,
+void DerivativesBaseline(const ShiftedPoints& p, const CircleTerms& k, double* g, double* gA,
                          double* gF, double* gTheta) {
     DerivativesBody(p, k, g, gA, gF, gTheta);
 }
 
-void DistancesBaseline(const PointBlock& p, const CircleTerms& k, double* g) {
+void DistancesBaseline(const ShiftedPoints& p, const CircleTerms& k, double* g) {
     DistancesBody(p, k, g);
 }
 
@@ -84,13 +96,13 @@ struct Kernels {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 // The same bodies compiled for AVX2 (four doubles per register instead of two). Only AVX2 is
 // enabled, not FMA, and the build forbids contraction anyway.
-__attribute__((target("avx2"))) void DerivativesAvx2(const PointBlock& p, const CircleTerms& k,
+__attribute__((target("avx2"))) void DerivativesAvx2(const ShiftedPoints& p, const CircleTerms& k,
                                                      double* g, double* gA, double* gF,
                                                      double* gTheta) {
     DerivativesBody(p, k, g, gA, gF, gTheta);
 }
 
-__attribute__((target("avx2"))) void DistancesAvx2(const PointBlock& p, const CircleTerms& k,
+__attribute__((target("avx2"))) void DistancesAvx2(const ShiftedPoints& p, const CircleTerms& k,
                                                    double* g) {
     DistancesBody(p, k, g);
 }
@@ -116,12 +128,12 @@ const Kernels& ActiveKernels() {
 
 }  // namespace
 
-void ComputeDistanceDerivatives(const PointBlock& points, const CircleTerms& circle, double* g,
+void ComputeDistanceDerivatives(const ShiftedPoints& points, const CircleTerms& circle, double* g,
                                 double* gA, double* gF, double* gTheta) {
     ActiveKernels().derivatives(points, circle, g, gA, gF, gTheta);
 }
 
-void ComputeDistances(const PointBlock& points, const CircleTerms& circle, double* g) {
+void ComputeDistances(const ShiftedPoints& points, const CircleTerms& circle, double* g) {
     ActiveKernels().distances(points, circle, g);
 }
 

@@ -27,8 +27,8 @@ struct CircleTerms {
     double sinTheta;
 };
 
-// Up to kTermBlock points, each moved by (sx, sy).
-struct PointBlock {
+// Points moved into the working frame by (sx, sy); a block holds up to kTermBlock of them.
+struct ShiftedPoints {
     const double* x;
     const double* y;
     std::size_t count;
@@ -37,10 +37,10 @@ struct PointBlock {
 };
 
 // g and its derivatives by A, F and theta for every point of the block.
-void ComputeDistanceDerivatives(const PointBlock& points, const CircleTerms& circle, double* g,
+void ComputeDistanceDerivatives(const ShiftedPoints& points, const CircleTerms& circle, double* g,
                                 double* gA, double* gF, double* gTheta);
 
 // g for every point of the block.
-void ComputeDistances(const PointBlock& points, const CircleTerms& circle, double* g);
+void ComputeDistances(const ShiftedPoints& points, const CircleTerms& circle, double* g);
 
 }  // namespace circlefit

@@ -177,15 +177,6 @@ double FoldAngle(double theta) {
     return theta;
 }
 
-// The points moved into the working frame by (sx, sy).
-struct Frame {
-    const double* x;
-    const double* y;
-    std::size_t n;
-    double sx;
-    double sy;
-};
-
 using circlefit::CircleTerms;
 using circlefit::kTermBlock;
 
@@ -194,8 +185,11 @@ CircleTerms Evaluate(const Parameters& p) {
     return {p.A, p.F, std::sqrt(Validity(p.A, p.F)), std::cos(p.theta), std::sin(p.theta)};
 }
 
-circlefit::PointBlock Block(const Frame& f, std::size_t start) {
-    return {f.x + start, f.y + start, std::min(kTermBlock, f.n - start), f.sx, f.sy};
+// The points of the working frame, and a block of them starting at a given point.
+using Frame = circlefit::ShiftedPoints;
+
+Frame Block(const Frame& f, std::size_t start) {
+    return {f.x + start, f.y + start, std::min(kTermBlock, f.count - start), f.sx, f.sy};
 }
 
 // Sums of the normal matrix N and of the gradient R over all points.
@@ -219,8 +213,8 @@ NormalSums SumNormalEquations(const Frame& f, const CircleTerms& circle) {
     double gF[kTermBlock];
     double gTheta[kTermBlock];
     NormalSums sums;
-    for (std::size_t start = 0; start < f.n; start += kTermBlock) {
-        const circlefit::PointBlock block = Block(f, start);
+    for (std::size_t start = 0; start < f.count; start += kTermBlock) {
+        const Frame block = Block(f, start);
         circlefit::ComputeDistanceDerivatives(block, circle, g, gA, gF, gTheta);
         for (std::size_t i = 0; i < block.count; ++i) {
             sums.n11 += gA[i] * gA[i];
@@ -241,14 +235,14 @@ NormalSums SumNormalEquations(const Frame& f, const CircleTerms& circle) {
 double RmsDistance(const Frame& f, const CircleTerms& circle) {
     double g[kTermBlock];
     double sum = 0.0;
-    for (std::size_t start = 0; start < f.n; start += kTermBlock) {
-        const circlefit::PointBlock block = Block(f, start);
+    for (std::size_t start = 0; start < f.count; start += kTermBlock) {
+        const Frame block = Block(f, start);
         circlefit::ComputeDistances(block, circle, g);
         for (std::size_t i = 0; i < block.count; ++i) {
             sum += g[i] * g[i];
         }
     }
-    return std::sqrt(sum / static_cast<double>(f.n));
+    return std::sqrt(sum / static_cast<double>(f.count));
 }
 
 // Solves (N + lambda I) delta = R by a Cholesky factorisation and steps against delta.
@@ -421,7 +415,7 @@ OCircleFit_Circle OCircleFit::CircleFit(const OCircleFit_Data& points,
         return unchanged;
     }
     Frame frame{points.GetX(), points.GetY(), points.GetCount(), 0.0, kStartShiftY};
-    LazyDiameter diameter(frame.x, frame.y, frame.n);
+    LazyDiameter diameter(frame.x, frame.y, frame.count);
 
     // The reference circle ("old"): in the caller's frame throughout, its sigma the one to beat.
     OCircleFit_Circle old(guess.m_dCenterX, guess.m_dCenterY, guess.m_dRadius, guess.m_dSigma, 0);
