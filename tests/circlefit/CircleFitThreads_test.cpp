@@ -14,15 +14,12 @@
 
 namespace {
 
-using circletest::AddArc;
-using circletest::PointLists;
-using circletest::TrueCircle;
+using namespace circletest;  // point sets built from their definition
 
 // Pixels: how close every fit of exact points must come to its circle.
 constexpr double kTolerance = 1e-6;
 constexpr int kThreads = 4;
 constexpr int kRounds = 200;
-constexpr double kLargeSigma = 1e10;
 
 // A circle centred on the origin of the working frame (the caller's (0, -0.9)): fits on it
 // need random frame shifts, whichever the guess.

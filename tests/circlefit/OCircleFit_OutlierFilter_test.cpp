@@ -19,13 +19,10 @@
 
 namespace {
 
-using circletest::AddArc;
-using circletest::PointLists;
-using circletest::TrueCircle;
+using namespace circletest;  // point sets built from their definition
 
 // Pixels: agreement of fitted and constructed geometry.
 constexpr double kTolerance = 1e-6;
-constexpr double kLargeSigma = 1e10;
 constexpr int kPlain = 0;
 constexpr int kChecked = 3;
 constexpr int kStdDevFilter = 1;
@@ -189,7 +186,7 @@ TEST(OCircleFitOutlierFilter, TheLastPointsAreKeptSoThatThreeRemain) {
     PointLists points(6);
     const double radii[] = {2.0, 40.0, 5.0, 30.0, 12.0, 22.0};
     for (int i = 0; i < 6; ++i) {
-        const double t = i * circletest::kPi / 3.0;
+        const double t = i * kPi / 3.0;
         points.Add(radii[i] * std::cos(t), radii[i] * std::sin(t));
     }
     Measurement m;
@@ -209,7 +206,7 @@ TEST(OCircleFitOutlierFilter, QualityFiguresOfTwoRings) {
     PointLists points(8);
     for (int i = 0; i < 8; ++i) {
         const double r = i % 2 == 0 ? 9.0 : 11.0;
-        const double t = i * circletest::kPi / 4.0;
+        const double t = i * kPi / 4.0;
         points.Add(r * std::cos(t), r * std::sin(t));
     }
     Measurement m;
@@ -267,9 +264,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PlausibilityCase{"radiusBeyond", kChecked, {0.0, 0.0, 20000.5}, false},
                       PlausibilityCase{"centreWithin", kChecked, {9999.5, -9999.5, 50.0}, true},
                       PlausibilityCase{"plainModeHasNoLimit", 2, {10000.5, 0.0, 50.0}, true}),
-    [](const ::testing::TestParamInfo<PlausibilityCase>& info) {
-        return std::string(info.param.name);
-    });
+    CaseName());
 
 TEST(OCircleFitOutlierFilter, BadInputAnswersFalseAndWritesNothing) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -294,10 +289,10 @@ TEST(OCircleFitOutlierFilter, BadInputAnswersFalseAndWritesNothing) {
     for (const Case& c : cases) {
         OFastArrayList<double> x(8), y(8);
         for (int i = 0; i < c.countX; ++i) {
-            x.Add(1.0 + 10.0 * std::cos(i * circletest::kPi / 4.0));
+            x.Add(1.0 + 10.0 * std::cos(i * kPi / 4.0));
         }
         for (int i = 0; i < c.countY; ++i) {
-            y.Add(2.0 + 10.0 * std::sin(i * circletest::kPi / 4.0));
+            y.Add(2.0 + 10.0 * std::sin(i * kPi / 4.0));
         }
         if (c.corruptIndex >= 0) {
             y[c.corruptIndex] = c.corruptValue;

@@ -16,14 +16,10 @@
 
 namespace {
 
-using circletest::AddArc;
-using circletest::PointLists;
-using circletest::TrueCircle;
+using namespace circletest;  // point sets built from their definition
 
 // Pixels: how close a fit of exact points must come to the true circle.
 constexpr double kTolerance = 1e-6;
-// A sigma that every first step beats.
-constexpr double kLargeSigma = 1e10;
 
 // -------------------------------------------------------------------------------------------
 // Random generator
@@ -203,9 +199,7 @@ const ExactFitCase kExactCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Circles, OCircleFitExact, ::testing::ValuesIn(kExactCases),
-                         [](const ::testing::TestParamInfo<ExactFitCase>& info) {
-                             return std::string(info.param.name);
-                         });
+                         CaseName());
 
 TEST(OCircleFit, GuessWithSigmaZeroComesBackAfterOneIteration) {
     PointLists points(30);
