@@ -11,6 +11,8 @@
 // - circlefit: OCircleFit and OCircleFit_OutlierFilter;
 // - regression: OVector_Regression.
 
+#include "circlefit/OCircleFit.h"
+#include "circlefit/OCircleFit_OutlierFilter.h"
 #include "edge/OCannyEdge.h"
 #include "foundation/Collection.h"
 #include "foundation/OByteStream.h"
