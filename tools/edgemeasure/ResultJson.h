@@ -1,0 +1,23 @@
+#pragma once
+// ResultJson: the results of edgemeasure as JSON (the format is described in
+// docs/EDGEMEASURE.md).
+//
+// Points are [x, y] in pixels, angles in radians (lines also in degrees), numbers rounded to
+// 1e-6. Per edge: the path it lies on, its path index, its point, its angle (arcs; null on
+// lines) and its sub-pixel point and angle (null where refinement was off or failed). Per fit:
+// the figure, its quality figures (fit mode 3) and the kept and rejected points.
+//
+//   std::cout << ImageRunJson(run).dump(2);
+
+#include <nlohmann/json.hpp>
+
+#include "ImageRun.h"
+
+nlohmann::json MeasurementJson(const MeasurementResult& result);
+nlohmann::json ImageRunJson(const ImageRun& run);
+// The document of one image: the tool's name and version with the image's entry.
+nlohmann::json ResultDocument(const nlohmann::json& imageEntry);
+// The document of a batch: the tool's name and version with the list of image entries.
+nlohmann::json BatchResultDocument(nlohmann::json imageEntries);
+// The entry of a batch image that could not be measured.
+nlohmann::json ImageErrorJson(const std::string& path, const std::string& error);
