@@ -13,6 +13,8 @@ packages=(
     libgmock-dev
     libbenchmark-dev
     pkg-config
+    libstb-dev
+    nlohmann-json3-dev
 )
 
 missing=()
