@@ -209,21 +209,36 @@ TEST(OverlayContext, ScalesDeviceSizes) {
     context.CalcDPtoLP(nullptr);
 }
 
-// A turned text keeps its top-left corner and runs along its escapement: counter-clockwise on
-// screen, so 90 degrees runs up the image.
+// A text stands on its reference point, the bottom-left corner, and turns about it with its
+// escapement: counter-clockwise on screen, so 90 degrees runs up the image.
 TEST(OverlayFont, TurnsTextAboutItsCorner) {
     constexpr int kHeight12 = 12;  // one grid unit per pixel
     const OverlayFont::Quad flat = OverlayFont::TextBox("ab", 10, 20, kHeight12, 0);
     const OverlayFont::Quad up = OverlayFont::TextBox("ab", 10, 20, kHeight12, 900);
+    const OverlayFont::Quad padded = OverlayFont::TextBox("ab", 10, 20, kHeight12, 0, 2.0);
     const double width = OverlayFont::TextWidth("ab", kHeight12);
     constexpr double kEpsilon = 1e-9;
+    // Corners: top-left, top-right, bottom-right, bottom-left of the text.
+    EXPECT_NEAR(flat.x[3], 10, kEpsilon);
+    EXPECT_NEAR(flat.y[3], 20, kEpsilon);
     EXPECT_NEAR(flat.x[1], 10 + width, kEpsilon);
-    EXPECT_NEAR(flat.y[2], 20 + kHeight12, kEpsilon);
-    EXPECT_NEAR(up.x[0], 10, kEpsilon);
-    EXPECT_NEAR(up.y[1], 20 - width, kEpsilon);      // along the text: up
-    EXPECT_NEAR(up.x[3], 10 + kHeight12, kEpsilon);  // down the glyphs: to the right
+    EXPECT_NEAR(flat.y[1], 20 - kHeight12, kEpsilon);
+    EXPECT_NEAR(up.x[3], 10, kEpsilon);
+    EXPECT_NEAR(up.y[3], 20, kEpsilon);
+    EXPECT_NEAR(up.y[2], 20 - width, kEpsilon);      // along the text: up the image
+    EXPECT_NEAR(up.x[0], 10 - kHeight12, kEpsilon);  // towards the top of the glyphs: left
+    EXPECT_NEAR(padded.x[3], 8, kEpsilon);
+    EXPECT_NEAR(padded.y[3], 22, kEpsilon);
     EXPECT_EQ(OverlayFont::TextWidth("", kHeight12), 0);
-    EXPECT_GT(OverlayFont::TextQuads("E1", 0, 0, 18, 0).size(), 2u);
+    // Every glyph lies inside the box.
+    for (const OverlayFont::Quad& q : OverlayFont::TextQuads("E1", 10, 20, kHeight12, 0)) {
+        for (int corner = 0; corner < 4; ++corner) {
+            EXPECT_GE(q.x[corner], 10.0);
+            EXPECT_LE(q.x[corner], 10.0 + OverlayFont::TextWidth("E1", kHeight12));
+            EXPECT_GE(q.y[corner], 20.0 - kHeight12);
+            EXPECT_LE(q.y[corner], 20.0);
+        }
+    }
 }
 
 // The test vectors of RFC 4648, section 10.

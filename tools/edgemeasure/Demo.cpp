@@ -144,7 +144,8 @@ int RunDemo(const std::string& folder) {
     WriteFileAtomically(file(kImageFile), EncodePng(RgbImage::FromGrey(image)));
     WriteFileAtomically(file(kJobFile), jobJson.dump(kJsonIndent) + "\n");
 
-    const ImageRun run = MeasureImage(std::move(image), file(kImageFile), job);
+    const bool drawOverlay = true;
+    const ImageRun run = MeasureImage(std::move(image), file(kImageFile), job, drawOverlay);
     const std::vector<DemoComparison> rows = CompareWithTruth(scene, run);
     PrintTable(scene, rows);
     PrintFitSummary(run);

@@ -15,17 +15,20 @@ bool ImageRun::AllOk() const {
                        [](const MeasurementResult& r) { return r.ok; });
 }
 
-ImageRun MeasureImage(OType_Image image, const std::string& imagePath, const Job& job) {
+ImageRun MeasureImage(OType_Image image, const std::string& imagePath, const Job& job,
+                      bool drawOverlay) {
     ImageRun run;
     run.imagePath = imagePath;
     run.width = image.GetWidth();
     run.height = image.GetHeight();
-    run.background = RgbImage::FromGrey(image);
+    if (drawOverlay) {
+        run.background = RgbImage::FromGrey(image);
+    }
     const double textScale = std::max(1.0, std::max(run.width, run.height) / kNominalImageSize);
     OverlayContext context(textScale);
     const auto shared = std::make_shared<OType_Image>(std::move(image));
     for (const MeasurementSpec& spec : job.measurements) {
-        run.results.push_back(RunMeasurement(spec, shared, &context));
+        run.results.push_back(RunMeasurement(spec, shared, drawOverlay ? &context : nullptr));
     }
     run.drawing = context.Drawing();
     return run;

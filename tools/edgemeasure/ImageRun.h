@@ -1,7 +1,7 @@
 #pragma once
 // ImageRun: a job run on one image, with its overlay, and the files it writes.
 //
-//   ImageRun run = MeasureImage(LoadGreyImage("part.png"), "part.png", job);
+//   ImageRun run = MeasureImage(LoadGreyImage("part.png"), "part.png", job, true);
 //   WriteOverlayPng(run, "part.overlay.png");
 //   WriteOverlaySvg(run, "part.overlay.svg");
 
@@ -19,13 +19,16 @@ struct ImageRun {
     int width = 0;
     int height = 0;
     std::vector<MeasurementResult> results;
-    RgbImage background;  // the image in colour, without the drawing
+    RgbImage background;  // the image in colour, without the drawing (empty without overlay)
     OverlayDrawing drawing;
 
     bool AllOk() const;
 };
 
-ImageRun MeasureImage(OType_Image image, const std::string& imagePath, const Job& job);
+// Runs every measurement of the job; with `drawOverlay` the searches, paths and fits are drawn
+// for the overlay files (which then need a colour copy of the image).
+ImageRun MeasureImage(OType_Image image, const std::string& imagePath, const Job& job,
+                      bool drawOverlay);
 
 // The image with the drawing painted on it, as a PNG file.
 void WriteOverlayPng(const ImageRun& run, const std::string& path);

@@ -71,7 +71,9 @@ int RunSingle(const CommandLine& command, const Job& job, const std::string& ima
     if (!command.overlayDir.empty()) {
         MakeOutputFolder(command.overlayDir);
     }
-    const ImageRun run = MeasureImage(std::move(image), imagePath, job);
+    const bool drawOverlay =
+        !command.overlayPng.empty() || !command.overlaySvg.empty() || !command.overlayDir.empty();
+    const ImageRun run = MeasureImage(std::move(image), imagePath, job, drawOverlay);
     WriteOverlays(run, command.overlayPng, command.overlaySvg);
     if (!command.overlayDir.empty()) {
         const std::string base = OverlayNames(command.overlayDir).For(imagePath);
@@ -94,7 +96,8 @@ int RunBatch(const CommandLine& command, const Job& job, const std::string& fold
     for (std::size_t i = 0; i < files.size(); ++i) {
         progress.Show(i + 1, std::filesystem::path(files[i]).filename().string());
         try {
-            const ImageRun run = MeasureImage(LoadGreyImage(files[i]), files[i], job);
+            const ImageRun run =
+                MeasureImage(LoadGreyImage(files[i]), files[i], job, !command.overlayDir.empty());
             if (!command.overlayDir.empty()) {
                 const std::string base = names.For(files[i]);
                 WriteOverlays(run, base + ".png", base + ".svg");

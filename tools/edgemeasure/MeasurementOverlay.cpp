@@ -11,9 +11,13 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kDegreesPerRadian = 180.0 / kPi;
-// Where a caption goes relative to its anchor point, in pixels.
+// Where a caption goes, in pixels: its bottom-left corner this far above a circle, or beside and
+// below a point by kCaptionOffset plus the text height; above a pair clear of the library's
+// labels, which reach 27 pixels (tick 8, gap 1, text 18) across the line.
+constexpr int kCaptionGap = 6;
 constexpr int kCaptionOffset = 8;
-constexpr int kCaptionLineHeight = 20;
+constexpr int kCaptionBelow = kCaptionOffset + OverlayContext::kDefaultTextHeight;
+constexpr int kPairCaptionClearance = 32;
 
 // The pixel that contains a point (pixel i covers [i, i + 1)); far-away points are limited to the
 // int range, where the context clips them.
@@ -93,28 +97,29 @@ void DrawLineFit(OverlayContext& context, const LineFitResult& line) {
     Crosses(context, line.outliers, kOutlierColour);
 }
 
-// Where the caption goes: above the figure, or beside the first path for a failed measurement.
+// Where the caption goes (its bottom-left corner): above the circle or the pair, below and right
+// of the line's centre or the first edge, or of the first path's start for a failed measurement.
 Point2 CaptionAnchor(const MeasurementResult& result, const std::vector<PathGeometry>& paths) {
     if (result.circle) {
         const CircleFitResult& c = *result.circle;
-        return {c.center.x - c.radius, c.center.y - c.radius - kCaptionLineHeight};
+        return {c.center.x - c.radius, c.center.y - c.radius - kCaptionGap};
     }
     if (result.line) {
         const LineFitResult& l = *result.line;
-        return {l.centre.x + kCaptionOffset, l.centre.y + kCaptionOffset};
+        return {l.centre.x + kCaptionOffset, l.centre.y + kCaptionBelow};
     }
     if (result.pair) {
         const Point2 a = result.pair->first.Best();
-        return {a.x, a.y - 2 * kCaptionLineHeight};
+        return {a.x, a.y - kPairCaptionClearance};
     }
     if (!result.edges.empty()) {
         const Point2 a = result.edges.front().Best();
-        return {a.x + kCaptionOffset, a.y + kCaptionOffset};
+        return {a.x + kCaptionOffset, a.y + kCaptionBelow};
     }
     Point2 start;
     Point2 direction;
     PathStart(paths.front(), start, direction);
-    return {start.x + kCaptionOffset, start.y + kCaptionOffset};
+    return {start.x + kCaptionOffset, start.y + kCaptionBelow};
 }
 
 std::u16string Wide(const std::string& text) {

@@ -6,7 +6,7 @@
 // The library never chooses colours; the tool sets the colour with SetColour before it lets the
 // library (or itself) draw. Logical units are image pixels. Device sizes (the character height
 // that the library asks for) are multiplied by the text scale, so that labels stay readable on
-// large images. Text is measured and drawn with OverlayFont; a text's (x, y) is the top-left
+// large images. Text is measured and drawn with OverlayFont; a text's (x, y) is the bottom-left
 // corner of its box, turned with the font's escapement. The background mode 1 (transparent)
 // draws glyphs only; any other mode puts the text on a filled box, which the tool uses for its
 // own labels. A null font selects the context's own font.

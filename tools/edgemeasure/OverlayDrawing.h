@@ -4,8 +4,8 @@
 // of an SVG (SvgOverlay).
 //
 // Coordinates are the context's logical units, which are image pixels: a point (x, y) names the
-// pixel (x, y), whose centre is (x + 0.5, y + 0.5). A text's (x, y) is the top-left corner of its
-// box before rotation; the box runs along the escapement (tenths of a degree, counter-clockwise
+// pixel (x, y), whose centre is (x + 0.5, y + 0.5). A text's (x, y) is the bottom-left corner of
+// its box before rotation; the box runs along the escapement (tenths of a degree, counter-clockwise
 // on screen) and is `height` units tall.
 
 #include <deque>

@@ -26,11 +26,13 @@ struct Frame {
     double cosine;
     double sine;
 
-    // A point of the glyph grid (u along the text, v down across it) in image coordinates. The
-    // text runs along (cos a, -sin a): counter-clockwise on screen, where y grows downwards.
+    // A point of the glyph grid (u along the text, v down across it, v = 0 at the top of the
+    // cell) in image coordinates, the bottom-left corner of the cell at the origin. The text runs
+    // along (cos a, -sin a): counter-clockwise on screen, where y grows downwards.
     void Map(double u, double v, double& x, double& y) const {
-        x = originX + scale * (u * cosine + v * sine);
-        y = originY + scale * (v * cosine - u * sine);
+        const double down = v - OverlayFont::kCellHeight;
+        x = originX + scale * (u * cosine + down * sine);
+        y = originY + scale * (down * cosine - u * sine);
     }
 };
 
@@ -92,12 +94,16 @@ std::vector<Quad> TextQuads(const std::string& text, int x, int y, int height, i
     return quads;
 }
 
-Quad TextBox(const std::string& text, int x, int y, int height, int escapement) {
+Quad TextBox(const std::string& text, int x, int y, int height, int escapement, double padding) {
     std::string glyphs = Printable(text);
     const Frame frame = MakeFrame(x, y, height, escapement);
     const double width = stb_easy_font_width(glyphs.data());  // in grid units
-    const double corners[4][2] = {
-        {0.0, 0.0}, {width, 0.0}, {width, kCellHeight}, {0.0, kCellHeight}};
+    const double margin = frame.scale > 0.0 ? padding / frame.scale : 0.0;
+    const double left = -margin;
+    const double right = width + margin;
+    const double top = -margin;
+    const double bottom = kCellHeight + margin;
+    const double corners[4][2] = {{left, top}, {right, top}, {right, bottom}, {left, bottom}};
     Quad box{};
     for (int corner = 0; corner < 4; ++corner) {
         frame.Map(corners[corner][0], corners[corner][1], box.x[corner], box.y[corner]);

@@ -16,8 +16,8 @@ void Paint(const OverlayPolyline& line, RgbImage& canvas) {
 
 void Paint(const OverlayText& text, RgbImage& canvas) {
     if (text.opaque) {
-        const OverlayFont::Quad box =
-            OverlayFont::TextBox(text.text, text.x, text.y, text.height, text.escapement);
+        const OverlayFont::Quad box = OverlayFont::TextBox(text.text, text.x, text.y, text.height,
+                                                           text.escapement, kTextBoxPadding);
         canvas.FillPolygon(box.x, box.y, kQuadCorners, kTextBoxColour);
     }
     for (const OverlayFont::Quad& quad :

@@ -10,7 +10,8 @@
 #include "OverlayDrawing.h"
 #include "RgbImage.h"
 
-// The colour of the box behind opaque text.
+// The colour of the box behind opaque text, and how far it reaches beyond the text (pixels).
 constexpr Rgb kTextBoxColour{0, 0, 0};
+constexpr int kTextBoxPadding = 2;
 
 void RenderOverlay(const OverlayDrawing& drawing, RgbImage& canvas);

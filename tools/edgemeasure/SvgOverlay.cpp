@@ -53,18 +53,21 @@ void Write(std::ostream& out, const OverlayPolyline& line) {
 
 void Write(std::ostream& out, const OverlayText& text) {
     const double angleDeg = text.escapement / kTenthsPerDegree;
-    // SVG turns clockwise for positive angles (y downwards); the escapement turns the other way.
+    // The text stands on its reference point (x, y), its bottom-left corner, and turns about it;
+    // SVG turns clockwise for positive angles (y downwards), the escapement the other way.
     const std::string turn =
         text.escapement == 0 ? std::string()
                              : " transform=\"rotate(" + std::to_string(-angleDeg) + " " +
                                    std::to_string(text.x) + " " + std::to_string(text.y) + ")\"";
     const int width = OverlayFont::TextWidth(text.text, text.height);
+    const int top = text.y - text.height;
     if (text.opaque) {
-        out << "  <rect x=\"" << text.x << "\" y=\"" << text.y << "\" width=\"" << width
-            << "\" height=\"" << text.height << "\" fill=\"" << Hex(kTextBoxColour) << "\"" << turn
-            << "/>\n";
+        out << "  <rect x=\"" << text.x - kTextBoxPadding << "\" y=\"" << top - kTextBoxPadding
+            << "\" width=\"" << width + 2 * kTextBoxPadding << "\" height=\""
+            << text.height + 2 * kTextBoxPadding << "\" fill=\"" << Hex(kTextBoxColour) << "\""
+            << turn << "/>\n";
     }
-    out << "  <text x=\"" << text.x << "\" y=\"" << text.y << "\" font-size=\"" << text.height
+    out << "  <text x=\"" << text.x << "\" y=\"" << top << "\" font-size=\"" << text.height
         << "\" fill=\"" << Hex(text.colour) << "\"";
     if (width > 0) {
         out << " textLength=\"" << width << "\" lengthAdjust=\"spacingAndGlyphs\"";

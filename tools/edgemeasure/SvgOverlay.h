@@ -4,9 +4,9 @@
 // losing the marks and the texts can be searched.
 //
 // The SVG's user units are image pixels (the viewBox is the image). A drawing point names a pixel,
-// so lines pass through pixel centres (x + 0.5, y + 0.5); texts keep their top-left corner and
-// escapement, with the width that the overlay font gives them, so they sit where the PNG shows
-// them. Strokes do not scale with zoom.
+// so lines pass through pixel centres (x + 0.5, y + 0.5); texts keep their reference point (the
+// bottom-left corner) and escapement, with the width that the overlay font gives them, so they sit
+// where the PNG shows them. Strokes do not scale with zoom.
 //
 //   std::string svg = RenderSvg(RgbImage::FromGrey(image), context.Drawing(), "part.png");
 
