@@ -53,6 +53,8 @@
 %module NativeInterfaceTrevaskFoundationEdgeDetection
 
 %{
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>

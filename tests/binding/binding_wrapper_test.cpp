@@ -29,18 +29,20 @@ void SWIGRegisterExceptionArgumentCallbacks_NativeInterfaceTrevaskFoundationEdge
     ArgumentCallback argument, ArgumentCallback argumentNull, ArgumentCallback argumentOutOfRange);
 
 unsigned int FLAT(OCannyEdge_bFindCannyEdgeTransitions__SWIG_0___)(void* profile, int threshold,
-                                                                    int sigmaIndex, void* result,
-                                                                    unsigned int keepMagnitudes);
+                                                                   int sigmaIndex, void* result,
+                                                                   unsigned int keepMagnitudes);
 unsigned int FLAT(OCannyEdge_bFindCannyEdgeTransitions__SWIG_1___)(void* profile, int threshold,
-                                                                    int sigmaIndex, void* result);
+                                                                   int sigmaIndex, void* result);
 unsigned int FLAT(OVectorPath_AddObjectData___)(void* self, void* stream);
-unsigned int FLAT(OVectorPath_GetObjectData__SWIG_0___)(void* self, void* stream, unsigned int flag);
+unsigned int FLAT(OVectorPath_GetObjectData__SWIG_0___)(void* self, void* stream,
+                                                        unsigned int flag);
 unsigned int FLAT(OVectorPath_GetObjectData__SWIG_1___)(void* self, void* stream);
-unsigned int FLAT(OVectorPath_DrawDirectionArrow___)(void* context, void* position, void* direction);
+unsigned int FLAT(OVectorPath_DrawDirectionArrow___)(void* context, void* position,
+                                                     void* direction);
 unsigned int FLAT(OVectorPath_DrawRotatedText___)(void* context, void* position, void* direction,
-                                                   const char16_t* text, int offsetAcross,
-                                                   int modeAcross, int offsetAlong, int modeAlong,
-                                                   int height);
+                                                  const char16_t* text, int offsetAcross,
+                                                  int modeAcross, int offsetAlong, int modeAlong,
+                                                  int height);
 unsigned int FLAT(OVectorPath_CurrentVector___)(void* self, void* v);
 unsigned int FLAT(OVectorPath_MoveNext__SWIG_1___)(void* self, void* v);
 unsigned int FLAT(OVectorPath_MoveTo___)(void* self, int index, void* v);
@@ -54,16 +56,15 @@ unsigned int FLAT(OVectorPath_GetAngle_RadAt__SWIG_3___)(void* self, double inde
 int FLAT(OVectorPath_GetVectorPath___)(void* self, void* list);
 int FLAT(OVectorPath_GetVectorPathRaster___)(void* self, void* list);
 unsigned int FLAT(OVectorPath_FindNextTransition___)(void* self, void* image, int polarity,
-                                                      int minDistance, int referenceIndex,
-                                                      int* resultIndex, void* result,
-                                                      double* angle, void* context, int labelKind,
-                                                      int labelNumber);
+                                                     int minDistance, int referenceIndex,
+                                                     int* resultIndex, void* result, double* angle,
+                                                     void* context, int labelKind, int labelNumber);
 unsigned int FLAT(OVectorPath_FindNextTransitionPair___)(
     void* self, void* image, int ordinal1, int polarity1, int minDistance1, int minDistance1To2,
     int referenceIndex1, int ordinal2, int polarity2, int minDistance2, int minDistance2To1,
     int referenceIndex2, int secondAfterFirst, int* resultIndex1, void* result1, double* angle1,
-    int* resultIndex2, void* result2, double* angle2, void* context, int labelMode,
-    int labelBase1, int labelBase2, unsigned int goOn);
+    int* resultIndex2, void* result2, double* angle2, void* context, int labelMode, int labelBase1,
+    int labelBase2, unsigned int goOn);
 void FLAT(delete_OVectorPath___)(void* self);
 }
 
@@ -86,7 +87,9 @@ void RecordArgumentNull(const char* message, const char* paramName) {
     g_raised.message = message != nullptr ? message : "";
     g_raised.paramNameNull = paramName == nullptr;
 }
-void RecordOtherArgument(const char*, const char*) { ++g_raised.other; }
+void RecordOtherArgument(const char*, const char*) {
+    ++g_raised.other;
+}
 
 void RegisterRecorders() {
     SWIGRegisterExceptionArgumentCallbacks_NativeInterfaceTrevaskFoundationEdgeDetection(
@@ -184,8 +187,8 @@ struct NullCase {
 const NullCase kNullCases[] = {
     {"CannyProfile", "OIntList & reference is null",
      [](Handles& h) -> long {
-         return FLAT(OCannyEdge_bFindCannyEdgeTransitions__SWIG_0___)(h.Missing(h.emptyList), 20,
-                                                                      2, &h.list, 0);
+         return FLAT(OCannyEdge_bFindCannyEdgeTransitions__SWIG_0___)(h.Missing(h.emptyList), 20, 2,
+                                                                      &h.list, 0);
      }},
     {"CannyResultOfSecondOverload", "OIntList & reference is null",
      [](Handles& h) -> long {
@@ -234,14 +237,14 @@ const NullCase kNullCases[] = {
      [](Handles& h) -> long {
          int index = 0;
          double angle = 0.0;
-         return FLAT(OVectorPath_FindNextTransition___)(&h.path, &h.image, 0, 0, 0, &index,
-                                                        h.Missing(h.emptyVector), &angle,
-                                                        nullptr, 0, 0);
+         return FLAT(OVectorPath_FindNextTransition___)(
+             &h.path, &h.image, 0, 0, 0, &index, h.Missing(h.emptyVector), &angle, nullptr, 0, 0);
      }},
 };
 
 class FlatNullReferenceTest : public FlatLayerTest,
-                              public ::testing::WithParamInterface<std::tuple<NullCase, NullKind>> {};
+                              public ::testing::WithParamInterface<std::tuple<NullCase, NullKind>> {
+};
 
 TEST_P(FlatNullReferenceTest, RaisesArgumentNullOnceAndAnswersZero) {
     const NullCase& row = std::get<0>(GetParam());
@@ -274,9 +277,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FlatLayerTest, NullTextRaisesItsOwnMessage) {
     auto vector = std::make_shared<OVector>(1, 2);
-    EXPECT_EQ(FLAT(OVectorPath_DrawRotatedText___)(nullptr, &vector, &vector, nullptr, 0, 0, 0, 0,
-                                                   18),
-              0u);
+    EXPECT_EQ(
+        FLAT(OVectorPath_DrawRotatedText___)(nullptr, &vector, &vector, nullptr, 0, 0, 0, 0, 18),
+        0u);
     EXPECT_EQ(g_raised.argumentNull, 1);
     EXPECT_EQ(g_raised.message, "null u16string");
 }
@@ -357,8 +360,7 @@ TEST_F(FlatLayerTest, CannySecondOverloadIsTheFirstWithFalse) {
               1u);
     ASSERT_EQ(FLAT(OCannyEdge_bFindCannyEdgeTransitions__SWIG_1___)(&profile, 20, 2, &second), 1u);
     ASSERT_EQ(
-        FLAT(OCannyEdge_bFindCannyEdgeTransitions__SWIG_0___)(&profile, 20, 2, &magnitudes, 1),
-        1u);
+        FLAT(OCannyEdge_bFindCannyEdgeTransitions__SWIG_0___)(&profile, 20, 2, &magnitudes, 1), 1u);
     ASSERT_EQ(second->GetCount(), levels->GetCount());
     bool differsFromMagnitudes = false;
     for (std::int64_t k = 0; k < levels->GetCount(); ++k) {
@@ -404,8 +406,8 @@ TEST_F(FlatLayerTest, GetAngleRadAtOverloadsTakeTheirIndexAndResultTypes) {
     EXPECT_NEAR(f, atWhole, kTolerance);
     ASSERT_EQ(FLAT(OVectorPath_GetAngle_RadAt__SWIG_1___)(&circle, kWholeIndex, &d), 1u);
     EXPECT_NEAR(d, atWhole, kTolerance);
-    ASSERT_EQ(FLAT(OVectorPath_GetAngle_RadAt__SWIG_2___)(
-                  &circle, static_cast<float>(kFractionalIndex), &f),
+    ASSERT_EQ(FLAT(OVectorPath_GetAngle_RadAt__SWIG_2___)(&circle,
+                                                          static_cast<float>(kFractionalIndex), &f),
               1u);
     EXPECT_NEAR(f, atFraction, kTolerance);
     ASSERT_EQ(FLAT(OVectorPath_GetAngle_RadAt__SWIG_3___)(&circle, kFractionalIndex, &d), 1u);
