@@ -28,3 +28,4 @@
 #include "paths/OVectorPath_Line.h"
 #include "paths/OVectorPath_Polygon.h"
 #include "regression/OVector_Regression.h"
+#include "subpixel/OSubpixelCalculation.h"
