@@ -319,6 +319,19 @@ TEST_P(TransitionSearchTest, PairMeasuresSecondEdgesFromTheFirstResult) {
         ExpectResult(pair.index1, pair.point1, pair.angle1, c.reported1, c.seen1);
         ExpectResult(pair.index2, pair.point2, pair.angle2, c.reported2, c.reported2);
     }
+
+    // First edges keep a distance from the second result as it stands: once the entering
+    // transition at 4 is the second edge, the leaving one at 6 is too close to it, the one at 12
+    // is not. (From the caller's reference -100 both would be far enough.)
+    path->Reset();
+    Pair pair;
+    pair.polarity1 = 2;
+    pair.minDistance1To2 = positions[10].index - positions[4].index;
+    pair.polarity2 = 1;
+    pair.reference2 = -100;
+    ASSERT_TRUE(pair.Run(*path, image));
+    ExpectResult(pair.index2, pair.point2, pair.angle2, 4, 4);
+    ExpectResult(pair.index1, pair.point1, pair.angle1, 12, 13);
 }
 
 TEST_P(TransitionSearchTest, PairLabelModesNumberTheEdges) {
@@ -327,16 +340,18 @@ TEST_P(TransitionSearchTest, PairLabelModesNumberTheEdges) {
         int mode;
         std::vector<std::string> labels;
     };
-    // First edges entering with base 10, second edges leaving with base 50, going on.
+    // Every transition is a first edge (base 10), every leaving one also a second edge (base
+    // 50), going on to the end; each transition's first-edge label comes before its second.
     const Case cases[] = {
-        {-1, {"11", "11", "12", "12"}},
-        {1, {"11", "51", "12", "52"}},
-        {0, {"S11", "E51", "S12", "E52"}},
+        {-1, {"11", "12", "12", "13", "14", "14"}},
+        {1, {"11", "12", "51", "13", "14", "52"}},
+        {0, {"S11", "S12", "E51", "S13", "S14", "E52"}},
     };
     for (const Case& c : cases) {
         path->Reset();
         RecordingContext context;
         Pair pair;
+        pair.polarity1 = 0;
         pair.labelMode = c.mode;
         pair.labelBase1 = 10;
         pair.labelBase2 = 50;
@@ -439,9 +454,12 @@ TEST_P(FullCircleTest, PairWrapsOnceForASecondEdgeBeyondTheSeam) {
     const int n = static_cast<int>(positions.size());
     Paint({{1, 4}, {n - 6, n}});
     const int lap = path->GetCount();
-    Pair pair;  // first: entering; second: leaving, only once the first is done
+    // First: entering; second: leaving, only once the first is done, at least 1 after the first
+    // and not before its own reference in the first lap, which moves back one lap at the wrap.
+    Pair pair;
     pair.secondAfterFirst = 1;
     pair.minDistance2To1 = 1;
+    pair.reference2 = positions[5].index;
     ASSERT_TRUE(pair.Run(*path, image));
     // The first result is held reduced by one lap; the second continues the first lap.
     EXPECT_EQ(pair.index1, positions[n - 6].index - lap);
