@@ -1,5 +1,6 @@
 // The transition searches of lines and circles: the nine virtual operations, each handing its
 // arguments to the one walk of TransitionWalk.h, and the overlays that mark what they find.
+#include <cstddef>
 #include <cstdint>
 
 #include "paths/OVectorPath_Circle.h"
@@ -31,8 +32,9 @@ constexpr int kAlongCentred = 1;
 constexpr double kPi = 3.141592653589793;
 constexpr double kHalfPi = 1.5707963267948966;
 
+constexpr std::uint32_t kDecimalBase = 10;
 // A label text holds at most a letter, a sign and the ten digits of 2147483648.
-constexpr int kDecimalBase = 10;
+constexpr std::size_t kMaxLabelLength = 12;
 
 char16_t FormatLetter(LabelFormat format) {
     switch (format) {
@@ -66,22 +68,25 @@ std::optional<Label> LabelForKind(int kind, int number) {
 }
 
 std::u16string LabelText(const Label& label) {
-    // The magnitude in unsigned arithmetic, so that INT_MIN has one too.
+    // Written backwards from the end of the buffer. The magnitude is taken in unsigned
+    // arithmetic, so that INT_MIN has one too.
+    char16_t buffer[kMaxLabelLength];
+    char16_t* const end = buffer + kMaxLabelLength;
+    char16_t* first = end;
     const auto bits = static_cast<std::uint32_t>(label.number);
     std::uint32_t magnitude = label.number < 0 ? 0u - bits : bits;
-    std::u16string digits;
     do {
-        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + magnitude % kDecimalBase));
+        *--first = static_cast<char16_t>(u'0' + magnitude % kDecimalBase);
         magnitude /= kDecimalBase;
     } while (magnitude != 0);
     if (label.number < 0) {
-        digits.insert(digits.begin(), u'-');
+        *--first = u'-';
     }
     const char16_t letter = FormatLetter(label.format);
     if (letter != u'\0') {
-        digits.insert(digits.begin(), letter);
+        *--first = letter;
     }
-    return digits;
+    return std::u16string(first, end);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -180,71 +180,28 @@ class TransitionWalk {
     };
 
   public:
+    // FindNextTransition is the single search for the first qualifying transition, labelled with
+    // its number + 1, that marks it with a tick for every label kind.
     static bool FindNext(Path& path, const OType_Image* pImage, int iPolarity, int iMinDistance,
                          int iReferenceIndex, int& iResultIndex, OVector& vResult, double& dAngle,
                          OType_DrawingContext* pContext, int iLabelKind, int iLabelNumber) {
-        using namespace transitionsearch;
-        const Result result{iResultIndex, vResult, dAngle};
-        Clear(result, kNotFoundIndex);
-        if (pImage == nullptr) {
-            return false;
-        }
-        Overlay overlay = MakeOverlay(path, pContext);
-        TransitionWalk walk(path, pImage);
-        bool found = false;
-        walk.Walk(found, [&](bool entering) {
-            if (!AcceptsPolarity(iPolarity, entering) ||
-                !AtLeastAfter(walk.m_iLastIn, iReferenceIndex, iMinDistance)) {
-                return;
-            }
-            walk.Take(result);
-            found = true;
-            overlay.Mark(walk.m_vLastIn, true,
-                         LabelForKind(iLabelKind, WrapAdd32(iLabelNumber, 1)));
-        });
-        return found;
+        constexpr int kFirst = 1;
+        constexpr bool kStopThere = false;
+        constexpr bool kAlwaysTick = true;
+        return Single(path, pImage, kFirst, iPolarity, iMinDistance, iReferenceIndex,
+                      Result{iResultIndex, vResult, dAngle}, pContext, iLabelKind, iLabelNumber,
+                      kStopThere, kAlwaysTick);
     }
 
     static bool FindNextSingle(Path& path, const OType_Image* pImage, int iOrdinal, int iPolarity,
                                int iMinDistance, int iReferenceIndex, int& iResultIndex,
                                OVector& vResult, double& dAngle, OType_DrawingContext* pContext,
                                int iLabelKind, int iLabelBase, bool bGoOn) {
-        using namespace transitionsearch;
-        const Result result{iResultIndex, vResult, dAngle};
-        Clear(result, kNotFoundIndex);
-        if (pImage == nullptr) {
-            return false;
-        }
-        Overlay overlay = MakeOverlay(path, pContext);
-        bool found = false;
-        if (iOrdinal == 0) {
-            TakeCurrent(path, result);
-            found = true;
-            if (!bGoOn) {
-                return true;
-            }
-        }
-        const bool tick = iLabelKind != kLabelKindSilent || Overlay::kSilentKindDrawsTick;
-        int reference = iReferenceIndex;
-        int count = 0;
-        bool stop = false;
-        TransitionWalk walk(path, pImage);
-        walk.Walk(stop, [&](bool entering) {
-            if (!AcceptsPolarity(iPolarity, entering) ||
-                !AtLeastAfter(walk.m_iLastIn, reference, iMinDistance)) {
-                return;  // ignored: the reference stays
-            }
-            count = WrapAdd32(count, 1);
-            if (count == iOrdinal) {
-                walk.Take(result);
-                found = true;
-                stop = !bGoOn;
-            }
-            overlay.Mark(walk.m_vLastIn, tick,
-                         LabelForKind(iLabelKind, WrapAdd32(iLabelBase, count)));
-            reference = walk.m_iLastIn;
-        });
-        return found;
+        const bool tick =
+            iLabelKind != transitionsearch::kLabelKindSilent || Overlay::kSilentKindDrawsTick;
+        return Single(path, pImage, iOrdinal, iPolarity, iMinDistance, iReferenceIndex,
+                      Result{iResultIndex, vResult, dAngle}, pContext, iLabelKind, iLabelBase,
+                      bGoOn, tick);
     }
 
     static bool FindNextPair(Path& path, const OType_Image* pImage, int iOrdinal1, int iPolarity1,
@@ -331,6 +288,48 @@ class TransitionWalk {
   private:
     TransitionWalk(Path& path, const OType_Image* pImage)
         : m_path(path), m_pImage(pImage), m_vLastIn(path.m_vCurrent) {}
+
+    // The N-th qualifying transition (0: the current position), going on to the end or not;
+    // qualifying transitions are marked, the k-th labelled base + k.
+    static bool Single(Path& path, const OType_Image* pImage, int iOrdinal, int iPolarity,
+                       int iMinDistance, int iReferenceIndex, const Result& result,
+                       OType_DrawingContext* pContext, int iLabelKind, int iLabelBase, bool bGoOn,
+                       bool bTick) {
+        using namespace transitionsearch;
+        Clear(result, kNotFoundIndex);
+        if (pImage == nullptr) {
+            return false;
+        }
+        Overlay overlay = MakeOverlay(path, pContext);
+        bool found = false;
+        if (iOrdinal == 0) {
+            TakeCurrent(path, result);
+            found = true;
+            if (!bGoOn) {
+                return true;
+            }
+        }
+        int reference = iReferenceIndex;
+        int count = 0;
+        bool stop = false;
+        TransitionWalk walk(path, pImage);
+        walk.Walk(stop, [&](bool entering) {
+            if (!AcceptsPolarity(iPolarity, entering) ||
+                !AtLeastAfter(walk.m_iLastIn, reference, iMinDistance)) {
+                return;  // ignored: the reference stays
+            }
+            count = WrapAdd32(count, 1);
+            if (count == iOrdinal) {
+                walk.Take(result);
+                found = true;
+                stop = !bGoOn;
+            }
+            overlay.Mark(walk.m_vLastIn, bTick,
+                         LabelForKind(iLabelKind, WrapAdd32(iLabelBase, count)));
+            reference = walk.m_iLastIn;
+        });
+        return found;
+    }
 
     static Overlay MakeOverlay(Path& path, OType_DrawingContext* pContext) {
         if constexpr (kIsCircle) {
