@@ -111,26 +111,17 @@ struct CircleScene {
     }
 };
 
-TEST(LineOverlayTest, FindNextTransitionWritesStartLabelsOnTheMinusSide) {
-    LineScene scene;
-    ASSERT_TRUE(scene.FindNext(1, 2, 0));
-    // Tick from T + 8 n to T - 8 n; "S1" ends one unit beyond the tick's minus end and is
-    // centred along the line: (12.5, 5.5) - 9 n - 8.5 d = (4.0, -3.5).
-    EXPECT_EQ(
-        scene.context.Log(),
-        Concat({kLineFontOn,
-                {"MoveTo 12 13", "LineTo 12 -3", "GetTextExtent S1 -> 16 15", "DrawText 4 -4 S1"},
-                kFontOff}));
-}
-
 TEST(LineOverlayTest, LabelKindsChooseTextAndSide) {
     struct Case {
         int kind;
         Log label;
     };
-    // Plus side: T + 8 n + (15 + 1) n - 8.5 d = (4.0, 29.5); minus side as above.
+    // FindNextTransition with label number 0. The tick runs from T + 8 n to T - 8 n. Labels are
+    // centred along the line, (8 * characters + 1) / 2 back: on the plus side one unit and the
+    // text height beyond the tick, T + 24 n - 8.5 d = (4.0, 29.5) for two characters; "S" labels
+    // on the minus side one unit beyond it, T - 9 n - 8.5 d = (4.0, -3.5).
     const Case cases[] = {
-        {1, {"GetTextExtent 1 -> 8 15", "DrawText 8 29 1"}},  // (12.5 - 4.5, 29.5)
+        {1, {"GetTextExtent 1 -> 8 15", "DrawText 8 29 1"}},  // 4.5 back
         {2, {"GetTextExtent S1 -> 16 15", "DrawText 4 -4 S1"}},
         {3, {"GetTextExtent E1 -> 16 15", "DrawText 4 29 E1"}},
         {0, {}},
@@ -173,46 +164,25 @@ TEST(LineOverlayTest, PairStartsAtThePathAndMarksStartAndEnd) {
                 kFontOff}));
 }
 
-// All 0: in threshold throughout, so no transition at all.
-std::shared_ptr<OType_Image> FlatImage() {
-    return std::make_shared<OType_Image>(72, 12);
-}
-
 TEST(LineOverlayTest, FontAndBackgroundComeBackOnEveryWayOut) {
-    struct Case {
-        const char* name;
-        bool (*search)(LineScene&);
-        bool found;
-    };
-    const Case cases[] = {
-        {"found", [](LineScene& s) { return s.FindNext(1, 1, 0); }, true},
-        {"not found", [](LineScene& s) { return s.FindNext(3, 1, 0); }, false},
-        {"ordinal 0 at once", [](LineScene& s) { return s.FindSingle(0, 1, 0, false); }, true},
-        {"ordinal 0 going on", [](LineScene& s) { return s.FindSingle(0, 1, 0, true); }, true},
-        {"single not found", [](LineScene& s) { return s.FindSingle(9, 1, 0, false); }, false},
-        {"pair found", [](LineScene& s) { return s.FindPair(1, s.image); }, true},
-        {"pair missing", [](LineScene& s) { return s.FindPair(1, FlatImage()); }, false},
-    };
-    for (const Case& c : cases) {
-        LineScene scene;
-        EXPECT_EQ(c.search(scene), c.found) << c.name;
-        EXPECT_TRUE(scene.context.FontRestored()) << c.name;
-        EXPECT_TRUE(scene.context.BackgroundModeRestored()) << c.name;
-    }
     // Ordinal 0 answers at once, after making and giving back the font only.
     LineScene scene;
     ASSERT_TRUE(scene.FindSingle(0, 1, 0, false));
     EXPECT_EQ(scene.context.Log(), Concat({kLineFontOn, kFontOff}));
     EXPECT_EQ(scene.index, -1);
+    // No transition at all (0 is in threshold throughout): a single search, and a pair search
+    // starting where that one left the path, at its end.
+    scene.context.ClearLog();
+    scene.image = std::make_shared<OType_Image>(72, 12);
+    EXPECT_FALSE(scene.FindSingle(1, 1, 0, false));
+    EXPECT_FALSE(scene.FindPair(1, scene.image));
+    EXPECT_EQ(scene.context.Log(),
+              Concat({kLineFontOn, kFontOff, kLineFontOn, {"MoveTo 62 5"}, kFontOff}));
     // An empty image draws nothing, not even the font.
     scene.context.ClearLog();
     scene.image.reset();
     EXPECT_FALSE(scene.FindNext(1, 1, 0));
     EXPECT_TRUE(scene.context.Log().empty());
-    // A path without any transition still gives the font back.
-    scene.image = FlatImage();
-    EXPECT_FALSE(scene.FindNext(0, 1, 0));
-    EXPECT_EQ(scene.context.Log(), Concat({kLineFontOn, kFontOff}));
 }
 
 TEST(LineOverlayTest, LabelNumbersAreDecimalWithTheirSign) {

@@ -130,23 +130,31 @@ class TransitionSearchTest : public testing::TestWithParam<Kind> {
         EXPECT_NEAR(angle, expectedAngle, kAngleTolerance) << "seen at " << seen;
     }
 
-    bool FindNext(int polarity, int& index, OVector& point, double& angle, int minDistance = 0,
-                  int reference = 0, OType_DrawingContext* context = nullptr) {
+    // The searches with label kind 0 (ticks only), writing index, point and angle below.
+    bool FindNext(int polarity, OType_DrawingContext* context = nullptr) {
         angle = kUnwrittenAngle;
-        return path->FindNextTransition(image, polarity, minDistance, reference, index, point,
-                                        angle, context, 0, 0);
+        return path->FindNextTransition(image, polarity, 0, 0, index, point, angle, context, 0, 0);
     }
-
-    bool FindSingle(int ordinal, int polarity, bool goOn, int& index, OVector& point, double& angle,
-                    OType_DrawingContext* context = nullptr) {
+    bool FindSingle(int ordinal, int polarity, bool goOn, OType_DrawingContext* context = nullptr) {
         angle = kUnwrittenAngle;
         return path->FindNextTransitionSingle(image, ordinal, polarity, 0, 0, index, point, angle,
                                               context, 0, 0, goOn);
+    }
+    void ExpectFound(int reported, int seen) const {
+        ExpectResult(index, point, angle, reported, seen);
+    }
+    void ExpectNotFound() const {
+        EXPECT_EQ(index, -1);
+        EXPECT_EQ(point, kNotFound);
+        EXPECT_EQ(angle, IsCircle() ? 0.0 : kUnwrittenAngle);
     }
 
     std::unique_ptr<OVectorPath> path;
     std::shared_ptr<OType_Image> image;
     std::vector<Position> positions;
+    int index = kUnwrittenIndex;
+    OVector point;
+    double angle = 0.0;
 };
 
 // The arguments and results of one pair search.
@@ -180,11 +188,8 @@ TEST_P(TransitionSearchTest, ReportsEnteringAndLeavingAtTheLastPositionInside) {
     // Entering: the first dark position, seen there. Leaving: the last dark one, seen one after.
     for (const Case c : {Case{1, 8, 8}, Case{2, 13, 14}, Case{0, 8, 8}}) {
         path->Reset();
-        int index = kUnwrittenIndex;
-        OVector point;
-        double angle = 0;
-        ASSERT_TRUE(FindNext(c.polarity, index, point, angle)) << "polarity " << c.polarity;
-        ExpectResult(index, point, angle, c.reported, c.seen);
+        ASSERT_TRUE(FindNext(c.polarity)) << "polarity " << c.polarity;
+        ExpectFound(c.reported, c.seen);
         EXPECT_EQ(Index(*path), positions[c.seen].index) << "the path stops where it saw it";
     }
 }
@@ -192,17 +197,12 @@ TEST_P(TransitionSearchTest, ReportsEnteringAndLeavingAtTheLastPositionInside) {
 TEST_P(TransitionSearchTest, ConsecutiveCallsFindConsecutiveTransitions) {
     Paint({{8, 14}, {20, 25}});
     const int expected[][2] = {{8, 8}, {13, 14}, {20, 20}, {24, 25}};
-    int index = 0;
-    OVector point;
-    double angle = 0;
     for (const auto& e : expected) {
-        ASSERT_TRUE(FindNext(0, index, point, angle));
-        ExpectResult(index, point, angle, e[0], e[1]);
+        ASSERT_TRUE(FindNext(0));
+        ExpectFound(e[0], e[1]);
     }
-    EXPECT_FALSE(FindNext(0, index, point, angle));
-    EXPECT_EQ(index, -1);
-    EXPECT_EQ(point, kNotFound);
-    EXPECT_EQ(angle, IsCircle() ? 0.0 : kUnwrittenAngle);
+    EXPECT_FALSE(FindNext(0));
+    ExpectNotFound();
     EXPECT_EQ(Index(*path), path->GetCount()) << "exhausted";
 }
 
@@ -211,11 +211,8 @@ TEST_P(TransitionSearchTest, NthEdgeStopsThereOrGoesOnMarkingEveryEdge) {
     for (const bool goOn : {false, true}) {
         path->Reset();
         RecordingContext context;
-        int index = 0;
-        OVector point;
-        double angle = 0;
-        ASSERT_TRUE(FindSingle(2, 1, goOn, index, point, angle, &context)) << goOn;
-        ExpectResult(index, point, angle, 10, 10);
+        ASSERT_TRUE(FindSingle(2, 1, goOn, &context)) << goOn;
+        ExpectFound(10, 10);
         EXPECT_EQ(Index(*path), goOn ? path->GetCount() : positions[10].index);
         // Label kind 0 marks with a tick only: one per entering transition walked over.
         EXPECT_EQ(context.Calls("LineTo").size(), goOn ? 3u : 2u);
@@ -227,11 +224,8 @@ TEST_P(TransitionSearchTest, OrdinalZeroTakesTheCurrentPosition) {
     Paint({{8, 14}});
     for (const bool goOn : {false, true}) {
         path->Reset();
-        int index = kUnwrittenIndex;
-        OVector point;
-        double angle = 0;
-        EXPECT_TRUE(FindSingle(0, 0, goOn, index, point, angle));
-        ExpectResult(index, point, angle, 0, 0);
+        EXPECT_TRUE(FindSingle(0, 0, goOn));
+        ExpectFound(0, 0);
         // Without going on it answers at once; going on walks to the end.
         EXPECT_EQ(Index(*path), goOn ? path->GetCount() : -1);
     }
@@ -241,14 +235,11 @@ TEST_P(TransitionSearchTest, InvalidPolarityCodesAcceptNothing) {
     Paint({{8, 14}, {20, 25}});
     for (const int polarity : {3, -1}) {
         path->Reset();
-        int index = kUnwrittenIndex;
-        OVector point;
-        double angle = 0;
-        EXPECT_FALSE(FindNext(polarity, index, point, angle)) << polarity;
-        EXPECT_EQ(index, -1);
+        EXPECT_FALSE(FindNext(polarity)) << polarity;
+        ExpectNotFound();
         EXPECT_EQ(Index(*path), path->GetCount()) << "walks to the end";
         path->Reset();
-        EXPECT_FALSE(FindSingle(1, polarity, false, index, point, angle)) << polarity;
+        EXPECT_FALSE(FindSingle(1, polarity, false)) << polarity;
         path->Reset();
         Pair pair;
         pair.polarity1 = polarity;
@@ -385,14 +376,9 @@ TEST_P(TransitionSearchTest, EmptyImageAnswersFalseWithoutMovingOrDrawing) {
     ASSERT_TRUE(path->MoveTo(3, ignored));
     image.reset();
     RecordingContext context;
-    int index = kUnwrittenIndex;
-    OVector point;
-    double angle = 0;
-    EXPECT_FALSE(FindNext(1, index, point, angle, 0, 0, &context));
-    EXPECT_EQ(index, -1);
-    EXPECT_EQ(point, kNotFound);
-    EXPECT_EQ(angle, IsCircle() ? 0.0 : kUnwrittenAngle);
-    EXPECT_FALSE(FindSingle(0, 1, false, index, point, angle, &context));
+    EXPECT_FALSE(FindNext(1, &context));
+    ExpectNotFound();
+    EXPECT_FALSE(FindSingle(0, 1, false, &context));
     EXPECT_EQ(index, -1);
     Pair pair;
     pair.reference1 = 5;
@@ -413,12 +399,9 @@ TEST_P(TransitionSearchTest, ExtremeArgumentsAreSafe) {
         for (const int b : extremes) {
             path->Reset();
             RecordingContext context;
-            int index = 0;
-            OVector point;
-            double angle = 0;
-            // INT_MIN as reference makes every distance wrap to a negative value.
-            // Minimum distance a from reference b: the wrapped distances of the small indices
-            // here reach INT_MIN only from a reference of -1, and -1 only from -1.
+            // Distances of the small indices here from reference b wrap around: from INT_MIN
+            // and from INT_MAX they are huge negative numbers, from -1 small positive ones. A
+            // minimum distance of INT_MIN accepts them all, -1 only the small ones, INT_MAX none.
             const bool found =
                 path->FindNextTransition(image, 0, a, b, index, point, angle, &context, 1, a);
             EXPECT_EQ(found, a == INT_MIN || (a == -1 && b == -1)) << a << " " << b;
