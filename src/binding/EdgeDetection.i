@@ -81,10 +81,13 @@ typedef WritableCollection<int> OIntList;
 static void EdgeDetectionRaiseArgumentException(SWIG_CSharpExceptionArgumentCodes code,
                                                 const char* message, const char* paramName) {
     const std::size_t index = static_cast<std::size_t>(code);
-    if (index >= sizeof(SWIG_csharp_exceptions_argument) / sizeof(SWIG_csharp_exceptions_argument[0])) {
+    const std::size_t count =
+        sizeof(SWIG_csharp_exceptions_argument) / sizeof(SWIG_csharp_exceptions_argument[0]);
+    if (index >= count) {
         return;
     }
-    SWIG_CSharpExceptionArgumentCallback_t callback = SWIG_csharp_exceptions_argument[index].callback;
+    const SWIG_CSharpExceptionArgumentCallback_t callback =
+        SWIG_csharp_exceptions_argument[index].callback;
     if (callback != nullptr) {
         callback(message, paramName);
     }

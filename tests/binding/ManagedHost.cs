@@ -88,7 +88,8 @@ static class ManagedHost {
             Check(line.GetVectorAt(10, v) && v.iX() == LineStartX + 10, "GetVectorAt(int)");
             Check(line.GetVectorAt(2.5, v) && Math.Abs(v.dX() - (LineStartX + 2.5)) < Tolerance,
                   "GetVectorAt(double)");
-            Check(line.GetVectorPath(points) == line.GetCount() && points.GetCount() == line.GetCount(),
+            int listed = line.GetVectorPath(points);
+            Check(listed == line.GetCount() && points.GetCount() == listed,
                   "GetVectorPath lists GetCount positions");
             using (OVector first = points.GetAt(0)) {
                 Check(first.iX() == LineStartX && first.iY() == LineY, "first listed position");
@@ -211,7 +212,8 @@ static class ManagedHost {
             Check(start.GetRawX() == start2.GetRawX() && end.GetRawX() == end2.GetRawX()
                       && restored1.GetCount() == restored2.GetCount(),
                   "GetObjectData(stream) equals GetObjectData(stream, true)");
-            Check(in1.GetPosition() == in2.GetPosition() && in1.GetPosition() == (uint)stored.Length,
+            Check(in1.GetPosition() == (uint)stored.Length
+                      && in2.GetPosition() == in1.GetPosition(),
                   "both overloads read the whole record");
         }
         using (OVector centre = new OVector(10, 10))
@@ -228,7 +230,8 @@ static class ManagedHost {
             Check(false, "no exception for: " + message);
         } catch (ArgumentNullException e) {
             Check(e.Message == message && e.ParamName == null,
-                  "ArgumentNullException message \"" + e.Message + "\", expected \"" + message + "\"");
+                  "ArgumentNullException message \"" + e.Message + "\", expected \"" + message
+                      + "\"");
         }
     }
 
@@ -258,7 +261,8 @@ static class ManagedHost {
             Check(canny != null && regression != null, "OCannyEdge and OVector_Regression made");
         }
         using (OVector centre = new OVector(20.0f, 20.0f))
-        using (OVectorPath_Circle_Float circle = new OVectorPath_Circle_Float(centre, 8.0f, 0.0f, 180.0f)) {
+        using (OVectorPath_Circle_Float circle =
+                   new OVectorPath_Circle_Float(centre, 8.0f, 0.0f, 180.0f)) {
             float angle;
             Check(circle.GetPathType() == 2 && circle.GetAngle_RadAt(0, out angle), "float circle");
         }
