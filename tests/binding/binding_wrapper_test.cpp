@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -241,6 +242,14 @@ const NullCase kNullCases[] = {
              &h.path, &h.image, 0, 0, 0, &index, h.Missing(h.emptyVector), &angle, nullptr, 0, 0);
      }},
 };
+
+// Readable parameters in test listings.
+void PrintTo(const NullCase& row, std::ostream* os) {
+    *os << row.name;
+}
+void PrintTo(NullKind kind, std::ostream* os) {
+    *os << (kind == NullKind::kNullPointer ? "null pointer" : "empty handle");
+}
 
 class FlatNullReferenceTest : public FlatLayerTest,
                               public ::testing::WithParamInterface<std::tuple<NullCase, NullKind>> {
