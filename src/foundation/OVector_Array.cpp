@@ -18,11 +18,11 @@ std::shared_ptr<OVector> OVector_Array::GetAt(int index) const {
 }
 
 std::size_t OVector_Array::GetObjectSize() const {
-    std::size_t size = kHeadBytes + kCountBytes;
-    for (const auto& element : m_vElements) {
-        size += element ? element->GetObjectSize() : OVector().GetObjectSize();
-    }
-    return size;
+    // Every element is stored as a plain OVector record (see AddObjectData), whatever class derived
+    // from OVector it is, so each takes the size of that record: asking the element itself would
+    // count a derived class's own size, which the record does not hold, and the length written in
+    // front of the list, and of any path record around it, would lie.
+    return kHeadBytes + kCountBytes + m_vElements.size() * OVector().GetObjectSize();
 }
 
 bool OVector_Array::AddObjectData(OByteStream& stream) {

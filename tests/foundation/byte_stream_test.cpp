@@ -219,6 +219,26 @@ TEST(VectorArrayRecordTest, RoundTripsElementsInOrder) {
     EXPECT_EQ(three.GetAt(-1), nullptr);
 }
 
+// Elements are stored as plain point records whatever class derived from OVector they are, so
+// the list's size, which a path record around it adds into its own length, counts those.
+TEST(VectorArrayRecordTest, SizeCountsDerivedPointsAsTheyAreStored) {
+    struct LargerPoint : OVector {
+        using OVector::OVector;
+        std::size_t GetObjectSize() const override { return 100; }
+    };
+    OVector_Array array;
+    array.Add(std::make_shared<LargerPoint>(1, 2));
+    array.Add(nullptr);
+    const Bytes bytes = RecordOf(array);
+    EXPECT_EQ(bytes.size(), array.GetObjectSize());
+    OByteStream in(bytes);
+    OVector_Array back;
+    ASSERT_TRUE(back.GetObjectData(in, true));
+    ASSERT_EQ(back.GetCount(), 2);
+    EXPECT_EQ(*back.GetAt(0), OVector(1, 2));
+    EXPECT_EQ(*back.GetAt(1), OVector());  // an empty slot is stored as the origin
+}
+
 TEST(VectorArrayRecordTest, TruncatedRecordsAndLyingCountsAnswerFalse) {
     OVector_Array array = ArrayOf({OVector(1, 2), OVector(3, 4)});
     const Bytes bytes = RecordOf(array);
