@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,11 @@ struct RejectCase {
     json value;           // what is put there; null removes the field
     const char* message;  // the expected message (whole)
 };
+
+// Test listings show the case by its name.
+void PrintTo(const RejectCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class JobRejection : public ::testing::TestWithParam<RejectCase> {};
 
@@ -211,6 +217,11 @@ struct CommandCase {
     std::vector<std::string> arguments;
     const char* message;
 };
+
+// Test listings show the case by its name.
+void PrintTo(const CommandCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class CommandRejection : public ::testing::TestWithParam<CommandCase> {};
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <ostream>
 #include <set>
 #include <string>
 #include <utility>
@@ -56,6 +57,11 @@ struct LineCase {
     int x0, y0, x1, y1;
     PixelSet expected;
 };
+
+// Test listings show the case by its name.
+void PrintTo(const LineCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class LineDrawing : public ::testing::TestWithParam<LineCase> {};
 

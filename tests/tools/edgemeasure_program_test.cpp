@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -241,6 +242,11 @@ struct FormatCase {
     int channels;
 };
 
+// Test listings show the case by its name.
+void PrintTo(const FormatCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class ImageFormats : public ProgramTest, public ::testing::WithParamInterface<FormatCase> {};
 
 TEST_P(ImageFormats, MeasureTheSameEdge) {
@@ -364,6 +370,11 @@ struct BadInputCase {
     std::vector<std::string> arguments;  // "@name" stands for a file of the test's folder
     const char* message;                 // part of the line, "@name" likewise
 };
+
+// Test listings show the case by its name.
+void PrintTo(const BadInputCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class BadInput : public ProgramTest, public ::testing::WithParamInterface<BadInputCase> {
   protected:

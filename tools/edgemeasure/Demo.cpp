@@ -81,15 +81,15 @@ void PrintFitSummary(const ImageRun& run) {
     }
 }
 
-nlohmann::json ComparisonJson(const std::vector<DemoComparison>& rows) {
-    nlohmann::json list = nlohmann::json::array();
+nlohmann::ordered_json ComparisonJson(const std::vector<DemoComparison>& rows) {
+    using json = nlohmann::ordered_json;
+    json list = json::array();
     for (const DemoComparison& row : rows) {
-        list.push_back(
-            {{"quantity", row.quantity},
-             {"unit", row.unit},
-             {"true", row.truth},
-             {"measured", row.measured ? nlohmann::json(*row.measured) : nullptr},
-             {"error", row.measured ? nlohmann::json(*row.measured - row.truth) : nullptr}});
+        list.push_back({{"quantity", row.quantity},
+                        {"unit", row.unit},
+                        {"true", row.truth},
+                        {"measured", row.measured ? json(*row.measured) : nullptr},
+                        {"error", row.measured ? json(*row.measured - row.truth) : nullptr}});
     }
     return list;
 }
@@ -138,8 +138,8 @@ int RunDemo(const std::string& folder) {
     };
     const DemoScene scene;
     OType_Image image = RenderDemoScene(scene);
-    const nlohmann::json jobJson = DemoJobJson(scene, kImageFile);
-    const Job job = ParseJob(jobJson, kJobFile);
+    const nlohmann::ordered_json jobJson = DemoJobJson(scene, kImageFile);
+    const Job job = ParseJob(nlohmann::json(jobJson), kJobFile);
 
     WriteFileAtomically(file(kImageFile), EncodePng(RgbImage::FromGrey(image)));
     WriteFileAtomically(file(kJobFile), jobJson.dump(kJsonIndent) + "\n");
@@ -150,7 +150,7 @@ int RunDemo(const std::string& folder) {
     PrintTable(scene, rows);
     PrintFitSummary(run);
 
-    nlohmann::json results = ResultDocument(ImageRunJson(run));
+    nlohmann::ordered_json results = ResultDocument(ImageRunJson(run));
     results["demo"] = {{"comparison", ComparisonJson(rows)}};
     WriteFileAtomically(file(kResultsFile), results.dump(kJsonIndent) + "\n");
     WriteOverlayPng(run, file(kOverlayPngFile));

@@ -129,8 +129,8 @@ OType_Image RenderDemoScene(const DemoScene& scene) {
     return OType_Image(scene.width, scene.height, std::move(pixels));
 }
 
-nlohmann::json DemoJobJson(const DemoScene& s, const std::string& imageName) {
-    using nlohmann::json;
+nlohmann::ordered_json DemoJobJson(const DemoScene& s, const std::string& imageName) {
+    using json = nlohmann::ordered_json;
     // Band threshold halfway between the dark features and the plate.
     const int threshold =
         static_cast<int>(std::lround((s.dark + (s.plateLeft + s.plateRight) / 2.0) / 2.0));

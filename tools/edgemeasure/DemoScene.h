@@ -76,4 +76,4 @@ OType_Image RenderDemoScene(const DemoScene& scene);
 
 // The demo's measurement job as a job file would hold it (checked by ParseJob), with nominal
 // positions as an engineer would lay the paths, not the true values.
-nlohmann::json DemoJobJson(const DemoScene& scene, const std::string& imageName);
+nlohmann::ordered_json DemoJobJson(const DemoScene& scene, const std::string& imageName);

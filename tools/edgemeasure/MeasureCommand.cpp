@@ -28,7 +28,7 @@ void CheckOutputTarget(const std::string& path, const char* option) {
     }
 }
 
-void WriteResults(const nlohmann::json& document, const std::string& output) {
+void WriteResults(const nlohmann::ordered_json& document, const std::string& output) {
     const std::string text = document.dump(kJsonIndent) + "\n";
     if (output.empty()) {
         std::cout << text << std::flush;
@@ -89,7 +89,7 @@ int RunBatch(const CommandLine& command, const Job& job, const std::string& fold
     }
     const std::vector<std::string> files = ListImages(folder);
     OverlayNames names(command.overlayDir);
-    nlohmann::json entries = nlohmann::json::array();
+    nlohmann::ordered_json entries = nlohmann::ordered_json::array();
     bool allOk = true;
     bool anyUnreadable = false;
     ProgressLine progress(files.size());

@@ -4,7 +4,7 @@
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 constexpr double kRoundingScale = 1e6;  // results to 1e-6 pixel or radian
 constexpr double kDegreesPerRadian = 57.29577951308232;
@@ -97,7 +97,7 @@ const char* KindName(MeasurementKind kind) {
 
 }  // namespace
 
-nlohmann::json MeasurementJson(const MeasurementResult& r) {
+nlohmann::ordered_json MeasurementJson(const MeasurementResult& r) {
     json edges = json::array();
     for (const EdgeRecord& edge : r.edges) {
         edges.push_back(EdgeJson(edge));
@@ -119,7 +119,7 @@ nlohmann::json MeasurementJson(const MeasurementResult& r) {
     return result;
 }
 
-nlohmann::json ImageRunJson(const ImageRun& run) {
+nlohmann::ordered_json ImageRunJson(const ImageRun& run) {
     json measurements = json::array();
     for (const MeasurementResult& r : run.results) {
         measurements.push_back(MeasurementJson(r));
@@ -129,17 +129,17 @@ nlohmann::json ImageRunJson(const ImageRun& run) {
             {"measurements", measurements}};
 }
 
-nlohmann::json ImageErrorJson(const std::string& path, const std::string& error) {
+nlohmann::ordered_json ImageErrorJson(const std::string& path, const std::string& error) {
     return {{"image", {{"path", path}}}, {"ok", false}, {"error", error}};
 }
 
-nlohmann::json ResultDocument(const nlohmann::json& imageEntry) {
+nlohmann::ordered_json ResultDocument(const nlohmann::ordered_json& imageEntry) {
     json document = {{"tool", "edgemeasure"}, {"version", EDGEMEASURE_VERSION}};
     document.update(imageEntry);
     return document;
 }
 
-nlohmann::json BatchResultDocument(nlohmann::json imageEntries) {
+nlohmann::ordered_json BatchResultDocument(nlohmann::ordered_json imageEntries) {
     return {{"tool", "edgemeasure"},
             {"version", EDGEMEASURE_VERSION},
             {"images", std::move(imageEntries)}};

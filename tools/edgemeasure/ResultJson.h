@@ -2,9 +2,10 @@
 // ResultJson: the results of edgemeasure as JSON (the format is described in
 // docs/EDGEMEASURE.md).
 //
-// Points are [x, y] in pixels, angles in radians (lines also in degrees), numbers rounded to
-// 1e-6. Per edge: the path it lies on, its path index, its point, its angle (arcs; null on
-// lines) and its sub-pixel point and angle (null where refinement was off or failed). Per fit:
+// Keys are written in a fixed, readable order (ordered_json): the tool, the image, then the
+// measurements. Points are [x, y] in pixels, angles in radians (lines also in degrees), numbers
+// rounded to 1e-6. Per edge: the path it lies on, its path index, its point, its angle (arcs; null
+// on lines) and its sub-pixel point and angle (null where refinement was off or failed). Per fit:
 // the figure, its quality figures (fit mode 3) and the kept and rejected points.
 //
 //   std::cout << ImageRunJson(run).dump(2);
@@ -13,11 +14,11 @@
 
 #include "ImageRun.h"
 
-nlohmann::json MeasurementJson(const MeasurementResult& result);
-nlohmann::json ImageRunJson(const ImageRun& run);
+nlohmann::ordered_json MeasurementJson(const MeasurementResult& result);
+nlohmann::ordered_json ImageRunJson(const ImageRun& run);
 // The document of one image: the tool's name and version with the image's entry.
-nlohmann::json ResultDocument(const nlohmann::json& imageEntry);
+nlohmann::ordered_json ResultDocument(const nlohmann::ordered_json& imageEntry);
 // The document of a batch: the tool's name and version with the list of image entries.
-nlohmann::json BatchResultDocument(nlohmann::json imageEntries);
+nlohmann::ordered_json BatchResultDocument(nlohmann::ordered_json imageEntries);
 // The entry of a batch image that could not be measured.
-nlohmann::json ImageErrorJson(const std::string& path, const std::string& error);
+nlohmann::ordered_json ImageErrorJson(const std::string& path, const std::string& error);
