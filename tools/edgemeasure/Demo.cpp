@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "Angles.h"
 #include "ImageIO.h"
 #include "JobParser.h"
 #include "OutputFile.h"
@@ -12,8 +13,6 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kDegreesPerRadian = 180.0 / kPi;
 constexpr int kJsonIndent = 2;
 
 const char* const kImageFile = "demo-image.png";

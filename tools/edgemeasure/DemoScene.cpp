@@ -5,10 +5,10 @@
 #include <random>
 #include <vector>
 
+#include "Angles.h"
+
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kDegreesPerRadian = 180.0 / kPi;
 constexpr double kGreyMax = 255.0;
 // The blur kernel reaches this many sigmas on either side.
 constexpr double kKernelSigmas = 3.0;
@@ -107,12 +107,12 @@ class NormalNoise {
 }  // namespace
 
 double DemoScene::EdgeXAt(double y) const {
-    return edgeX + (y - edgeY) * std::tan(edgeTiltDeg / kDegreesPerRadian);
+    return edgeX + (y - edgeY) * std::tan(RadiansFromDegrees(edgeTiltDeg));
 }
 
 double DemoScene::EdgeAngleRad() const {
     // The edge runs along (tan t, 1): down the image, leaning right.
-    return std::atan2(1.0, std::tan(edgeTiltDeg / kDegreesPerRadian));
+    return std::atan2(1.0, std::tan(RadiansFromDegrees(edgeTiltDeg)));
 }
 
 OType_Image RenderDemoScene(const DemoScene& scene) {

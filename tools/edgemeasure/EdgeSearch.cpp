@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "Angles.h"
 #include "subpixel/OSubpixelCalculation.h"
 
 namespace {
@@ -11,7 +12,6 @@ constexpr int kPathStartIndex = 0;
 // The pair's labels: "S<n>" for first edges, "E<n>" for second edges.
 constexpr int kPairLabelStartEnd = 0;
 constexpr int kLabelBase = 0;
-constexpr double kFullTurnRad = 6.283185307179586;
 
 Point2 ToPoint(const OVector& v) {
     return {v.dX(), v.dY()};

@@ -3,13 +3,13 @@
 #include <cmath>
 #include <cstdint>
 
+#include "Angles.h"
 #include "circlefit/OCircleFit_OutlierFilter.h"
 #include "foundation/OFastArrayList.h"
 #include "regression/OVector_Regression.h"
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 // The guess's sigma is the value the first fit must beat: any real fit does.
 constexpr double kUnbeatenSigma = 1e10;
 constexpr double kRawPerPixel = 65536.0;

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "Angles.h"
 #include "JsonFieldReader.h"
 #include "ToolError.h"
 
@@ -24,7 +25,6 @@ constexpr int kSearchLevelMax = 8;
 // Search ordinals and step distances: far beyond any path that fits the coordinate limit.
 constexpr int kOrdinalMax = 100000;
 constexpr int kDistanceMax = 1000000;
-constexpr double kFullTurnDeg = 360.0;
 
 PathLayout ParseLayout(const JsonFieldReader& m, MeasurementKind kind) {
     const char* const names[] = {"line", "arc", "radial", "parallel"};

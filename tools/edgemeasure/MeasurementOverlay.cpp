@@ -5,12 +5,11 @@
 #include <cstdio>
 #include <limits>
 
+#include "Angles.h"
 #include "OverlayStyle.h"
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kDegreesPerRadian = 180.0 / kPi;
 // Where a caption goes, in pixels: its bottom-left corner this far above a circle, or beside and
 // below a point by kCaptionOffset plus the text height; above a pair clear of the library's
 // labels, which reach 27 pixels (tick 8, gap 1, text 18) across the line.
@@ -153,8 +152,8 @@ void DrawPaths(OverlayContext& context, const std::vector<PathGeometry>& paths) 
             Segment(context, line->from, line->to);
         } else {
             const auto& arc = std::get<ArcLayout>(geometry);
-            ArcPolyline(context, arc.center, arc.radius, arc.startDeg / kDegreesPerRadian,
-                        arc.sweepDeg / kDegreesPerRadian);
+            ArcPolyline(context, arc.center, arc.radius, RadiansFromDegrees(arc.startDeg),
+                        RadiansFromDegrees(arc.sweepDeg));
         }
         Point2 start;
         Point2 direction;

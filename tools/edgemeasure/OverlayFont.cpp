@@ -5,6 +5,8 @@
 
 #include <stb/stb_easy_font.h>
 
+#include "Angles.h"
+
 namespace {
 
 constexpr char kFirstPrintable = ' ';
@@ -16,7 +18,6 @@ constexpr int kVerticesPerQuad = 4;
 constexpr int kQuadBytes = kVertexBytes * kVerticesPerQuad;
 // More rectangles than any glyph of the font has.
 constexpr int kMaxQuadsPerCharacter = 32;
-constexpr double kPi = 3.141592653589793;
 constexpr double kTenthsPerDegree = 10.0;
 
 struct Frame {
@@ -37,7 +38,7 @@ struct Frame {
 };
 
 Frame MakeFrame(int x, int y, int height, int escapement) {
-    const double angle = escapement / kTenthsPerDegree * kPi / 180.0;
+    const double angle = RadiansFromDegrees(escapement / kTenthsPerDegree);
     return {static_cast<double>(x), static_cast<double>(y), height / OverlayFont::kCellHeight,
             std::cos(angle), std::sin(angle)};
 }

@@ -2,17 +2,11 @@
 
 #include <cmath>
 
+#include "Angles.h"
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
 
 namespace {
-
-constexpr double kPi = 3.141592653589793;
-constexpr double kFullTurnDeg = 360.0;
-
-double Radians(double degrees) {
-    return degrees * kPi / (kFullTurnDeg / 2.0);
-}
 
 OVector ToVector(const Point2& p) {
     return OVector(p.x, p.y);
@@ -36,7 +30,7 @@ std::vector<PathGeometry> Expand(const RadialLayout& radial) {
                                 : radial.startDeg;
     std::vector<PathGeometry> lines;
     for (int k = 0; k < radial.count; ++k) {
-        const double angle = Radians(firstDeg + k * stepDeg);
+        const double angle = RadiansFromDegrees(firstDeg + k * stepDeg);
         const double c = std::cos(angle);
         const double s = std::sin(angle);
         lines.push_back(
@@ -81,7 +75,7 @@ void PathStart(const PathGeometry& geometry, Point2& point, Point2& direction) {
         return;
     }
     const auto& arc = std::get<ArcLayout>(geometry);
-    const double angle = Radians(arc.startDeg);
+    const double angle = RadiansFromDegrees(arc.startDeg);
     point = {arc.center.x + arc.radius * std::cos(angle),
              arc.center.y + arc.radius * std::sin(angle)};
     // The tangent in the sense of the sweep: towards increasing angles for a positive sweep.

@@ -2,12 +2,13 @@
 
 #include <cmath>
 
+#include "Angles.h"
+
 namespace {
 
 using json = nlohmann::ordered_json;
 
 constexpr double kRoundingScale = 1e6;  // results to 1e-6 pixel or radian
-constexpr double kDegreesPerRadian = 57.29577951308232;
 
 double Round(double value) {
     return std::round(value * kRoundingScale) / kRoundingScale;
