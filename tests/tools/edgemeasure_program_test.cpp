@@ -329,14 +329,28 @@ TEST_F(ProgramTest, PathsPartlyOutsideTheImageStillMeasure) {
     EXPECT_GE(json::parse(run.out).at("measurements")[0].at("edges").size(), 2u);
 }
 
-TEST_F(ProgramTest, EdgeNotFoundIsAResultNotAnError) {
+// A missing edge or a fit without enough edges is a result (exit code 1), with its reason.
+TEST_F(ProgramTest, MissingEdgesAreResultsNotErrors) {
     WritePng(At("plate.png"), Plate());
-    const ProgramRun run = Edgemeasure(
-        {"measure", At("plate.png"), "--line", "100.5,10.5,130.5,10.5", "-o", At("out.json")});
-    EXPECT_EQ(run.exitCode, kExitMeasurementFailed) << run.err;
-    const json m = json::parse(ReadFile(At("out.json"))).at("measurements")[0];
-    EXPECT_FALSE(m.at("ok"));
-    EXPECT_EQ(m.at("problem"), "no edge found");
+    const struct {
+        std::vector<std::string> path;
+        const char* problem;
+    } cases[] = {
+        {{"--line", "100.5,10.5,130.5,10.5"}, "no edge found"},
+        {{"--line", "100.5,10.5,130.5,10.5", "--search", "pair"}, "no edge pair found"},
+        // An arc about the square's right side crosses it twice: too few for a circle.
+        {{"--arc", "90,60.5,20", "--fit", "circle", "--search", "all"},
+         "too few edges to fit (2 found, 3 needed)"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = {"measure", At("plate.png"), "-o", At("out.json")};
+        arguments.insert(arguments.end(), c.path.begin(), c.path.end());
+        const ProgramRun run = Edgemeasure(arguments);
+        EXPECT_EQ(run.exitCode, kExitMeasurementFailed) << c.problem << ": " << run.err;
+        const json m = json::parse(ReadFile(At("out.json"))).at("measurements")[0];
+        EXPECT_FALSE(m.at("ok")) << c.problem;
+        EXPECT_EQ(m.at("problem"), c.problem);
+    }
 }
 
 TEST_F(ProgramTest, BatchMeasuresEveryReadableImage) {

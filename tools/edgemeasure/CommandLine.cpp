@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -31,7 +32,7 @@ json Number(const std::string& option, const std::string& token) {
     }
     errno = 0;
     const double value = std::strtod(begin, &end);
-    if (token.empty() || *end != '\0' || errno != 0) {
+    if (token.empty() || *end != '\0' || errno != 0 || !std::isfinite(value)) {
         Fail(option, "'" + token + "' is not a number");
     }
     return value;

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kJsonIndent = 2;
-
 const char* const kImageFile = "demo-image.png";
 const char* const kJobFile = "demo-job.json";
 const char* const kResultsFile = "demo-results.json";
@@ -141,7 +139,7 @@ int RunDemo(const std::string& folder) {
     const Job job = ParseJob(nlohmann::json(jobJson), kJobFile);
 
     WriteFileAtomically(file(kImageFile), EncodePng(RgbImage::FromGrey(image)));
-    WriteFileAtomically(file(kJobFile), jobJson.dump(kJsonIndent) + "\n");
+    WriteFileAtomically(file(kJobFile), JsonText(jobJson));
 
     const bool drawOverlay = true;
     const ImageRun run = MeasureImage(std::move(image), file(kImageFile), job, drawOverlay);
@@ -151,7 +149,7 @@ int RunDemo(const std::string& folder) {
 
     nlohmann::ordered_json results = ResultDocument(ImageRunJson(run));
     results["demo"] = {{"comparison", ComparisonJson(rows)}};
-    WriteFileAtomically(file(kResultsFile), results.dump(kJsonIndent) + "\n");
+    WriteFileAtomically(file(kResultsFile), JsonText(results));
     WriteOverlayPng(run, file(kOverlayPngFile));
     WriteOverlaySvg(run, file(kOverlaySvgFile));
 

@@ -11,7 +11,7 @@ namespace {
 
 // A number as the message shows it: integers without a fraction, others with what JSON gave.
 std::string Describe(const nlohmann::json& value) {
-    std::string text = value.dump();
+    std::string text = value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     constexpr std::size_t kMaxShown = 40;  // keep the error one short line
     if (text.size() > kMaxShown) {
         text = text.substr(0, kMaxShown) + "...";

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int kJsonIndent = 2;
-
 // Fails early when the folder that would receive a file does not exist.
 void CheckOutputTarget(const std::string& path, const char* option) {
     if (path.empty()) {
@@ -26,10 +24,13 @@ void CheckOutputTarget(const std::string& path, const char* option) {
     if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
         throw ToolError(std::string(option) + ": folder '" + folder.string() + "' does not exist");
     }
+    if (std::filesystem::is_directory(path, error)) {
+        throw ToolError(std::string(option) + ": '" + path + "' is a folder, not a file");
+    }
 }
 
 void WriteResults(const nlohmann::ordered_json& document, const std::string& output) {
-    const std::string text = document.dump(kJsonIndent) + "\n";
+    const std::string text = JsonText(document);
     if (output.empty()) {
         std::cout << text << std::flush;
     } else {

@@ -134,6 +134,11 @@ nlohmann::ordered_json ImageErrorJson(const std::string& path, const std::string
     return {{"image", {{"path", path}}}, {"ok", false}, {"error", error}};
 }
 
+std::string JsonText(const nlohmann::ordered_json& document) {
+    constexpr int kIndent = 2;
+    return document.dump(kIndent, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
 nlohmann::ordered_json ResultDocument(const nlohmann::ordered_json& imageEntry) {
     json document = {{"tool", "edgemeasure"}, {"version", EDGEMEASURE_VERSION}};
     document.update(imageEntry);

@@ -20,5 +20,8 @@ nlohmann::ordered_json ImageRunJson(const ImageRun& run);
 nlohmann::ordered_json ResultDocument(const nlohmann::ordered_json& imageEntry);
 // The document of a batch: the tool's name and version with the list of image entries.
 nlohmann::ordered_json BatchResultDocument(nlohmann::ordered_json imageEntries);
+// The text of a result file: indented, one value per line, ending in a newline. Bytes of names
+// and paths that are not UTF-8 are replaced, so that writing never fails on them.
+std::string JsonText(const nlohmann::ordered_json& document);
 // The entry of a batch image that could not be measured.
 nlohmann::ordered_json ImageErrorJson(const std::string& path, const std::string& error);

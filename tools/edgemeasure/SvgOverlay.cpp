@@ -35,7 +35,8 @@ std::string EscapeXml(const std::string& text) {
                 result += "&quot;";
                 break;
             default:
-                result += c;
+                // Control characters are not allowed in XML text.
+                result += (static_cast<unsigned char>(c) < ' ' && c != '\t') ? '?' : c;
         }
     }
     return result;
