@@ -13,6 +13,7 @@ packages=(
     libgmock-dev
     libbenchmark-dev
     pkg-config
+    libopencv-dev
 )
 
 missing=()
