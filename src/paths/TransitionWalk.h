@@ -461,28 +461,20 @@ class TransitionWalk {
             path.m_iCurrentPos = index;
             path.m_vCurrent = OVector(x, y);
         };
-        while (index < last) {
-            if (index < 0) {
-                x = path.m_vStart.GetRawX();
-                y = path.m_vStart.GetRawY();
-                index = 0;
-            } else {
-                // Steps until the pixel changes: the floors differ exactly when some bit from
-                // the pixel bits up differs.
-                const std::int64_t fromX = x;
-                const std::int64_t fromY = y;
-                do {
-                    x += stepX;
-                    y += stepY;
-                    ++index;
-                } while (index < last && ((x ^ fromX) | (y ^ fromY)) >> kRawShift == 0);
-            }
-            const std::int64_t pixelX = x >> kRawShift;
-            const std::int64_t pixelY = y >> kRawShift;
-            const bool in = static_cast<std::uint64_t>(pixelX) < width &&
-                                    static_cast<std::uint64_t>(pixelY) < height
-                                ? inBand[pixels[pixelY * stride + pixelX]]
-                                : outside;
+        // The answer at a position (the pixel's grey value through the band, or the answer for
+        // the no-value marker outside the image), read without a branch.
+        const auto answerAt = [&](std::int64_t pixelX, std::int64_t pixelY) {
+            const bool inside = static_cast<std::uint64_t>(pixelX) < width &&
+                                static_cast<std::uint64_t>(pixelY) < height;
+            const std::ptrdiff_t offset = inside ? pixelY * stride + pixelX : 0;
+            const bool inImage = inBand[pixels[offset]];
+            return inside ? inImage : outside;
+        };
+        if (index < 0 && index < last) {
+            x = path.m_vStart.GetRawX();
+            y = path.m_vStart.GetRawY();
+            index = 0;
+            const bool in = answerAt(x >> kRawShift, y >> kRawShift);
             if (in != previous) {
                 previous = in;
                 recordLastIn(in ? index : previousIndex);
@@ -493,6 +485,35 @@ class TransitionWalk {
                 }
             }
             previousIndex = index;
+        }
+        // One pass per sub-pixel step. A raster step ends at the first step whose pixel differs
+        // from the pixel it started in; every step before it stayed in that pixel, so "the pixel
+        // differs from the previous step's" marks exactly the raster positions (and the last
+        // index always is one). Each step reads its pixel and keeps the answer only at a raster
+        // position, so the loop has no branch that depends on the line's geometry.
+        std::int64_t pixelX = x >> kRawShift;
+        std::int64_t pixelY = y >> kRawShift;
+        while (index < last) {
+            x += stepX;
+            y += stepY;
+            ++index;
+            const std::int64_t nextX = x >> kRawShift;
+            const std::int64_t nextY = y >> kRawShift;
+            const bool raster = (nextX != pixelX) | (nextY != pixelY) | (index == last);
+            pixelX = nextX;
+            pixelY = nextY;
+            const bool answer = answerAt(nextX, nextY);
+            const bool in = raster ? answer : previous;
+            if (in != previous) {
+                previous = in;
+                recordLastIn(in ? index : previousIndex);
+                publish();
+                onTransition(in);
+                if (done) {
+                    return;
+                }
+            }
+            previousIndex = raster ? index : previousIndex;
         }
         if (previous) {
             recordLastIn(index);
