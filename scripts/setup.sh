@@ -16,6 +16,7 @@ packages=(
     swig
     mono-mcs
     mono-runtime
+    libopencv-dev
     libstb-dev
     nlohmann-json3-dev
 )
