@@ -76,7 +76,7 @@ constexpr double kLineStretch = 240.0;
 // Bias, root-mean-square and largest magnitude of a series of signed errors; failures counted
 // apart.
 class ErrorStats {
-public:
+  public:
     void Add(double error) {
         ++m_count;
         m_sum += error;
@@ -96,7 +96,7 @@ public:
         return text;
     }
 
-private:
+  private:
     int m_count = 0;
     int m_failures = 0;
     double m_sum = 0.0;
@@ -223,9 +223,10 @@ std::uint32_t Seed(int part, int noiseIndex, int trial) {
 
 void PrintEdgeStudy() {
     std::printf("### Edge position along a probe across a straight edge\n\n");
-    std::printf("%d edges per noise level; error = signed distance of the reported point from the "
-                "true edge, in pixels (positive: towards the bright side).\n\n",
-                kEdgeTrials);
+    std::printf(
+        "%d edges per noise level; error = signed distance of the reported point from the "
+        "true edge, in pixels (positive: towards the bright side).\n\n",
+        kEdgeTrials);
     std::printf("| Position | Noise | Bias (px) | RMS (px) | Max (px) | Not found |\n");
     std::printf("|---|---:|---:|---:|---:|---:|\n");
     for (int noiseIndex = 0; noiseIndex < 3; ++noiseIndex) {
@@ -341,19 +342,21 @@ void FitCircles(const comparison::PointSet& points, const Disc& truth, CircleErr
     const cv::RotatedRect ellipses[] = {cv::fitEllipse(cvPoints), cv::fitEllipseDirect(cvPoints)};
     for (int k = 0; k < 2; ++k) {
         const cv::RotatedRect& e = ellipses[k];
-        AddCircle(errors[2 + k], true, e.center.x, e.center.y,
-                  (e.size.width + e.size.height) / 4.0, truth);
+        AddCircle(errors[2 + k], true, e.center.x, e.center.y, (e.size.width + e.size.height) / 4.0,
+                  truth);
     }
 }
 
 void PrintCircleStudy() {
     std::printf("### Circles fitted to edge points with 10 %% outliers\n\n");
-    std::printf("%d discs per noise level, %d probes spread over the arc, refined edge points; "
-                "centre error = distance of the fitted centre from the true one, radius error = "
-                "fitted minus true radius, in pixels.\n\n",
-                kCircleTrials, kCircleProbes);
-    std::printf("| Arc | Noise | Method | Centre mean | Centre RMS | Centre max | Radius bias | "
-                "Radius RMS | Radius max | Failed |\n");
+    std::printf(
+        "%d discs per noise level, %d probes spread over the arc, refined edge points; "
+        "centre error = distance of the fitted centre from the true one, radius error = "
+        "fitted minus true radius, in pixels.\n\n",
+        kCircleTrials, kCircleProbes);
+    std::printf(
+        "| Arc | Noise | Method | Centre mean | Centre RMS | Centre max | Radius bias | "
+        "Radius RMS | Radius max | Failed |\n");
     std::printf("|---:|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
     const char* methods[] = {"Library, no filter", "Library, outlier filter", "cv::fitEllipse",
                              "cv::fitEllipseDirect"};
@@ -363,9 +366,9 @@ void PrintCircleStudy() {
             std::mt19937 random(Seed(2, noiseIndex, 0));
             std::uniform_real_distribution<double> unit(0.0, 1.0);
             for (int trial = 0; trial < kCircleTrials; ++trial) {
-                const Disc disc{{kCircleImageSize / 2.0 + unit(random),
-                                 kCircleImageSize / 2.0 + unit(random)},
-                                kCircleRadius + unit(random)};
+                const Disc disc{
+                    {kCircleImageSize / 2.0 + unit(random), kCircleImageSize / 2.0 + unit(random)},
+                    kCircleRadius + unit(random)};
                 const double firstAngle = 2.0 * kPi * unit(random);
                 comparison::SharedGreyImage image(kCircleImageSize, kCircleImageSize);
                 comparison::RenderScene(image, disc, kDark, kBright, kBlurSigma,
@@ -381,10 +384,8 @@ void PrintCircleStudy() {
                                       {disc.c.x + outer * u.x, disc.c.y + outer * u.y}});
                 }
                 const std::shared_ptr<OType_Image> library = image.Library();
-                comparison::PointSet points =
-                    CollectEdgePoints(probes, [&library](Point s, Point e) {
-                        return ProbeLibrary(library, s, e);
-                    });
+                comparison::PointSet points = CollectEdgePoints(
+                    probes, [&library](Point s, Point e) { return ProbeLibrary(library, s, e); });
                 AddOutliers(
                     points,
                     [&disc](double x, double y) {
@@ -446,22 +447,24 @@ struct LineMethod {
 
 void PrintLineStudy() {
     std::printf("### Lines fitted to edge points with 10 %% outliers\n\n");
-    std::printf("%d edges per noise level, %d probes over %.0f pixels, refined edge points; "
-                "angle error in degrees, offset error = distance between the fitted and the true "
-                "line at the middle of the probed stretch, in pixels.\n\n",
-                kLineTrials, kLineProbes, kLineStretch);
-    std::printf("| Noise | Method | Angle bias (deg) | Angle RMS | Angle max | Offset bias (px) | "
-                "Offset RMS | Offset max | Failed |\n");
+    std::printf(
+        "%d edges per noise level, %d probes over %.0f pixels, refined edge points; "
+        "angle error in degrees, offset error = distance between the fitted and the true "
+        "line at the middle of the probed stretch, in pixels.\n\n",
+        kLineTrials, kLineProbes, kLineStretch);
+    std::printf(
+        "| Noise | Method | Angle bias (deg) | Angle RMS | Angle max | Offset bias (px) | "
+        "Offset RMS | Offset max | Failed |\n");
     std::printf("|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
-    const LineMethod methods[] = {{"Library, no filter", 0, 0},
-                                  {"Library, std-dev filter", OVector_Regression::kFilterStdDev, 0},
-                                  {"Library, DETSAC level 0", OVector_Regression::kFilterDETSAC, 0},
-                                  {"Library, DETSAC level 4", OVector_Regression::kFilterDETSAC, 4},
-                                  {"Library, DETSAC level 8", OVector_Regression::kFilterDETSAC, 8},
-                                  {"Library, DETSAC fixed-width",
-                                   OVector_Regression::kFilterDETSAC_FPGA, 0},
-                                  {"cv::fitLine DIST_L2", -1, cv::DIST_L2},
-                                  {"cv::fitLine DIST_HUBER", -1, cv::DIST_HUBER}};
+    const LineMethod methods[] = {
+        {"Library, no filter", 0, 0},
+        {"Library, std-dev filter", OVector_Regression::kFilterStdDev, 0},
+        {"Library, DETSAC level 0", OVector_Regression::kFilterDETSAC, 0},
+        {"Library, DETSAC level 4", OVector_Regression::kFilterDETSAC, 4},
+        {"Library, DETSAC level 8", OVector_Regression::kFilterDETSAC, 8},
+        {"Library, DETSAC fixed-width", OVector_Regression::kFilterDETSAC_FPGA, 0},
+        {"cv::fitLine DIST_L2", -1, cv::DIST_L2},
+        {"cv::fitLine DIST_HUBER", -1, cv::DIST_HUBER}};
     constexpr int kMethods = sizeof methods / sizeof methods[0];
     for (int noiseIndex = 0; noiseIndex < 3; ++noiseIndex) {
         LineErrors errors[kMethods];
@@ -480,17 +483,15 @@ void PrintLineStudy() {
             for (int k = 0; k < kLineProbes; ++k) {
                 const double t = kLineStretch * ((k + 0.5) / kLineProbes - 0.5);
                 const Point on{edge.p.x + t * along.x, edge.p.y + t * along.y};
-                probes.push_back({{on.x - kProbeHalfLength * edge.n.x,
-                                   on.y - kProbeHalfLength * edge.n.y},
-                                  {on.x + kProbeHalfLength * edge.n.x,
-                                   on.y + kProbeHalfLength * edge.n.y}});
+                probes.push_back(
+                    {{on.x - kProbeHalfLength * edge.n.x, on.y - kProbeHalfLength * edge.n.y},
+                     {on.x + kProbeHalfLength * edge.n.x, on.y + kProbeHalfLength * edge.n.y}});
             }
             const std::shared_ptr<OType_Image> library = image.Library();
             comparison::PointSet points = CollectEdgePoints(
                 probes, [&library](Point s, Point e) { return ProbeLibrary(library, s, e); });
             AddOutliers(
-                points, [&edge](double, double) { return edge.n; },
-                Seed(3, noiseIndex, trial + 1));
+                points, [&edge](double, double) { return edge.n; }, Seed(3, noiseIndex, trial + 1));
             for (int m = 0; m < kMethods; ++m) {
                 if (points.Size() < kFewestFitPoints) {
                     AddLine(errors[m], false, {}, 0.0, edge);
@@ -506,15 +507,15 @@ void PrintLineStudy() {
                 OVector_Array array;
                 comparison::FillArray(points, array);
                 comparison::LineResult line;
-                const bool ok = comparison::MeasureLine(array, methods[m].filter,
-                                                        methods[m].level, line, nullptr);
+                const bool ok = comparison::MeasureLine(array, methods[m].filter, methods[m].level,
+                                                        line, nullptr);
                 AddLine(errors[m], ok, FromVector(line.centre), line.angle, edge);
             }
         }
         for (int m = 0; m < kMethods; ++m) {
-            std::printf("| %.0f | %s | %s | %s | %d |\n", kNoiseLevels[noiseIndex],
-                        methods[m].name, errors[m].angle.Cells(4).c_str(),
-                        errors[m].offset.Cells(3).c_str(), errors[m].angle.Failures());
+            std::printf("| %.0f | %s | %s | %s | %d |\n", kNoiseLevels[noiseIndex], methods[m].name,
+                        errors[m].angle.Cells(4).c_str(), errors[m].offset.Cells(3).c_str(),
+                        errors[m].angle.Failures());
         }
     }
     std::printf("\n");

@@ -34,7 +34,7 @@ constexpr int kSamples = 1000000;
 constexpr int kEdges = 400;
 constexpr int kNoise = 3;
 constexpr int kThreshold = 20;
-constexpr int kSigmaIndex = 2;      // sigma 1.0
+constexpr int kSigmaIndex = 2;       // sigma 1.0
 constexpr double kGaussSigma = 1.0;  // the same sigma for OpenCV's kernel
 constexpr int kGaussTaps = 5;
 constexpr int kSobelCentralDifference = 1;
@@ -88,8 +88,8 @@ void NonMaximum(const std::int16_t* gradient, int n, int threshold, int* result)
     result[n - 1] = 0;
     for (int i = 1; i + 1 < n; ++i) {
         const int g = std::abs(gradient[i]);
-        const bool peak = g >= threshold && g > std::abs(gradient[i - 1]) &&
-                          g >= std::abs(gradient[i + 1]);
+        const bool peak =
+            g >= threshold && g > std::abs(gradient[i - 1]) && g >= std::abs(gradient[i + 1]);
         result[i] = peak ? g : 0;
     }
 }

@@ -39,7 +39,7 @@ constexpr double kFlatBeyondSigmas = 5.0;
 // An 8-bit grey image that the library (OType_Image view) and OpenCV (cv::Mat header) read from
 // the same bytes, without a copy.
 class SharedGreyImage {
-public:
+  public:
     SharedGreyImage(int width, int height)
         : m_width(width),
           m_height(height),
@@ -57,7 +57,7 @@ public:
         return std::make_shared<OType_Image>(m_width, m_height, m_pixels.data(), m_width);
     }
 
-private:
+  private:
     int m_width;
     int m_height;
     std::vector<unsigned char> m_pixels;

@@ -83,7 +83,7 @@ Line MakeLine(double x0, double y0, double angle, double length) {
 }
 
 class Scene {
-public:
+  public:
     Scene() : m_image(kWidth, kHeight) {
         std::mt19937 random(kSceneSeed);
         std::uniform_int_distribution<int> width(kStripeMin, kStripeMax);
@@ -111,7 +111,7 @@ public:
     const Line& Long() const { return m_long; }
     const std::vector<Line>& Short() const { return m_short; }
 
-private:
+  private:
     // Signed distance from the nearest stripe boundary; even stripes (counted from the left)
     // are dark.
     double Distance(double x, double /*y*/) const {
@@ -141,7 +141,8 @@ bool InBand(unsigned char grey) {
 
 // The library's job: one search over the whole line with every transition passed through the
 // tests. Answers false (the ordinal is never reached).
-bool SearchLine(OVectorPath_Line& path, const Line& line, const std::shared_ptr<OType_Image>& image) {
+bool SearchLine(OVectorPath_Line& path, const Line& line,
+                const std::shared_ptr<OType_Image>& image) {
     path.CreatePath(line.start, line.end);
     int index = -1;
     OVector point;

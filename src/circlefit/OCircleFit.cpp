@@ -265,7 +265,7 @@ Parameters DampedStep(const NormalSums& N, double lambda, const Parameters& p) {
 // The diameter is needed only for random frame shifts, which most fits never make, so it is
 // computed on the first shift (the value is the same as if it had been computed up front).
 class LazyDiameter {
-public:
+  public:
     LazyDiameter(const double* x, const double* y, std::size_t n) : m_pdX(x), m_pdY(y), m_n(n) {}
 
     double Get() {
@@ -276,7 +276,7 @@ public:
         return m_dValue;
     }
 
-private:
+  private:
     const double* m_pdX;
     const double* m_pdY;
     std::size_t m_n;

@@ -56,7 +56,7 @@
 
 // A circle with its fit quality: the guess and the result of OCircleFit::CircleFit.
 class EDGEDETECTION_EXPORT OCircleFit_Circle {
-public:
+  public:
     // Centre (0, 0), radius 1, sigma 0, no iterations.
     OCircleFit_Circle() = default;
     OCircleFit_Circle(double x, double y, double r) : m_dCenterX(x), m_dCenterY(y), m_dRadius(r) {}
@@ -91,7 +91,7 @@ public:
 // EvalMaxDist stores the diameter of the point set (the largest distance between two points,
 // 0 for fewer than two). The first two constructors leave it at 0 until EvalMaxDist is called.
 class EDGEDETECTION_EXPORT OCircleFit_Data {
-public:
+  public:
     // Owns two empty arrays.
     OCircleFit_Data();
     // Owns two arrays of n zeros; the count is 0 until SetCount.
@@ -125,7 +125,7 @@ public:
     const double* GetY() const { return m_pdY; }
     double GetMaxDist() const { return m_dMaxDist; }
 
-private:
+  private:
     // The measurement builds one point set per fit and never reads m_dMaxDist (the fit computes
     // the diameter itself when a frame shift needs it), so it skips EvalMaxDist.
     friend class OCircleFit_OutlierFilter;
@@ -147,7 +147,7 @@ private:
 
 // The fit and its random generator (static operations only; see the top of this file).
 class EDGEDETECTION_EXPORT OCircleFit {
-public:
+  public:
     // Limit of both iteration loops of the fit.
     static const int IterMAX = 1000;
 

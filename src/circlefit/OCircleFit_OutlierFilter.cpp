@@ -89,7 +89,7 @@ void FillPoints(OVector_Array* target, const OFastArrayList<double>* x,
 // itself and the allocator could give memory back to the system (a system call) up to once per
 // list, on every call.
 class PassLists {
-public:
+  public:
     explicit PassLists(int n) {
         for (auto& list : m_lists) {
             list = std::make_unique<OFastArrayList<double>>(n);
@@ -115,7 +115,7 @@ public:
         return currentX == m_lists[kFirstX].get() ? *m_lists[kSecondY] : *m_lists[kFirstY];
     }
 
-private:
+  private:
     enum {
         kDroppedX,
         kDroppedY,

@@ -59,7 +59,7 @@
 #include "foundation/OVector_Array.h"
 
 class EDGEDETECTION_EXPORT OCircleFit_OutlierFilter {
-public:
+  public:
     OCircleFit_OutlierFilter() = default;
     ~OCircleFit_OutlierFilter() = default;
     OCircleFit_OutlierFilter(const OCircleFit_OutlierFilter&) = default;
@@ -79,7 +79,7 @@ public:
         double& dOuterDevCircleY, double& dSigmaAll, double& dSigmaInliers,
         std::function<bool()> fnCallback);
 
-private:
+  private:
     // A fit on the points of two lists, which the point set borrows.
     static OCircleFit_Circle FitOn(OFastArrayList<double>& x, OFastArrayList<double>& y,
                                    const OCircleFit_Circle& start);

@@ -95,7 +95,7 @@ Box BoundingBox(const Point* points, std::size_t count) {
 // A k-d tree of tight bounding boxes, split at the median of the longer side. Duplicates end up
 // in leaves whose box is a single point, however many they are.
 class BoxTree {
-public:
+  public:
     explicit BoxTree(std::vector<Point>& points) : m_points(points) {
         m_nodes.reserve(2 * (points.size() / kLeafSize + 1));
         Build(0, points.size());
@@ -105,7 +105,7 @@ public:
         return m_nodes[static_cast<std::size_t>(index)];
     }
 
-private:
+  private:
     std::int32_t Build(std::size_t begin, std::size_t end) {
         const auto index = static_cast<std::int32_t>(m_nodes.size());
         Node node{BoundingBox(&m_points[begin], end - begin), begin, end, {-1, -1}};
@@ -133,14 +133,14 @@ private:
 
 // The caller's arrays, read in place. Points with a NaN coordinate are not usable.
 class InputPoints {
-public:
+  public:
     InputPoints(const double* x, const double* y, std::size_t n) : m_pdX(x), m_pdY(y), m_n(n) {}
 
     std::size_t Size() const { return m_n; }
     bool Usable(std::size_t i) const { return !std::isnan(m_pdX[i]) && !std::isnan(m_pdY[i]); }
     Point operator[](std::size_t i) const { return {m_pdX[i], m_pdY[i]}; }
 
-private:
+  private:
     const double* m_pdX;
     const double* m_pdY;
     std::size_t m_n;

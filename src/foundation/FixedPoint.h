@@ -43,7 +43,9 @@ inline std::int64_t RawFromDouble(double value) {
 }
 
 // Raw units from whole pixels, exact.
-constexpr std::int64_t RawFromPixel(int pixel) { return std::int64_t{pixel} * kRawOne; }
+constexpr std::int64_t RawFromPixel(int pixel) {
+    return std::int64_t{pixel} * kRawOne;
+}
 
 // The pixel that contains a raw coordinate (floor), saturated to the int range so that a point
 // far outside the image never wraps onto a pixel inside it.
@@ -75,7 +77,9 @@ inline int TruncateToInt(double value) {
 }
 
 // Pixels as double from raw units.
-constexpr double PixelsFromRaw(std::int64_t raw) { return static_cast<double>(raw) / kRawPerPixel; }
+constexpr double PixelsFromRaw(std::int64_t raw) {
+    return static_cast<double>(raw) / kRawPerPixel;
+}
 
 // Two's-complement wrap-around arithmetic on raw values (defined for every input).
 constexpr std::int64_t WrapAdd(std::int64_t a, std::int64_t b) {

@@ -49,7 +49,9 @@ bool OByteStream::ReadLittleEndian(std::uint64_t& value, int byteCount) {
     return true;
 }
 
-void OByteStream::WriteU32(std::uint32_t value) { WriteLittleEndian(value, kU32Bytes); }
+void OByteStream::WriteU32(std::uint32_t value) {
+    WriteLittleEndian(value, kU32Bytes);
+}
 
 void OByteStream::WriteI64(std::int64_t value) {
     WriteLittleEndian(static_cast<std::uint64_t>(value), kU64Bytes);

@@ -22,7 +22,7 @@
 #include "foundation/WritableCollection.h"
 
 class EDGEDETECTION_EXPORT OByteStream {
-public:
+  public:
     OByteStream() = default;
     // A stream for reading the given bytes from position 0.
     explicit OByteStream(std::vector<unsigned char> bytes);
@@ -58,7 +58,7 @@ public:
     // when fewer remain.
     bool ReadBytes(std::size_t count, WritableCollection<unsigned char>& bytes);
 
-private:
+  private:
     void WriteLittleEndian(std::uint64_t value, int byteCount);
     bool ReadLittleEndian(std::uint64_t& value, int byteCount);
 

@@ -24,7 +24,7 @@ struct SIZE {
 };
 
 class EDGEDETECTION_EXPORT OType_DrawingContext {
-public:
+  public:
     // Background mode for text drawn without filling its box.
     static constexpr int kTransparentBackground = 1;
 

@@ -5,7 +5,7 @@
 #include "EdgeDetectionExport.h"
 
 class EDGEDETECTION_EXPORT OType_DrawingFont {
-public:
+  public:
     OType_DrawingFont() = default;
     virtual ~OType_DrawingFont() = default;
 
@@ -18,7 +18,7 @@ public:
     int GetHeight() const { return m_iHeight; }
     int GetEscapement() const { return m_iEscapement; }
 
-private:
+  private:
     int m_iHeight = 0;
     int m_iEscapement = 0;
 };

@@ -3,7 +3,9 @@
 #include <utility>
 
 namespace {
-bool ValidSize(int width, int height) { return width > 0 && height > 0; }
+bool ValidSize(int width, int height) {
+    return width > 0 && height > 0;
+}
 }  // namespace
 
 OType_Image::OType_Image(int width, int height)

@@ -18,7 +18,7 @@
 #include "foundation/OVector.h"
 
 class EDGEDETECTION_EXPORT OType_Image {
-public:
+  public:
     // The no-value marker: the grey value of a point outside the image.
     static constexpr int kNoValue = INT_MIN;
 
@@ -46,9 +46,7 @@ public:
     // True when the image owns its pixels, false for a view.
     bool OwnsPixels() const { return m_pPixels == nullptr || m_pPixels == m_vOwned.data(); }
 
-    bool Contains(int x, int y) const {
-        return x >= 0 && y >= 0 && x < m_iWidth && y < m_iHeight;
-    }
+    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_iWidth && y < m_iHeight; }
 
     int GetPixel_Grey(int x, int y) const {
         if (!Contains(x, y)) {
@@ -67,7 +65,7 @@ public:
         }
     }
 
-private:
+  private:
     // Offset of a pixel in pointer width: y * stride may exceed the int range, and long is 32 bits
     // on some platforms.
     std::ptrdiff_t Offset(int x, int y) const {

@@ -10,10 +10,11 @@ constexpr std::size_t kRecordSize = 4 + 4 + 8 + 8;
 constexpr std::uint32_t kBodyLength = static_cast<std::uint32_t>(kRecordSize - 4);
 }  // namespace
 
-OVector::OVector(double angleRad)
-    : OVector(std::cos(angleRad), std::sin(angleRad)) {}
+OVector::OVector(double angleRad) : OVector(std::cos(angleRad), std::sin(angleRad)) {}
 
-std::size_t OVector::GetObjectSize() const { return kRecordSize; }
+std::size_t OVector::GetObjectSize() const {
+    return kRecordSize;
+}
 
 bool OVector::AddObjectData(OByteStream& stream) {
     stream.Reserve(kRecordSize);

@@ -23,7 +23,7 @@
 class OByteStream;
 
 class EDGEDETECTION_EXPORT OVector {
-public:
+  public:
     // Object ID of an OVector record in a byte stream.
     static constexpr unsigned int kObjectID = 0xC4A01001u;
 
@@ -65,10 +65,12 @@ public:
     OVector Rotate_90_Neg() const { return OVector(m_iY, fixedpoint::WrapSub(0, m_iX)); }
 
     OVector operator+(const OVector& other) const {
-        return OVector(fixedpoint::WrapAdd(m_iX, other.m_iX), fixedpoint::WrapAdd(m_iY, other.m_iY));
+        return OVector(fixedpoint::WrapAdd(m_iX, other.m_iX),
+                       fixedpoint::WrapAdd(m_iY, other.m_iY));
     }
     OVector operator-(const OVector& other) const {
-        return OVector(fixedpoint::WrapSub(m_iX, other.m_iX), fixedpoint::WrapSub(m_iY, other.m_iY));
+        return OVector(fixedpoint::WrapSub(m_iX, other.m_iX),
+                       fixedpoint::WrapSub(m_iY, other.m_iY));
     }
     OVector operator*(double factor) const {
         return OVector(fixedpoint::RawFromDouble(static_cast<double>(m_iX) * factor),
@@ -98,7 +100,7 @@ public:
     bool operator==(const OVector& other) const { return m_iX == other.m_iX && m_iY == other.m_iY; }
     bool operator!=(const OVector& other) const { return !(*this == other); }
 
-private:
+  private:
     std::int64_t m_iX = 0;
     std::int64_t m_iY = 0;
 };

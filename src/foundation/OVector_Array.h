@@ -3,8 +3,8 @@
 //
 // The list shares ownership of its points (std::shared_ptr<OVector>). The library appends new
 // points; the only caller's point it ever changes is one that the line regression moves from
-// just left of the image (above -1 pixel) onto coordinate 0. Its record in a byte stream is the record
-// head, a 32-bit count and then one OVector record per element.
+// just left of the image (above -1 pixel) onto coordinate 0. Its record in a byte stream is the
+// record head, a 32-bit count and then one OVector record per element.
 
 #include <cstddef>
 #include <memory>
@@ -16,7 +16,7 @@
 class OByteStream;
 
 class EDGEDETECTION_EXPORT OVector_Array {
-public:
+  public:
     // Object ID of an OVector_Array record in a byte stream.
     static constexpr unsigned int kObjectID = 0xC4A01002u;
 
@@ -42,6 +42,6 @@ public:
                    : nullptr;
     }
 
-private:
+  private:
     std::vector<std::shared_ptr<OVector>> m_vElements;
 };

@@ -8,7 +8,9 @@ OVectorPath::OVectorPath() {
     }
 }
 
-OVectorPath::~OVectorPath() { m_iaCannyTransitions.RemoveAll(); }
+OVectorPath::~OVectorPath() {
+    m_iaCannyTransitions.RemoveAll();
+}
 
 void OVectorPath::GetTransitionFunctionParams(int& iType, int& iParam1, int& iParam2,
                                               int& iParam3) const {

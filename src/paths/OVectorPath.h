@@ -35,7 +35,7 @@
 #include "foundation/WritableCollection.h"
 
 class EDGEDETECTION_EXPORT OVectorPath {
-public:
+  public:
     // Path kinds (m_iPathType).
     static constexpr int kPathTypeBase = 0;
     static constexpr int kPathTypeLine = 1;
@@ -129,13 +129,15 @@ public:
                                           OType_DrawingContext* pContext, int iLabelKind,
                                           int iLabelBase, bool bGoOn) = 0;
     // A first (start) and a second (end) edge at once.
-    virtual bool FindNextTransitionPair(
-        std::shared_ptr<OType_Image> image, int iOrdinal1, int iPolarity1, int iMinDistance1,
-        int iMinDistance1To2, int iReferenceIndex1, int iOrdinal2, int iPolarity2,
-        int iMinDistance2, int iMinDistance2To1, int iReferenceIndex2, int iSecondAfterFirst,
-        int& iResultIndex1, OVector& vResult1, double& dAngle1, int& iResultIndex2,
-        OVector& vResult2, double& dAngle2, OType_DrawingContext* pContext, int iLabelMode,
-        int iLabelBase1, int iLabelBase2, bool bGoOn) = 0;
+    virtual bool FindNextTransitionPair(std::shared_ptr<OType_Image> image, int iOrdinal1,
+                                        int iPolarity1, int iMinDistance1, int iMinDistance1To2,
+                                        int iReferenceIndex1, int iOrdinal2, int iPolarity2,
+                                        int iMinDistance2, int iMinDistance2To1,
+                                        int iReferenceIndex2, int iSecondAfterFirst,
+                                        int& iResultIndex1, OVector& vResult1, double& dAngle1,
+                                        int& iResultIndex2, OVector& vResult2, double& dAngle2,
+                                        OType_DrawingContext* pContext, int iLabelMode,
+                                        int iLabelBase1, int iLabelBase2, bool bGoOn) = 0;
 
     // Not supported by any path: false, nothing changed.
     virtual bool ShiftPath(int iDx, int iDy) = 0;
@@ -144,12 +146,11 @@ public:
     virtual bool RotatePath(float fX, float fY, float fAngle) = 0;
     virtual bool RotatePath(double dX, double dY, double dAngle) = 0;
 
-protected:
+  protected:
     // The transition function at a known index and position, without the virtual queries of the
     // current position: what the transition search evaluates at every raster step. Same answers
     // and the same state changes as IsInTransitionThreshold(image) at that position.
-    bool IsInTransitionThresholdAt(const OType_Image* pImage, int iIndex,
-                                   const OVector& vPosition);
+    bool IsInTransitionThresholdAt(const OType_Image* pImage, int iIndex, const OVector& vPosition);
 
     // Byte list owned by the base; no path operation reads or writes it.
     WritableCollection<unsigned char> m_baData;
@@ -166,7 +167,7 @@ protected:
     // Type 3: the transition function of the whole path, one value per listed position.
     WritableCollection<int> m_iaCannyTransitions;
 
-private:
+  private:
     bool CreateCannyTransitionFunction(int iThreshold, int iSigmaIndex, const OType_Image* pImage);
     bool EvaluateMovingMean(int iGreyValue);
     bool CannyAnswerAt(int iIndex) const;

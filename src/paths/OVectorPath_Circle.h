@@ -72,7 +72,7 @@ template <class Path>
 class TransitionWalk;
 
 class EDGEDETECTION_EXPORT OVectorPath_Circle : public OVectorPath {
-public:
+  public:
     // Object ID of a circle record in a byte stream.
     static constexpr unsigned int kObjectID = 0xC4A01602u;
 
@@ -141,7 +141,7 @@ public:
     bool RotatePath(float fX, float fY, float fAngle) override;
     bool RotatePath(double dX, double dY, double dAngle) override;
 
-protected:
+  protected:
     // The transition search reads the arc's position, centre and full-circle mark directly.
     template <class Path>
     friend class TransitionWalk;
@@ -160,7 +160,7 @@ protected:
     // Bytes stored with the path beyond its known fields (kept by serialization).
     WritableCollection<unsigned char> m_baUserData;
 
-private:
+  private:
     // A pointer to the same object sharing ownership; no type check.
     static std::shared_ptr<OVectorPath_Circle> CastFromBase(
         const std::shared_ptr<OVectorPath>& path);
@@ -168,7 +168,7 @@ private:
 };
 
 class EDGEDETECTION_EXPORT OVectorPath_Circle_Float : public OVectorPath {
-public:
+  public:
     // Object ID of a single-precision circle record in a byte stream.
     static constexpr unsigned int kObjectID = 0xC4A01604u;
 
@@ -236,7 +236,7 @@ public:
     bool RotatePath(float fX, float fY, float fAngle) override;
     bool RotatePath(double dX, double dY, double dAngle) override;
 
-protected:
+  protected:
     // The transition search reads the arc's position, centre and full-circle mark directly.
     template <class Path>
     friend class TransitionWalk;
@@ -255,6 +255,6 @@ protected:
     // Bytes stored with the path beyond its known fields (kept by serialization).
     WritableCollection<unsigned char> m_baUserData;
 
-private:
+  private:
     CircleArc<float> Arc();
 };

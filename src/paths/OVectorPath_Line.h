@@ -41,7 +41,7 @@ template <class Path>
 class TransitionWalk;
 
 class EDGEDETECTION_EXPORT OVectorPath_Line : public OVectorPath {
-public:
+  public:
     // Object ID of a line record in a byte stream.
     static constexpr unsigned int kObjectID = 0xC4A01601u;
 
@@ -111,7 +111,7 @@ public:
     bool RotatePath(float fX, float fY, float fAngle) override;
     bool RotatePath(double dX, double dY, double dAngle) override;
 
-protected:
+  protected:
     // The transition search reads the line's position and overlay geometry directly.
     template <class Path>
     friend class TransitionWalk;

@@ -12,7 +12,7 @@
 #include "paths/OVectorPath.h"
 
 class EDGEDETECTION_EXPORT OVectorPath_Polygon : public OVectorPath {
-public:
+  public:
     // Object ID of a polygon record in a byte stream.
     static constexpr unsigned int kObjectID = 0xC4A01603u;
 
@@ -73,8 +73,8 @@ public:
                                     double& dAngle, OType_DrawingContext* pContext, int iLabelKind,
                                     int iLabelNumber);
     virtual bool FindNextTransitionSingle(OType_Image* pImage, int iOrdinal, int iPolarity,
-                                          int iMinDistance, int iReferenceIndex,
-                                          int& iResultIndex, OVector& vResult, double& dAngle,
+                                          int iMinDistance, int iReferenceIndex, int& iResultIndex,
+                                          OVector& vResult, double& dAngle,
                                           OType_DrawingContext* pContext, int iLabelKind,
                                           int iLabelBase, bool bGoOn);
     virtual bool FindNextTransitionPair(OType_Image* pImage, int iOrdinal1, int iPolarity1,
@@ -90,7 +90,7 @@ public:
 #pragma clang diagnostic pop
 #endif
 
-protected:
+  protected:
     OVector_Array m_vaPoints;
     OVector m_vStart;
     OVector m_vEnd;
@@ -98,7 +98,7 @@ protected:
     // Bytes stored with the path beyond its known fields (kept by serialization).
     WritableCollection<unsigned char> m_baUserData;
 
-private:
+  private:
     // A pointer to the same object sharing ownership; no type check.
     static std::shared_ptr<OVectorPath_Polygon> CastFromBase(
         const std::shared_ptr<OVectorPath>& path);

@@ -390,9 +390,7 @@ class TransitionWalk {
 
     static constexpr int kGreyLevels = 256;
 
-    static bool InBand(int grey, int low, int high) {
-        return grey >= low && grey <= high;
-    }
+    static bool InBand(int grey, int low, int high) { return grey >= low && grey <= high; }
 
     static bool WithinFastRange(std::int64_t raw) {
         return raw > -kFastRawLimit && raw < kFastRawLimit;
