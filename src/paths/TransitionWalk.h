@@ -28,6 +28,7 @@
 #include <optional>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
@@ -442,11 +443,6 @@ class TransitionWalk {
         int index = path.m_iCurrentPos;
         std::int64_t x = path.m_vCurrent.GetRawX();
         std::int64_t y = path.m_vCurrent.GetRawY();
-        // The position evaluated before the current one: the last-in position of a leaving
-        // transition. Every position after the first raster step lies a whole number of steps
-        // from the current one; a walk from before the start (index -1) had its last-in position
-        // recorded by the first evaluation.
-        int previousIndex = index;
         const auto recordLastIn = [&](int lastIn) {
             if (lastIn >= 0) {
                 m_iLastIn = lastIn;
@@ -458,59 +454,89 @@ class TransitionWalk {
             path.m_iCurrentPos = index;
             path.m_vCurrent = OVector(x, y);
         };
+        const auto isInside = [&](std::int64_t pixelX, std::int64_t pixelY) {
+            return static_cast<std::uint64_t>(pixelX) < width &&
+                   static_cast<std::uint64_t>(pixelY) < height;
+        };
         // The answer at a position (the pixel's grey value through the band, or the answer for
-        // the no-value marker outside the image), read without a branch.
-        const auto answerAt = [&](std::int64_t pixelX, std::int64_t pixelY) {
-            const bool inside = static_cast<std::uint64_t>(pixelX) < width &&
-                                static_cast<std::uint64_t>(pixelY) < height;
-            const std::ptrdiff_t offset = inside ? pixelY * stride + pixelX : 0;
-            const bool inImage = inBand[pixels[offset]];
-            return inside ? inImage : outside;
+        // the no-value marker outside the image), read without a branch. With `checked` false the
+        // caller knows the position lies in the image.
+        const auto answerAt = [&](std::int64_t pixelX, std::int64_t pixelY, auto checked) {
+            if constexpr (!decltype(checked)::value) {
+                return inBand[pixels[pixelY * stride + pixelX]];
+            } else {
+                const bool inside = isInside(pixelX, pixelY);
+                const std::ptrdiff_t offset = inside ? pixelY * stride + pixelX : 0;
+                const bool inImage = inBand[pixels[offset]];
+                return inside ? inImage : outside;
+            }
         };
         if (index < 0 && index < last) {
             x = path.m_vStart.GetRawX();
             y = path.m_vStart.GetRawY();
             index = 0;
-            const bool in = answerAt(x >> kRawShift, y >> kRawShift);
+            const bool in = answerAt(x >> kRawShift, y >> kRawShift, std::true_type{});
             if (in != previous) {
                 previous = in;
-                recordLastIn(in ? index : previousIndex);
+                // Leaving at the start: the walk came from before it (index -1), whose last-in
+                // position the first evaluation already recorded.
+                recordLastIn(in ? index : -1);
                 publish();
                 onTransition(in);
                 if (done) {
                     return;
                 }
             }
-            previousIndex = index;
         }
         // One pass per sub-pixel step. A raster step ends at the first step whose pixel differs
-        // from the pixel it started in; every step before it stayed in that pixel, so "the pixel
-        // differs from the previous step's" marks exactly the raster positions (and the last
-        // index always is one). Each step reads its pixel and keeps the answer only at a raster
-        // position, so the loop has no branch that depends on the line's geometry.
-        std::int64_t pixelX = x >> kRawShift;
-        std::int64_t pixelY = y >> kRawShift;
-        while (index < last) {
-            x += stepX;
-            y += stepY;
-            ++index;
-            const std::int64_t nextX = x >> kRawShift;
-            const std::int64_t nextY = y >> kRawShift;
-            const bool raster = (nextX != pixelX) | (nextY != pixelY) | (index == last);
-            pixelX = nextX;
-            pixelY = nextY;
-            const bool answer = answerAt(nextX, nextY);
-            const bool in = raster ? answer : previous;
-            if (in != previous) {
-                previous = in;
-                recordLastIn(in ? index : previousIndex);
-                publish();
-                onTransition(in);
-                if (done) {
-                    return;
+        // from the pixel it started in, so a step that is not a raster position lies in the pixel
+        // of the raster position before it and gives the same answer: only a raster position can
+        // change the answer, and the loop needs no test of its own for them (the last index,
+        // always a raster position, changes nothing when it stays in its pixel). The raster
+        // position before a leaving transition, its last-in position, is looked up backwards
+        // when the transition happens.
+        const int firstIndex = index;
+        const auto pixelOf = [&](int k) {
+            const std::int64_t back = index - k;
+            return std::pair(((x - back * stepX) >> kRawShift), ((y - back * stepY) >> kRawShift));
+        };
+        const auto rasterIndexBefore = [&]() {
+            int k = index - 1;
+            const auto pixel = pixelOf(k);
+            while (k > firstIndex && pixelOf(k - 1) == pixel) {
+                --k;
+            }
+            return k;
+        };
+        const auto walkSteps = [&](auto checked) {
+            while (index < last) {
+                x += stepX;
+                y += stepY;
+                ++index;
+                const bool in = answerAt(x >> kRawShift, y >> kRawShift, checked);
+                if (in != previous) {
+                    previous = in;
+                    recordLastIn(in ? index : rasterIndexBefore());
+                    publish();
+                    onTransition(in);
+                    if (done) {
+                        return false;
+                    }
                 }
             }
-            previousIndex = raster ? index : previousIndex;
+            return true;
+        };
+        // Positions are x + k * step exactly, so when the current and the last position lie in the
+        // image (a rectangle) every position between them does: the common case of a line drawn
+        // on the image walks without the bounds test.
+        const std::int64_t endX = x + (last - index) * stepX;
+        const std::int64_t endY = y + (last - index) * stepY;
+        const bool allInside = isInside(x >> kRawShift, y >> kRawShift) &&
+                               isInside(endX >> kRawShift, endY >> kRawShift);
+        const bool finished =
+            allInside ? walkSteps(std::false_type{}) : walkSteps(std::true_type{});
+        if (!finished) {
+            return;
         }
         if (previous) {
             recordLastIn(index);
