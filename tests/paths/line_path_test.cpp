@@ -111,34 +111,22 @@ TEST(LinePathTest, MovesAndQueriesOutsideThePathWriteNothing) {
     double angle = 7.0;
     float fAngle = 7.0f;
     EXPECT_FALSE(line.MovePrev(v));  // before the start
-    EXPECT_FALSE(line.MovePrevRaster(v));
     EXPECT_FALSE(line.MoveTo(-1, v));
     EXPECT_FALSE(line.MoveTo(6, v));
+    EXPECT_FALSE(line.GetVectorAt(6, v));
+    EXPECT_FALSE(line.GetVectorAt(-0.5, v));
+    EXPECT_FALSE(line.GetVectorAt(5.5f, v));
+    EXPECT_FALSE(line.GetAngle_RadAt(5.5, angle));
+    EXPECT_EQ(v, kSentinel);
+    EXPECT_EQ(angle, 7.0);
     EXPECT_EQ(Index(line), -1);
     line.MoveNext();
     EXPECT_FALSE(line.MovePrev(v));  // at index 0
     EXPECT_FALSE(line.MovePrevRaster(v));
     EXPECT_EQ(Index(line), 0);
-    EXPECT_FALSE(line.GetVectorAt(-1, v));
-    EXPECT_FALSE(line.GetVectorAt(6, v));
-    for (double t : {-0.5, 5.5}) {
-        EXPECT_FALSE(line.GetVectorAt(t, v)) << t;
-        EXPECT_FALSE(line.GetVectorAt(static_cast<float>(t), v)) << t;
-        EXPECT_FALSE(line.GetAngle_RadAt(t, angle)) << t;
-        EXPECT_FALSE(line.GetAngle_RadAt(static_cast<float>(t), fAngle)) << t;
-    }
-    EXPECT_EQ(v, kSentinel);
-    EXPECT_EQ(angle, 7.0);
-    EXPECT_EQ(fAngle, 7.0f);
     // A line has no angle: inside the range the queries write 0 and answer true, the current
     // angle writes 0 and answers false.
-    EXPECT_TRUE(line.GetAngle_RadAt(0, fAngle));
     EXPECT_TRUE(line.GetAngle_RadAt(5, angle));
-    EXPECT_EQ(angle, 0.0);
-    EXPECT_EQ(fAngle, 0.0f);
-    angle = 7.0;
-    fAngle = 7.0f;
-    EXPECT_FALSE(line.CurrentAngle_Rad(angle));
     EXPECT_FALSE(line.CurrentAngle_Rad(fAngle));
     EXPECT_EQ(angle, 0.0);
     EXPECT_EQ(fAngle, 0.0f);
@@ -231,9 +219,9 @@ INSTANTIATE_TEST_SUITE_P(
                     Segment{"one_step", OVector(1.0, 0.0), OVector(0.5, 0.0)}),
     [](const testing::TestParamInfo<Segment>& info) { return std::string(info.param.name); });
 
-// Pixel differences whose squares overflow the 32-bit sum and points at the ends of the raw
-// range: the count is meaningless but defined (sanitizer build), and the walk finishes. Beyond
-// the int pixel range iX() saturates, so a line there makes one raster step to its end.
+// Pixel differences whose squares overflow the 32-bit sum (to a positive and to a negative
+// number), and points at the ends of the raw range: the count is meaningless but defined
+// (sanitizer build), and the walk finishes.
 TEST(LinePathTest, LinesOutsideTheDomainWalkSafely) {
     const Segment segments[] = {
         {"50000 pixels diagonal", OVector(0, 0), OVector(50000, 50000)},
@@ -250,16 +238,6 @@ TEST(LinePathTest, LinesOutsideTheDomainWalkSafely) {
         }
         EXPECT_LE(rasterSteps, line.GetCount() + 1) << s.name;
     }
-    const std::int64_t farX = std::int64_t{1} << 50;
-    OVectorPath_Line far(OVector(farX, std::int64_t{0}),
-                         OVector(farX + 100 * 65536, std::int64_t{0}));
-    ASSERT_EQ(far.GetCount(), 100);
-    ASSERT_TRUE(far.MoveNextRaster());
-    ASSERT_TRUE(far.MoveNextRaster());
-    EXPECT_EQ(Index(far), 100);
-    OVector v;
-    ASSERT_TRUE(far.MovePrevRaster(v));
-    EXPECT_EQ(Index(far), 0);
 }
 
 }  // namespace
