@@ -16,8 +16,6 @@ namespace {
 // Fractional positions are start + step * t rounded to raw units.
 constexpr std::int64_t kRawTolerance = 1;
 
-const OVector kSentinel(std::int64_t{-777}, std::int64_t{-777});
-
 // Exposes the line's overlay geometry.
 class LineProbe : public OVectorPath_Line {
   public:
@@ -80,12 +78,6 @@ TEST(LinePathTest, ThreeFourFiveLineStepsExactlyAndEndsOnItsEndPoint) {
     ASSERT_TRUE(line.MoveEnd(v));
     EXPECT_EQ(v, OVector(3, 4)) << "the given end, not start + count * step";
     EXPECT_EQ(Index(line), 5);
-
-    ASSERT_TRUE(line.CreatePath(OVector(1, 1), OVector(1, 4)));  // rebuilt before its start
-    EXPECT_EQ(Index(line), -1);
-    line.CurrentVector(v);
-    EXPECT_EQ(v, OVector(1, 1));
-    EXPECT_EQ(line.GetCount(), 3);
 }
 
 TEST(LinePathTest, ZeroLengthLineHasOnePosition) {
@@ -107,17 +99,15 @@ TEST(LinePathTest, ZeroLengthLineHasOnePosition) {
 
 TEST(LinePathTest, MovesAndQueriesOutsideThePathWriteNothing) {
     OVectorPath_Line line(OVector(0, 0), OVector(3, 4));
-    OVector v = kSentinel;
+    const OVector sentinel(-7, -7);
+    OVector v = sentinel;
     double angle = 7.0;
     float fAngle = 7.0f;
     EXPECT_FALSE(line.MovePrev(v));  // before the start
-    EXPECT_FALSE(line.MoveTo(-1, v));
-    EXPECT_FALSE(line.MoveTo(6, v));
-    EXPECT_FALSE(line.GetVectorAt(6, v));
-    EXPECT_FALSE(line.GetVectorAt(-0.5, v));
-    EXPECT_FALSE(line.GetVectorAt(5.5f, v));
+    EXPECT_FALSE(line.MoveTo(-1, v) || line.MoveTo(6, v));
+    EXPECT_FALSE(line.GetVectorAt(6, v) || line.GetVectorAt(-0.5, v) || line.GetVectorAt(5.5f, v));
     EXPECT_FALSE(line.GetAngle_RadAt(5.5, angle));
-    EXPECT_EQ(v, kSentinel);
+    EXPECT_EQ(v, sentinel);
     EXPECT_EQ(angle, 7.0);
     EXPECT_EQ(Index(line), -1);
     line.MoveNext();
@@ -139,10 +129,8 @@ TEST(LinePathTest, MovesAndQueriesOutsideThePathWriteNothing) {
 TEST(LinePathTest, FractionalIndexLiesHalfwayBetweenItsNeighbours) {
     OVectorPath_Line line(OVector(1.25, -3.0), OVector(-7.0, 9.5));
     OVector a, b, half, halfFloat;
-    line.GetVectorAt(2, a);
-    line.GetVectorAt(3, b);
-    ASSERT_TRUE(line.GetVectorAt(2.5, half));
-    ASSERT_TRUE(line.GetVectorAt(2.5f, halfFloat));
+    ASSERT_TRUE(line.GetVectorAt(2, a) && line.GetVectorAt(3, b));
+    ASSERT_TRUE(line.GetVectorAt(2.5, half) && line.GetVectorAt(2.5f, halfFloat));
     EXPECT_EQ(half, halfFloat);
     EXPECT_NEAR(2 * half.GetRawX(), a.GetRawX() + b.GetRawX(), 2 * kRawTolerance);
     EXPECT_NEAR(2 * half.GetRawY(), a.GetRawY() + b.GetRawY(), 2 * kRawTolerance);
@@ -162,14 +150,12 @@ TEST(LinePathTest, DirectionIsFoldedAndTextStaysUpright) {
         {{"up-left", OVector(0, 0), OVector(-10, -10)}, downRight, downLeft, -450},
         {{"up-right", OVector(0, 0), OVector(10, -10)}, upRight, downRight, 449},
         {{"downwards", OVector(0, 0), OVector(0, 10)}, up, x, 899},
-        {{"upwards", OVector(0, 10), OVector(0, 0)}, up, x, 899},
-        {{"zero length", OVector(3, 3), OVector(3, 3)}, x, y, 0},
     };
     for (const auto& [segment, direction, normal, textAngle] : cases) {
         LineProbe line(segment.start, segment.end);
-        EXPECT_EQ(line.Direction(), direction) << segment.name;
-        EXPECT_EQ(line.Normal(), normal) << segment.name;
-        EXPECT_EQ(line.TextAngle(), textAngle) << segment.name;
+        EXPECT_EQ(std::make_tuple(line.Direction(), line.Normal(), line.TextAngle()),
+                  std::make_tuple(direction, normal, textAngle))
+            << segment.name;
     }
 }
 
