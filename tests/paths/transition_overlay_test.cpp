@@ -53,21 +53,21 @@ Log RotatedLabel(const std::string& text, int x, int y) {
     return Concat({kFontOn, Label(text, x, y), kFontOff});
 }
 
-std::shared_ptr<OType_Image> Darken(int width, int height, int x0, int x1, int y) {
-    auto image = std::make_shared<OType_Image>(
-        width, height, std::vector<unsigned char>(static_cast<std::size_t>(width) * height, 200));
-    for (int x = x0; x < x1; ++x) {
-        image->SetPixel_Grey(x, y, 50);
+// Bright, with the line's pixels 12..21 of row 5 and the circle's pixel (30, 50) dark.
+std::shared_ptr<OType_Image> SceneImage() {
+    auto image = std::make_shared<OType_Image>(72, 64, std::vector<unsigned char>(72 * 64, 200));
+    for (int x = 12; x < 22; ++x) {
+        image->SetPixel_Grey(x, 5, 50);
     }
+    image->SetPixel_Grey(30, 50, 50);
     return image;
 }
 
 struct Scene {
-    Scene(std::unique_ptr<OVectorPath> p, std::shared_ptr<OType_Image> i)
-        : path(std::move(p)), image(std::move(i)) {}
+    explicit Scene(std::unique_ptr<OVectorPath> p) : path(std::move(p)) {}
 
     std::unique_ptr<OVectorPath> path;
-    std::shared_ptr<OType_Image> image;
+    std::shared_ptr<OType_Image> image = SceneImage();
     RecordingContext context;
     int index = 0, index2 = 0;
     OVector point, point2;
@@ -90,18 +90,15 @@ struct Scene {
 };
 
 Scene LineScene() {
-    return {std::make_unique<OVectorPath_Line>(OVector(2.5, 5.5), OVector(62.5, 5.5)),
-            Darken(72, 12, 12, 22, 5)};
+    return Scene(std::make_unique<OVectorPath_Line>(OVector(2.5, 5.5), OVector(62.5, 5.5)));
 }
 
 Scene CircleScene(bool isFloat) {
-    std::unique_ptr<OVectorPath> circle;
     if (isFloat) {
-        circle = std::make_unique<OVectorPath_Circle_Float>(OVector(30.5, 30.5), 20.f, 90.f, 90.f);
-    } else {
-        circle = std::make_unique<OVectorPath_Circle>(OVector(30.5, 30.5), 20.0, 90.0, 90.0);
+        return Scene(
+            std::make_unique<OVectorPath_Circle_Float>(OVector(30.5, 30.5), 20.f, 90.f, 90.f));
     }
-    return {std::move(circle), Darken(64, 64, 30, 31, 50)};
+    return Scene(std::make_unique<OVectorPath_Circle>(OVector(30.5, 30.5), 20.0, 90.0, 90.0));
 }
 
 TEST(LineOverlayTest, LabelKindsChooseTextAndSide) {
@@ -171,7 +168,7 @@ TEST(LineOverlayTest, FontAndBackgroundComeBackOnEveryWayOut) {
     // No transition at all (0 is in threshold throughout): a single search, and a pair search
     // starting where that one left the path, at its end.
     scene.context.ClearLog();
-    scene.image = std::make_shared<OType_Image>(72, 12);
+    scene.image = std::make_shared<OType_Image>(72, 64);
     EXPECT_FALSE(scene.FindSingle(1, 1, 1, 0, false));
     EXPECT_FALSE(scene.FindPair(1, 1, false));
     EXPECT_EQ(scene.context.Log(), Concat({kFontOn, kFontOff, kFontOn, {"MoveTo 62 5"}, kFontOff}));
