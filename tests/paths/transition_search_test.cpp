@@ -90,21 +90,14 @@ class TransitionSearchTest : public testing::TestWithParam<Kind> {
     }
 
     // Paints half-open runs [first, last) of list positions dark and sets the band [0, 128].
+    // Position 0 (index -1) shares its pixel with index 0; no other two share one.
     void Paint(const std::vector<std::pair<int, int>>& runs) {
-        std::vector<bool> dark(positions.size(), false);
         image = std::make_shared<OType_Image>(
             kImageSize, kImageSize, std::vector<unsigned char>(kImageSize * kImageSize, kBright));
         for (const auto& [first, last] : runs) {
             for (int k = first; k < last; ++k) {
-                dark[k] = true;
                 image->SetPixel_Grey(positions[k].point.iX(), positions[k].point.iY(), kDark);
             }
-        }
-        // Position 0 (index -1) shares its pixel with index 0; no other two may share one.
-        dark[0] = dark[1];
-        for (std::size_t k = 0; k < positions.size(); ++k) {
-            ASSERT_EQ(image->GetPixel_Grey(positions[k].point) == kDark, dark[k])
-                << "position " << k << " shares a pixel with a painted one";
         }
         ASSERT_TRUE(path->bCreateTransitionFunction(0, 0, 128, 0, 0, nullptr));
     }
@@ -135,9 +128,8 @@ class TransitionSearchTest : public testing::TestWithParam<Kind> {
         ExpectResult(index, point, angle, reported, seen);
     }
     void ExpectNotFound() const {
-        EXPECT_EQ(index, -1);
-        EXPECT_EQ(point, kNotFound);
-        EXPECT_EQ(angle, IsCircle() ? 0.0 : kUnwrittenAngle);
+        EXPECT_EQ(std::make_tuple(index, point, angle),
+                  std::make_tuple(-1, kNotFound, IsCircle() ? 0.0 : kUnwrittenAngle));
     }
 
     struct Position {
@@ -153,36 +145,32 @@ class TransitionSearchTest : public testing::TestWithParam<Kind> {
     double angle = 0.0;
 };
 
+// Entering transitions are reported at the first dark position, seen there; leaving ones at the
+// last dark position, seen one after, where the path stops. Each call without a reset finds the
+// transition after the last one; polarity codes other than 0, 1 and 2 accept nothing.
 TEST_P(TransitionSearchTest, ReportsEachTransitionAtItsLastPositionInside) {
     Paint({{8, 14}, {20, 25}});
-    // Entering: the first dark position, seen there. Leaving: the last dark one, seen one after,
-    // where the path stops.
-    ASSERT_TRUE(FindNext(1));
-    ExpectFound(8, 8);
-    path->Reset();
-    ASSERT_TRUE(FindNext(2));
-    ExpectFound(13, 14);
-    EXPECT_EQ(Index(*path), positions[14].index);
-    // Without a reset, each call finds the transition after the last one.
-    path->Reset();
-    const std::pair<int, int> expected[] = {{8, 8}, {13, 14}, {20, 20}, {24, 25}};
-    for (const auto& [reported, seen] : expected) {
-        ASSERT_TRUE(FindNext(0));
-        ExpectFound(reported, seen);
-    }
-    EXPECT_FALSE(FindNext(0));
-    ExpectNotFound();
-    EXPECT_EQ(Index(*path), path->GetCount()) << "exhausted";
-    // Polarity codes other than 0, 1 and 2 accept nothing: every search walks to the end.
-    for (const int polarity : {3, -1}) {
+    const std::pair<int, std::vector<std::pair<int, int>>> cases[] = {
+        {0, {{8, 8}, {13, 14}, {20, 20}, {24, 25}}},
+        {1, {{8, 8}, {20, 20}}},
+        {2, {{13, 14}, {24, 25}}},
+        {3, {}},
+        {-1, {}}};
+    for (const auto& [polarity, expected] : cases) {
         path->Reset();
+        for (const auto& [reported, seen] : expected) {
+            ASSERT_TRUE(FindNext(polarity)) << polarity;
+            ExpectFound(reported, seen);
+            EXPECT_EQ(Index(*path), positions[seen].index) << polarity;
+        }
         EXPECT_FALSE(FindNext(polarity)) << polarity;
         ExpectNotFound();
-        path->Reset();
-        EXPECT_FALSE(FindSingle(1, polarity, false)) << polarity;
+        EXPECT_EQ(Index(*path), path->GetCount()) << "exhausted, polarity " << polarity;
+    }
+    for (const int polarity : {3, -1}) {
         path->Reset();
         Pair pair;
-        pair.polarity1 = polarity;
+        pair.polarity2 = polarity;
         EXPECT_FALSE(pair.Run(*path, image)) << polarity;
         EXPECT_EQ(Index(*path), path->GetCount()) << polarity;
     }
@@ -204,20 +192,16 @@ TEST_P(TransitionSearchTest, NthEdgeStopsThereOrGoesOnMarkingEveryEdge) {
 
 TEST_P(TransitionSearchTest, OrdinalZeroTakesTheCurrentPosition) {
     Paint({{8, 14}});
-    for (const bool goOn : {false, true}) {
-        path->Reset();
-        EXPECT_TRUE(FindSingle(0, 0, goOn));
-        ExpectFound(0, 0);
-        // Without going on it answers at once; going on walks to the end.
-        EXPECT_EQ(Index(*path), goOn ? path->GetCount() : -1);
-    }
+    // Going on walks to the end (answering at once is pinned by the overlay tests).
+    EXPECT_TRUE(FindSingle(0, 0, true));
+    ExpectFound(0, 0);
+    EXPECT_EQ(Index(*path), path->GetCount());
     // Both ordinals 0: both searches are done before the walk, so it makes no step.
     path->Reset();
     Pair pair;
     pair.ordinal1 = pair.ordinal2 = 0;
     EXPECT_TRUE(pair.Run(*path, image));
-    EXPECT_EQ(std::make_pair(pair.index1, pair.index2), std::make_pair(-1, -1));
-    EXPECT_EQ(Index(*path), -1);
+    EXPECT_EQ(std::make_tuple(pair.index1, pair.index2, Index(*path)), std::make_tuple(-1, -1, -1));
 }
 
 // Entering at 4 and 10, leaving at 6 (seen at 7) and 12 (seen at 13).
@@ -276,16 +260,12 @@ TEST_P(TransitionSearchTest, PairMeasuresEachEdgeFromItsReferenceAndTheOtherResu
     missing.reference2 = 3;
     EXPECT_FALSE(missing.Run(*path, image));
     ExpectResult(missing.index1, missing.point1, missing.angle1, 4, 4);
-    EXPECT_EQ(missing.index2, 3);
-    EXPECT_EQ(missing.point2, kNotFound);
-    EXPECT_EQ(missing.angle2, IsCircle() ? 0.0 : kUnwrittenAngle);
-    EXPECT_EQ(Index(*path), path->GetCount());
+    EXPECT_EQ(std::make_tuple(missing.index2, missing.point2, missing.angle2, Index(*path)),
+              std::make_tuple(3, kNotFound, IsCircle() ? 0.0 : kUnwrittenAngle, path->GetCount()));
 }
 
 TEST_P(TransitionSearchTest, EmptyImageAnswersFalseWithoutMovingOrDrawing) {
-    Paint({{8, 14}});
     ASSERT_TRUE(path->MoveTo(3, point));
-    image.reset();
     RecordingContext context;
     EXPECT_FALSE(FindNext(1, &context));
     ExpectNotFound();
@@ -294,9 +274,8 @@ TEST_P(TransitionSearchTest, EmptyImageAnswersFalseWithoutMovingOrDrawing) {
     pair.reference1 = 5;
     pair.reference2 = 6;
     EXPECT_FALSE(pair.Run(*path, image, &context));
-    EXPECT_EQ(std::make_pair(pair.index1, pair.index2), std::make_pair(5, 6));
-    EXPECT_EQ(std::make_pair(pair.point1, pair.point2), std::make_pair(kNotFound, kNotFound));
-    EXPECT_EQ(Index(*path), 3);
+    EXPECT_EQ(std::make_tuple(pair.index1, pair.index2, pair.point1, pair.point2, Index(*path)),
+              std::make_tuple(5, 6, kNotFound, kNotFound, 3));
     EXPECT_TRUE(context.Log().empty());
 }
 
@@ -377,10 +356,8 @@ TEST_P(FullCircleTest, PairWrapsOnceForASecondEdgeBeyondTheSeam) {
         refused.reference1 = reference1;
         refused.reference2 = reference2;
         EXPECT_FALSE(refused.Run(*path, image));
-        EXPECT_EQ(std::make_pair(refused.index1, refused.index2),
-                  std::make_pair(reference1, reference2));
-        EXPECT_EQ(refused.angle1, 0.0);
-        EXPECT_EQ(Index(*path), 2);
+        EXPECT_EQ(std::make_tuple(refused.index1, refused.index2, refused.angle1, Index(*path)),
+                  std::make_tuple(reference1, reference2, 0.0, 2));
     }
 }
 
@@ -404,55 +381,44 @@ std::shared_ptr<OType_Image> RowImage(int before, int after, const std::vector<i
     return image;
 }
 
-// The index FindNextTransition reports, -1 when it finds nothing.
-int FindNextOnRow(OVectorPath_Line& line, const std::shared_ptr<OType_Image>& image, int polarity,
-                  int minDistance = 0) {
+// The index a single search for the `ordinal`th transition reports, -1 when it finds none.
+int FindOnRow(OVectorPath_Line& line, const std::shared_ptr<OType_Image>& image, int polarity,
+              int ordinal = 1, int minDistance = 0) {
     int index = 0;
     OVector point;
     double angle = 0;
-    line.FindNextTransition(image, polarity, minDistance, 0, index, point, angle, nullptr, 0, 0);
+    line.FindNextTransitionSingle(image, ordinal, polarity, minDistance, 0, index, point, angle,
+                                  nullptr, 0, 0, false);
     return index;
 }
 
+// Dark at indices 3 and 6..11; reference 0, minimum distance 5. The ignored transitions at 3 do
+// not move the reference: 6 is the first edge, and 11 lies 5 after it. (Had they moved it, 6 - 3
+// would be too close and 11 the first edge; without the distance the second would be at 3.)
 TEST(LineTransitionSearchTest, IgnoredTransitionsLeaveTheReferenceAlone) {
-    // Dark at indices 3 and 6..11; reference 0, minimum distance 5.
     const auto image = RowImage(kBright, kBright, {5, 8, 9, 10, 11, 12, 13});
     OVectorPath_Line line(kRowStart, kRowEnd);
-    EXPECT_EQ(FindNextOnRow(line, image, 0, 5), 6);
-    // The second qualifying one lies 5 after the first (11 - 6); had the ignored transitions at
-    // 3 moved the reference, 6 - 3 would have been too close.
-    line.Reset();
-    int index = 0;
-    OVector point;
-    double angle = 0;
-    ASSERT_TRUE(line.FindNextTransitionSingle(image, 2, 0, 5, 0, index, point, angle, nullptr, 0, 0,
-                                              false));
-    EXPECT_EQ(index, 11);
+    EXPECT_EQ(FindOnRow(line, image, 0, 2, 5), 11);
 }
 
+// Type 1 enters on any jump above 40, type 2 with enter threshold -30 on falls only. The step
+// after the edge at index 10 deviates by 75 from the mean across it and leaves, so the transition
+// is reported at 10 both entering and leaving (seen at 11). A search that continues evaluates its
+// starting position again, which feeds the history a second time: the leave after entering
+// happens at that evaluation, before any step, and is no transition of the next search.
 TEST(LineTransitionSearchTest, MovingMeanTypesThroughTheSearch) {
-    // Type 1 enters on any jump above 40, type 2 with enter threshold -30 on falls only. The step
-    // after the edge at index 10 deviates by 75 from the mean across it and leaves, so the
-    // transition is reported at 10 both entering and leaving (seen at 11).
     const auto falling = RowImage(kBright, kDark);
-    const auto rising = RowImage(kDark, kBright);
-    for (const int polarity : {1, 2}) {
-        for (const auto& [type, leave, enter] : {std::tuple{1, 10, 40}, std::tuple{2, -10, -30}}) {
+    for (const auto& [type, leave, enter] : {std::tuple{1, 10, 40}, std::tuple{2, -10, -30}}) {
+        for (const int polarity : {1, 2}) {
             OVectorPath_Line line(kRowStart, kRowEnd);
             ASSERT_TRUE(line.bCreateTransitionFunction(type, leave, enter, 2, 0, nullptr));
-            EXPECT_EQ(FindNextOnRow(line, falling, polarity), 10) << type << " " << polarity;
-            line.Reset();
-            ASSERT_TRUE(line.bCreateTransitionFunction(type, leave, enter, 2, 0, nullptr));
-            EXPECT_EQ(FindNextOnRow(line, rising, polarity), type == 1 ? 10 : -1) << type;
+            EXPECT_EQ(FindOnRow(line, falling, polarity), 10) << type << " " << polarity;
+            EXPECT_EQ(FindOnRow(line, falling, 0), -1) << type << " " << polarity;
         }
+        OVectorPath_Line line(kRowStart, kRowEnd);
+        ASSERT_TRUE(line.bCreateTransitionFunction(type, leave, enter, 2, 0, nullptr));
+        EXPECT_EQ(FindOnRow(line, RowImage(kDark, kBright), 1), type == 1 ? 10 : -1) << type;
     }
-    // A search that continues evaluates its starting position again, which feeds the history a
-    // second time: after entering at 10, the leave happens at that evaluation, before any step,
-    // and is no transition of the second search.
-    OVectorPath_Line line(kRowStart, kRowEnd);
-    ASSERT_TRUE(line.bCreateTransitionFunction(1, 10, 40, 2, 0, nullptr));
-    EXPECT_EQ(FindNextOnRow(line, falling, 1), 10);
-    EXPECT_EQ(FindNextOnRow(line, falling, 0), -1);
 }
 
 TEST(LineTransitionSearchTest, CannyTypeEntersWhereItsFunctionTurnsPositive) {
@@ -466,9 +432,9 @@ TEST(LineTransitionSearchTest, CannyTypeEntersWhereItsFunctionTurnsPositive) {
     }
     ASSERT_NEAR(expected, 10, 2) << "an edge at index 10";
     line.Reset();
-    EXPECT_EQ(FindNextOnRow(line, image, 1), expected);
+    EXPECT_EQ(FindOnRow(line, image, 1), expected);
     // The dark side stays in threshold to the end (the last index reads the last element).
-    EXPECT_EQ(FindNextOnRow(line, image, 2), -1);
+    EXPECT_EQ(FindOnRow(line, image, 2), -1);
 }
 
 }  // namespace
