@@ -144,19 +144,13 @@ TEST_P(CirclePathTest, MovesAndQueriesOutsideThePathChangeNothing) {
     const OVector sentinel(-7, -7);
     OVector v = sentinel;
     double angle = 7.0;
-    EXPECT_FALSE(circle->MovePrev(v));  // before the start
-    EXPECT_FALSE(circle->MoveTo(n + 1, v));
-    EXPECT_FALSE(circle->MoveTo(-1, v));
-    EXPECT_FALSE(circle->GetVectorAt(-0.1, v));
-    EXPECT_FALSE(circle->GetVectorAt(n + 0.1f, v));
-    EXPECT_FALSE(circle->GetAngle_RadAt(n + 1, angle));
-    EXPECT_EQ(v, sentinel);
-    EXPECT_EQ(angle, 7.0);
-    EXPECT_EQ(Index(*circle), -1);
-    EXPECT_TRUE(circle->MoveTo(n, v));
-    circle->MoveStart(v);
-    EXPECT_FALSE(circle->MovePrev(v));  // at index 0
-    EXPECT_FALSE(circle->MovePrevRaster(v));
+    // MovePrev before the start, then indices and angles beyond either end.
+    EXPECT_FALSE(circle->MovePrev(v) || circle->MoveTo(n + 1, v) || circle->MoveTo(-1, v) ||
+                 circle->GetVectorAt(-0.1, v) || circle->GetVectorAt(n + 0.1f, v) ||
+                 circle->GetAngle_RadAt(n + 1, angle));
+    EXPECT_EQ(std::make_tuple(v, angle, Index(*circle)), std::make_tuple(sentinel, 7.0, -1));
+    EXPECT_TRUE(circle->MoveTo(n, v) && circle->MoveStart(v));
+    EXPECT_FALSE(circle->MovePrev(v) || circle->MovePrevRaster(v));  // at index 0
     EXPECT_EQ(Index(*circle), 0);
     // NaN passes the range test (it is neither below 0 nor above the count); its point saturates
     // far outside every image.
@@ -165,17 +159,17 @@ TEST_P(CirclePathTest, MovesAndQueriesOutsideThePathChangeNothing) {
 }
 
 TEST_P(CirclePathTest, FractionalIndexLiesHalfwayInAngle) {
+    // -135 degrees on radius 30 take |-70.69 + 0.5| = 70 steps: index 0.5 lies at 20 - 135 / 140
+    // degrees.
     const auto circle = Make(GetParam(), {OVector(50.5, 60.25), 30.0, 20.0, -135.0});
-    double a0 = 0.0, a1 = 0.0, half = 0.0;
+    const double half = (20.0 - 135.0 / 140.0) * kDegree;
+    double angle = 0.0;
     OVector halfway, halfwayFloat;
-    circle->GetAngle_RadAt(0, a0);
-    circle->GetAngle_RadAt(1, a1);
-    ASSERT_TRUE(circle->GetAngle_RadAt(0.5, half));
-    EXPECT_NEAR(half * 30.0, (a0 + a1) / 2 * 30.0, kPixelTolerance);
+    ASSERT_TRUE(circle->GetAngle_RadAt(0.5, angle));
+    EXPECT_NEAR(angle * 30.0, half * 30.0, kPixelTolerance);
     ASSERT_TRUE(circle->GetVectorAt(0.5, halfway) && circle->GetVectorAt(0.5f, halfwayFloat));
     const OVector expected(50.5 + 30.0 * std::cos(half), 60.25 + 30.0 * std::sin(half));
-    EXPECT_LT(Distance(halfway, expected), kPixelTolerance);
-    EXPECT_LT(Distance(halfwayFloat, expected), kPixelTolerance);
+    EXPECT_LT(Distance(halfway, expected) + Distance(halfwayFloat, expected), kPixelTolerance);
 }
 
 // Each raster step enters a new pixel or ends at the last index. The double circle lists the walk
