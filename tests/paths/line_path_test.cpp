@@ -58,23 +58,18 @@ TEST(LinePathTest, StepCountFollowsThePixelDifference) {
     }
 }
 
+// 3 * 65536 / 5 = 39321.6 and 4 * 65536 / 5 = 52428.8, truncated: index i lies at i times that.
 TEST(LinePathTest, ThreeFourFiveLineStepsExactlyAndEndsOnItsEndPoint) {
     OVectorPath_Line line(OVector(0, 0), OVector(3, 4));
-    // 3 * 65536 / 5 = 39321.6 and 4 * 65536 / 5 = 52428.8, truncated.
-    const auto at = [](std::int64_t i) { return OVector(39321 * i, 52428 * i); };
     OVector_Array list;
     ASSERT_EQ(line.GetVectorPath(list), 5);  // indices 0..4, not the end
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(*list.GetAt(i), at(i)) << "position " << i;
+    for (std::int64_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(*list.GetAt(static_cast<int>(i)), OVector(39321 * i, 52428 * i)) << i;
     }
-    int moves = 0;
-    while (line.MoveNext()) {
-        ++moves;
-    }
-    EXPECT_EQ(moves, 6);  // positions 0..5
     OVector v;
     ASSERT_TRUE(line.MoveTo(5, v));
-    EXPECT_EQ(v, at(5));
+    EXPECT_EQ(v, OVector(std::int64_t{39321 * 5}, std::int64_t{52428 * 5}));
+    EXPECT_FALSE(line.MoveNext()) << "5 is the last position";
     ASSERT_TRUE(line.MoveEnd(v));
     EXPECT_EQ(v, OVector(3, 4)) << "the given end, not start + count * step";
     EXPECT_EQ(Index(line), 5);
@@ -83,17 +78,13 @@ TEST(LinePathTest, ThreeFourFiveLineStepsExactlyAndEndsOnItsEndPoint) {
 TEST(LinePathTest, ZeroLengthLineHasOnePosition) {
     const OVector p(2.25, 3.5);
     OVectorPath_Line line(p, p);
-    OVector v;
-    EXPECT_TRUE(line.MoveNext(v));
-    EXPECT_EQ(v, p);
-    EXPECT_FALSE(line.MoveNext(v));
-    EXPECT_FALSE(line.MoveNextRaster(v));
+    OVector v, at0;
+    EXPECT_TRUE(line.MoveNext(v) && line.GetVectorAt(0, at0));
+    EXPECT_EQ(std::make_pair(v, at0), std::make_pair(p, p));
+    EXPECT_FALSE(line.MoveNext(v) || line.MoveNextRaster(v) || line.GetVectorAt(0.5, v));
     OVector_Array list;
-    EXPECT_EQ(line.GetVectorPath(list), 0);
-    EXPECT_EQ(line.GetVectorPathRaster(list), 0);
-    ASSERT_TRUE(line.GetVectorAt(0, v));
-    EXPECT_EQ(v, p);
-    EXPECT_FALSE(line.GetVectorAt(0.5, v));
+    EXPECT_EQ(std::make_pair(line.GetVectorPath(list), line.GetVectorPathRaster(list)),
+              std::make_pair(0, 0));
     EXPECT_EQ(OVectorPath_Line().GetCount(), 0);  // the default line, at the origin
 }
 
@@ -103,23 +94,19 @@ TEST(LinePathTest, MovesAndQueriesOutsideThePathWriteNothing) {
     OVector v = sentinel;
     double angle = 7.0;
     float fAngle = 7.0f;
-    EXPECT_FALSE(line.MovePrev(v));  // before the start
-    EXPECT_FALSE(line.MoveTo(-1, v) || line.MoveTo(6, v));
-    EXPECT_FALSE(line.GetVectorAt(6, v) || line.GetVectorAt(-0.5, v) || line.GetVectorAt(5.5f, v));
-    EXPECT_FALSE(line.GetAngle_RadAt(5.5, angle));
-    EXPECT_EQ(v, sentinel);
-    EXPECT_EQ(angle, 7.0);
-    EXPECT_EQ(Index(line), -1);
+    // MovePrev before the start, then indices beyond either end.
+    EXPECT_FALSE(line.MovePrev(v) || line.MoveTo(-1, v) || line.MoveTo(6, v) ||
+                 line.GetVectorAt(6, v) || line.GetVectorAt(-0.5, v) ||
+                 line.GetVectorAt(5.5f, v) || line.GetAngle_RadAt(5.5, angle));
+    EXPECT_EQ(std::make_tuple(v, angle, Index(line)), std::make_tuple(sentinel, 7.0, -1));
     line.MoveNext();
-    EXPECT_FALSE(line.MovePrev(v));  // at index 0
-    EXPECT_FALSE(line.MovePrevRaster(v));
+    EXPECT_FALSE(line.MovePrev(v) || line.MovePrevRaster(v));  // at index 0
     EXPECT_EQ(Index(line), 0);
     // A line has no angle: inside the range the queries write 0 and answer true, the current
     // angle writes 0 and answers false.
     EXPECT_TRUE(line.GetAngle_RadAt(5, angle));
     EXPECT_FALSE(line.CurrentAngle_Rad(fAngle));
-    EXPECT_EQ(angle, 0.0);
-    EXPECT_EQ(fAngle, 0.0f);
+    EXPECT_EQ(std::make_pair(angle, fAngle), std::make_pair(0.0, 0.0f));
     // NaN is neither below 0 nor above the count: it passes, and its point lies outside every
     // image.
     EXPECT_TRUE(line.GetVectorAt(std::numeric_limits<double>::quiet_NaN(), v));
@@ -169,12 +156,12 @@ TEST_P(LineRasterTest, StepsEnterEachPixelAtItsFirstPosition) {
     OVector v, neighbour;
     while (line.MoveNextRaster(v)) {
         const int i = Index(line);
-        ASSERT_TRUE(line.GetVectorAt(i, neighbour));
-        EXPECT_EQ(v, neighbour) << "index " << i;
+        ASSERT_TRUE(line.GetVectorAt(i, neighbour) && v == neighbour) << "index " << i;
         if (!walk.empty()) {
             line.GetVectorAt(i - 1, neighbour);
-            EXPECT_TRUE(SamePixel(neighbour, walk.back())) << "index " << i;
-            EXPECT_TRUE(!SamePixel(v, walk.back()) || i == line.GetCount()) << "index " << i;
+            EXPECT_TRUE(SamePixel(neighbour, walk.back()) &&
+                        (!SamePixel(v, walk.back()) || i == line.GetCount()))
+                << "index " << i;
         }
         walk.push_back(v);
     }
@@ -189,8 +176,8 @@ TEST_P(LineRasterTest, StepsEnterEachPixelAtItsFirstPosition) {
     while (line.MovePrevRaster(v)) {
         const int i = Index(line);
         line.GetVectorAt(i + 1, neighbour);
-        EXPECT_TRUE(SamePixel(neighbour, previous)) << "back to index " << i;
-        EXPECT_TRUE(!SamePixel(v, previous) || i == 0) << "back to index " << i;
+        EXPECT_TRUE(SamePixel(neighbour, previous) && (!SamePixel(v, previous) || i == 0))
+            << "back to index " << i;
         previous = v;
     }
     EXPECT_EQ(v, GetParam().start);
