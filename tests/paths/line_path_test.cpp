@@ -96,8 +96,8 @@ TEST(LinePathTest, MovesAndQueriesOutsideThePathWriteNothing) {
     float fAngle = 7.0f;
     // MovePrev before the start, then indices beyond either end.
     EXPECT_FALSE(line.MovePrev(v) || line.MoveTo(-1, v) || line.MoveTo(6, v) ||
-                 line.GetVectorAt(6, v) || line.GetVectorAt(-0.5, v) ||
-                 line.GetVectorAt(5.5f, v) || line.GetAngle_RadAt(5.5, angle));
+                 line.GetVectorAt(6, v) || line.GetVectorAt(-0.5, v) || line.GetVectorAt(5.5f, v) ||
+                 line.GetAngle_RadAt(5.5, angle));
     EXPECT_EQ(std::make_tuple(v, angle, Index(line)), std::make_tuple(sentinel, 7.0, -1));
     line.MoveNext();
     EXPECT_FALSE(line.MovePrev(v) || line.MovePrevRaster(v));  // at index 0
