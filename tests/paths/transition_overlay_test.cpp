@@ -113,7 +113,6 @@ TEST(LineOverlayTest, LabelKindsChooseTextAndSide) {
         {3, 0, Label("E1", 4, 29)},
         {1, -6, Label("-5", 4, 29)},
         {3, INT_MAX, Label("E-2147483648", -36, 29)},
-        {0, 0, {}},
         {-1, 0, {}},  // FindNextTransition draws the tick for every kind
     };
     for (const auto& [kind, number, label] : cases) {
@@ -190,15 +189,6 @@ TEST_P(CircleOverlayTest, TicksAreRadialAndLabelsRunAlongTheTangent) {
         Scene scene = CircleScene(GetParam());
         ASSERT_TRUE(scene.FindSingle(1, 2, kind, 0, false)) << "kind " << kind;
         EXPECT_EQ(scene.context.Log(), Concat({kCircleTick, label})) << "kind " << kind;
-    }
-    // The one leaving transition serves as first and as second edge.
-    const std::pair<int, Log> modes[] = {
-        {0, Concat({RotatedLabel("S11", 18, 74), kCircleTick, RotatedLabel("E51", 18, 41)})},
-        {1, Concat({RotatedLabel("11", 22, 74), kCircleTick, RotatedLabel("51", 22, 41)})}};
-    for (const auto& [mode, labels] : modes) {
-        Scene scene = CircleScene(GetParam());
-        ASSERT_TRUE(scene.FindPair(2, mode, false));
-        EXPECT_EQ(scene.context.Log(), Concat({kCircleTick, labels})) << "mode " << mode;
     }
 }
 

@@ -176,6 +176,9 @@ TEST_P(TransitionSearchTest, ReportsEachTransitionAtItsLastPositionInside) {
     }
 }
 
+// Ordinal 2 of three entering transitions, stopping there or going on to the end; label kind 0
+// marks with a tick only, one per entering transition walked over. Ordinal 0 takes the current
+// position (answering at once is pinned by the overlay tests).
 TEST_P(TransitionSearchTest, NthEdgeStopsThereOrGoesOnMarkingEveryEdge) {
     Paint({{4, 7}, {10, 13}, {16, 19}});
     for (const bool goOn : {false, true}) {
@@ -184,15 +187,10 @@ TEST_P(TransitionSearchTest, NthEdgeStopsThereOrGoesOnMarkingEveryEdge) {
         ASSERT_TRUE(FindSingle(2, 1, goOn, &context)) << goOn;
         ExpectFound(10, 10);
         EXPECT_EQ(Index(*path), goOn ? path->GetCount() : positions[10].index);
-        // Label kind 0 marks with a tick only: one per entering transition walked over.
         EXPECT_EQ(context.Calls("LineTo").size(), goOn ? 3u : 2u);
         EXPECT_TRUE(context.Calls("DrawText").empty());
     }
-}
-
-TEST_P(TransitionSearchTest, OrdinalZeroTakesTheCurrentPosition) {
-    Paint({{8, 14}});
-    // Going on walks to the end (answering at once is pinned by the overlay tests).
+    path->Reset();
     EXPECT_TRUE(FindSingle(0, 0, true));
     ExpectFound(0, 0);
     EXPECT_EQ(Index(*path), path->GetCount());
