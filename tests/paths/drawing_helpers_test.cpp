@@ -71,16 +71,16 @@ TEST(DrawingHelpersTest, RotatedTextEdges) {
     EXPECT_FALSE(
         OVectorPath::DrawRotatedText(nullptr, OVector(0, 0), OVector(1, 0), u"x", 0, 0, 0, 0, 18));
     EXPECT_TRUE(dc.Log().empty());
-    // The height goes through the device conversion.
-    dc.SetDPtoLP([](SIZE s) { return SIZE{s.cx * 2, s.cy * 3}; });
-    ASSERT_TRUE(
-        OVectorPath::DrawRotatedText(&dc, OVector(0, 0), OVector(1, 0), u"7", 0, 9, 0, 9, 12));
-    EXPECT_EQ(dc.Calls("ChangeFont")[0], "ChangeFont 36 0");
-    // Extreme offsets and a zero direction stay defined; font and mode come back.
+    // Extreme offsets and height and a zero direction stay defined; font and mode come back.
     EXPECT_TRUE(OVectorPath::DrawRotatedText(&dc, OVector(0, 0), OVector(0, 0), u"x", INT_MAX, 0,
                                              INT_MIN, 2, INT_MAX));
     EXPECT_TRUE(dc.FontRestored());
     EXPECT_TRUE(dc.BackgroundModeRestored());
+    // The height goes through the device conversion.
+    dc.SetDPtoLP([](SIZE s) { return SIZE{s.cx * 2, s.cy * 3}; });
+    ASSERT_TRUE(
+        OVectorPath::DrawRotatedText(&dc, OVector(0, 0), OVector(1, 0), u"7", 0, 9, 0, 9, 12));
+    EXPECT_EQ(dc.Calls("ChangeFont")[2], "ChangeFont 36 0");
 }
 
 }  // namespace
