@@ -89,19 +89,19 @@ json Transition(const std::string& option, const std::string& value) {
     }
     if (type == "deviation" || type == "signed-deviation") {
         const auto n = Numbers(option, numbers, 2, 3, type + ":LEAVE,ENTER[,DEPTH]");
-        json spec = {{"type", type}, {"leave", n[0]}, {"enter", n[1]}};
+        json setup = {{"type", type}, {"leave", n[0]}, {"enter", n[1]}};
         if (n.size() > 2) {
-            spec["depth"] = n[2];
+            setup["depth"] = n[2];
         }
-        return spec;
+        return setup;
     }
     if (type == "canny") {
         const auto n = Numbers(option, numbers, 1, 2, "canny:THRESHOLD[,SIGMA_INDEX]");
-        json spec = {{"type", type}, {"threshold", n[0]}};
+        json setup = {{"type", type}, {"threshold", n[0]}};
         if (n.size() > 1) {
-            spec["sigma_index"] = n[1];
+            setup["sigma_index"] = n[1];
         }
-        return spec;
+        return setup;
     }
     Fail(option, "'" + type + "' is not one of band, deviation, signed-deviation, canny");
 }

@@ -49,7 +49,7 @@ void Refine(EdgeRecord& edge, OVectorPath& path, OType_Image& image) {
 }
 
 std::vector<EdgeRecord> SearchFirstOrAll(OVectorPath& path, int pathNumber,
-                                         const SearchSpec& search, const SearchSettings& s,
+                                         const SearchSetup& search, const SearchSettings& s,
                                          bool all) {
     std::vector<EdgeRecord> edges;
     int reference = kPathStartIndex;
@@ -71,7 +71,7 @@ std::vector<EdgeRecord> SearchFirstOrAll(OVectorPath& path, int pathNumber,
     return edges;
 }
 
-std::vector<EdgeRecord> SearchNth(OVectorPath& path, int pathNumber, const SearchSpec& search,
+std::vector<EdgeRecord> SearchNth(OVectorPath& path, int pathNumber, const SearchSetup& search,
                                   const SearchSettings& s) {
     int index = -1;
     OVector point;
@@ -87,13 +87,13 @@ std::vector<EdgeRecord> SearchNth(OVectorPath& path, int pathNumber, const Searc
 
 }  // namespace
 
-bool PrepareTransition(OVectorPath& path, const TransitionSpec& transition,
+bool PrepareTransition(OVectorPath& path, const TransitionSetup& transition,
                        const std::shared_ptr<OType_Image>& image) {
     return path.bCreateTransitionFunction(transition.type, transition.param1, transition.param2,
                                           transition.param3, transition.param4, image);
 }
 
-std::vector<EdgeRecord> SearchEdges(OVectorPath& path, int pathNumber, const SearchSpec& search,
+std::vector<EdgeRecord> SearchEdges(OVectorPath& path, int pathNumber, const SearchSetup& search,
                                     const SearchSettings& settings) {
     path.Reset();
     std::vector<EdgeRecord> edges =
@@ -109,7 +109,7 @@ std::vector<EdgeRecord> SearchEdges(OVectorPath& path, int pathNumber, const Sea
     return edges;
 }
 
-std::optional<PairRecord> SearchPair(OVectorPath& path, const SearchSpec& search,
+std::optional<PairRecord> SearchPair(OVectorPath& path, const SearchSetup& search,
                                      const SearchSettings& s) {
     path.Reset();
     int index1 = -1;
@@ -118,8 +118,8 @@ std::optional<PairRecord> SearchPair(OVectorPath& path, const SearchSpec& search
     OVector point2;
     double angle1 = 0.0;
     double angle2 = 0.0;
-    const PairEdgeSpec& a = search.first;
-    const PairEdgeSpec& b = search.second;
+    const PairEdgeSetup& a = search.first;
+    const PairEdgeSetup& b = search.second;
     const bool goOnToEnd = false;
     if (!path.FindNextTransitionPair(
             s.image, a.ordinal, static_cast<int>(a.polarity), a.minDistance, a.minDistanceToOther,

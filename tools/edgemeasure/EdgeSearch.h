@@ -16,7 +16,7 @@
 // sub-pixel result.
 //
 //   SearchSettings settings{image, &context, true, kLabelNumbers};
-//   std::vector<EdgeRecord> edges = SearchEdges(*path, 0, spec.search, settings);
+//   std::vector<EdgeRecord> edges = SearchEdges(*path, 0, setup.search, settings);
 
 #include <memory>
 #include <optional>
@@ -58,13 +58,13 @@ struct SearchSettings {
 };
 
 // Sets the path's transition function; false when the library refuses the parameters.
-bool PrepareTransition(OVectorPath& path, const TransitionSpec& transition,
+bool PrepareTransition(OVectorPath& path, const TransitionSetup& transition,
                        const std::shared_ptr<OType_Image>& image);
 
 // The edges of a first, nth or all search (empty when none qualifies).
-std::vector<EdgeRecord> SearchEdges(OVectorPath& path, int pathNumber, const SearchSpec& search,
+std::vector<EdgeRecord> SearchEdges(OVectorPath& path, int pathNumber, const SearchSetup& search,
                                     const SearchSettings& settings);
 
 // The pair of a pair search, or nothing when either edge is missing.
-std::optional<PairRecord> SearchPair(OVectorPath& path, const SearchSpec& search,
+std::optional<PairRecord> SearchPair(OVectorPath& path, const SearchSetup& search,
                                      const SearchSettings& settings);

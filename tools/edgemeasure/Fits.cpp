@@ -72,7 +72,7 @@ std::optional<CircleDeviation> Deviation(bool found, double value, double x, dou
 }  // namespace
 
 std::optional<CircleFitResult> FitCircle(const std::vector<Point2>& points,
-                                         const CircleFitSpec& spec) {
+                                         const CircleFitSetup& setup) {
     if (points.size() < static_cast<std::size_t>(kMinCirclePoints)) {
         return std::nullopt;
     }
@@ -94,12 +94,12 @@ std::optional<CircleFitResult> FitCircle(const std::vector<Point2>& points,
     double outer = 0, outX = 0, outY = 0, outCX = 0, outCY = 0;
     double sigmaAll = 0, sigmaInliers = 0;
     const bool all = true;  // every quality figure
-    const int filter = spec.filter == FitFilter::StdDev ? kCircleFilterStdDev : kCircleFilterNone;
+    const int filter = setup.filter == FitFilter::StdDev ? kCircleFilterStdDev : kCircleFilterNone;
     if (!OCircleFit_OutlierFilter::bComputeCircleFit(
-            spec.mode, xs, ys, all, all, all, all, all, filter, spec.iterations, spec.sigmaFactor,
-            circle, &inliers, &outliers, inlierCount, outlierCount, devFound, dev, devX, devY,
-            devCX, devCY, innerFound, inner, inX, inY, inCX, inCY, outerFound, outer, outX, outY,
-            outCX, outCY, sigmaAll, sigmaInliers, {})) {
+            setup.mode, xs, ys, all, all, all, all, all, filter, setup.iterations,
+            setup.sigmaFactor, circle, &inliers, &outliers, inlierCount, outlierCount, devFound,
+            dev, devX, devY, devCX, devCY, innerFound, inner, inX, inY, inCX, inCY, outerFound,
+            outer, outX, outY, outCX, outCY, sigmaAll, sigmaInliers, {})) {
         return std::nullopt;
     }
     CircleFitResult result;
@@ -109,7 +109,7 @@ std::optional<CircleFitResult> FitCircle(const std::vector<Point2>& points,
     result.iterations = circle.m_iIterations;
     result.inliers = Points(inliers);
     result.outliers = Points(outliers);
-    result.hasQuality = spec.mode >= kQualityFitMode;
+    result.hasQuality = setup.mode >= kQualityFitMode;
     if (result.hasQuality) {
         result.maxDeviation = Deviation(devFound, dev, devX, devY, devCX, devCY);
         result.maxInnerDeviation = Deviation(innerFound, inner, inX, inY, inCX, inCY);
@@ -120,7 +120,7 @@ std::optional<CircleFitResult> FitCircle(const std::vector<Point2>& points,
     return result;
 }
 
-std::optional<LineFitResult> FitLine(const std::vector<Point2>& points, const LineFitSpec& spec) {
+std::optional<LineFitResult> FitLine(const std::vector<Point2>& points, const LineFitSetup& setup) {
     if (points.size() < static_cast<std::size_t>(kMinLinePoints)) {
         return std::nullopt;
     }
@@ -138,8 +138,8 @@ std::optional<LineFitResult> FitLine(const std::vector<Point2>& points, const Li
     double footX = 0.0, footY = 0.0, sigmaAll = 0.0, sigmaInliers = 0.0;
     const bool all = true;  // every quality figure
     if (!OVector_Regression::bComputeRegressionLine(
-            spec.mode, list, all, all, all, LibraryFilter(spec.filter), spec.iterations,
-            spec.sigmaFactor, spec.inlierDistance, spec.searchLevel, angle, centre, &outliers,
+            setup.mode, list, all, all, all, LibraryFilter(setup.filter), setup.iterations,
+            setup.sigmaFactor, setup.inlierDistance, setup.searchLevel, angle, centre, &outliers,
             inlierCount, outlierCount, farthestFound, maxDistance, farthestX, farthestY, footX,
             footY, sigmaAll, sigmaInliers, nullptr)) {
         return std::nullopt;
@@ -154,7 +154,7 @@ std::optional<LineFitResult> FitLine(const std::vector<Point2>& points, const Li
     result.direction = {std::cos(result.angle), std::sin(result.angle)};
     result.inliers = Points(list);  // the library leaves the inliers in the list
     result.outliers = Points(outliers);
-    result.hasQuality = spec.mode >= kQualityFitMode;
+    result.hasQuality = setup.mode >= kQualityFitMode;
     if (result.hasQuality) {
         if (farthestFound) {
             result.farthest = LineFarthest{maxDistance / kRawPerPixel,

@@ -12,7 +12,7 @@
 // Both answer nothing when the library's fit fails; fewer than 3 points (circle) or 2 (line)
 // are not fitted at all.
 //
-//   std::optional<CircleFitResult> circle = FitCircle(points, spec.circleFit);
+//   std::optional<CircleFitResult> circle = FitCircle(points, setup.circleFit);
 
 #include <optional>
 #include <vector>
@@ -66,5 +66,5 @@ constexpr int kMinLinePoints = 2;
 constexpr int kQualityFitMode = 3;
 
 std::optional<CircleFitResult> FitCircle(const std::vector<Point2>& points,
-                                         const CircleFitSpec& spec);
-std::optional<LineFitResult> FitLine(const std::vector<Point2>& points, const LineFitSpec& spec);
+                                         const CircleFitSetup& setup);
+std::optional<LineFitResult> FitLine(const std::vector<Point2>& points, const LineFitSetup& setup);

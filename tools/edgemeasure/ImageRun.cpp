@@ -27,8 +27,8 @@ ImageRun MeasureImage(OType_Image image, const std::string& imagePath, const Job
     const double textScale = std::max(1.0, std::max(run.width, run.height) / kNominalImageSize);
     OverlayContext context(textScale);
     const auto shared = std::make_shared<OType_Image>(std::move(image));
-    for (const MeasurementSpec& spec : job.measurements) {
-        run.results.push_back(RunMeasurement(spec, shared, drawOverlay ? &context : nullptr));
+    for (const MeasurementSetup& setup : job.measurements) {
+        run.results.push_back(RunMeasurement(setup, shared, drawOverlay ? &context : nullptr));
     }
     run.drawing = context.Drawing();
     return run;

@@ -52,7 +52,7 @@ struct ParallelLayout {  // `count` straight paths, path k being from + k * step
 using PathLayout = std::variant<LineLayout, ArcLayout, RadialLayout, ParallelLayout>;
 
 // The transition function, as OVectorPath::bCreateTransitionFunction takes it.
-struct TransitionSpec {
+struct TransitionSetup {
     int type = OVectorPath::kTransitionBand;
     int param1 = 0;    // band: low; deviations: leave threshold; Canny: threshold
     int param2 = 128;  // band: high; deviations: enter threshold
@@ -66,34 +66,34 @@ enum class Polarity { Any = 0, Entering = 1, Leaving = 2 };
 enum class SearchMode { First, Nth, All, Pair };
 
 // One edge of a pair search.
-struct PairEdgeSpec {
+struct PairEdgeSetup {
     int ordinal = 1;
     Polarity polarity = Polarity::Any;
     int minDistance = 0;         // steps after the previous edge of the same kind
     int minDistanceToOther = 0;  // steps after the other edge of the pair
 };
 
-struct SearchSpec {
+struct SearchSetup {
     SearchMode mode = SearchMode::First;
     int ordinal = 1;  // nth
     Polarity polarity = Polarity::Any;
     int minDistance = 0;  // steps from the path start and between consecutive edges
-    PairEdgeSpec first;
-    PairEdgeSpec second;
+    PairEdgeSetup first;
+    PairEdgeSetup second;
     bool secondAfterFirst = true;
 };
 
 // Filter names of the fits.
 enum class FitFilter { None, StdDev, DETSAC, DETSACFixed };
 
-struct CircleFitSpec {
+struct CircleFitSetup {
     int mode = 3;
     FitFilter filter = FitFilter::StdDev;  // None or StdDev
     int iterations = 5;
     double sigmaFactor = 2.0;
 };
 
-struct LineFitSpec {
+struct LineFitSetup {
     int mode = 3;
     FitFilter filter = FitFilter::DETSAC;
     int iterations = 5;
@@ -104,19 +104,19 @@ struct LineFitSpec {
 
 enum class MeasurementKind { Edges, Circle, Line };
 
-struct MeasurementSpec {
+struct MeasurementSetup {
     std::string name;
     MeasurementKind kind = MeasurementKind::Edges;
     PathLayout layout;
-    TransitionSpec transition;
-    SearchSpec search;
+    TransitionSetup transition;
+    SearchSetup search;
     bool subpixel = true;
-    CircleFitSpec circleFit;
-    LineFitSpec lineFit;
+    CircleFitSetup circleFit;
+    LineFitSetup lineFit;
 };
 
 struct Job {
     // The image named by the job file (relative paths already resolved against its folder).
     std::optional<std::string> image;
-    std::vector<MeasurementSpec> measurements;
+    std::vector<MeasurementSetup> measurements;
 };

@@ -90,20 +90,20 @@ PathLayout ParseLayout(const JsonFieldReader& m, MeasurementKind kind) {
     return parallel;
 }
 
-TransitionSpec ParseTransition(const JsonFieldReader& r) {
+TransitionSetup ParseTransition(const JsonFieldReader& r) {
     enum class Type { Band, Deviation, SignedDeviation, Canny };
     const Type type = r.Choice<Type>("type", {{"band", Type::Band},
                                               {"deviation", Type::Deviation},
                                               {"signed-deviation", Type::SignedDeviation},
                                               {"canny", Type::Canny}});
-    TransitionSpec spec;
+    TransitionSetup setup;
     switch (type) {
         case Type::Band:
             r.RejectUnknownKeys({"type", "low", "high"});
-            spec.type = OVectorPath::kTransitionBand;
-            spec.param1 = r.Int("low", 0, kGreyMax);
-            spec.param2 = r.Int("high", 0, kGreyMax);
-            if (spec.param1 > spec.param2) {
+            setup.type = OVectorPath::kTransitionBand;
+            setup.param1 = r.Int("low", 0, kGreyMax);
+            setup.param2 = r.Int("high", 0, kGreyMax);
+            if (setup.param1 > setup.param2) {
                 r.Fail("low", "must not be above high");
             }
             break;
@@ -112,21 +112,21 @@ TransitionSpec ParseTransition(const JsonFieldReader& r) {
             r.RejectUnknownKeys({"type", "leave", "enter", "depth"});
             const bool isSigned = type == Type::SignedDeviation;
             const int min = isSigned ? -kGreyMax : 0;
-            spec.type = isSigned ? OVectorPath::kTransitionSignedDeviation
-                                 : OVectorPath::kTransitionAbsDeviation;
-            spec.param1 = r.Int("leave", min, kGreyMax);
-            spec.param2 = r.Int("enter", min, kGreyMax);
-            spec.param3 = r.Int("depth", kDepthMin, kDepthMax, 2);
+            setup.type = isSigned ? OVectorPath::kTransitionSignedDeviation
+                                  : OVectorPath::kTransitionAbsDeviation;
+            setup.param1 = r.Int("leave", min, kGreyMax);
+            setup.param2 = r.Int("enter", min, kGreyMax);
+            setup.param3 = r.Int("depth", kDepthMin, kDepthMax, 2);
             break;
         }
         case Type::Canny:
             r.RejectUnknownKeys({"type", "threshold", "sigma_index"});
-            spec.type = OVectorPath::kTransitionCanny;
-            spec.param1 = r.Int("threshold", kCannyThresholdMin, kGreyMax);
-            spec.param4 = r.Int("sigma_index", 0, kSigmaIndexMax, 2);
+            setup.type = OVectorPath::kTransitionCanny;
+            setup.param1 = r.Int("threshold", kCannyThresholdMin, kGreyMax);
+            setup.param4 = r.Int("sigma_index", 0, kSigmaIndexMax, 2);
             break;
     }
-    return spec;
+    return setup;
 }
 
 Polarity ParsePolarity(const JsonFieldReader& r, const char* key, Polarity fallback) {
@@ -136,8 +136,8 @@ Polarity ParsePolarity(const JsonFieldReader& r, const char* key, Polarity fallb
         fallback);
 }
 
-PairEdgeSpec ParsePairEdge(const JsonFieldReader& search, const char* key, Polarity fallback) {
-    PairEdgeSpec edge;
+PairEdgeSetup ParsePairEdge(const JsonFieldReader& search, const char* key, Polarity fallback) {
+    PairEdgeSetup edge;
     edge.polarity = fallback;
     if (!search.Has(key)) {
         return edge;
@@ -151,33 +151,33 @@ PairEdgeSpec ParsePairEdge(const JsonFieldReader& search, const char* key, Polar
     return edge;
 }
 
-SearchSpec ParseSearch(const JsonFieldReader& r, MeasurementKind kind) {
-    SearchSpec spec;
-    spec.mode = r.Choice<SearchMode>("mode",
-                                     {{"first", SearchMode::First},
-                                      {"nth", SearchMode::Nth},
-                                      {"all", SearchMode::All},
-                                      {"pair", SearchMode::Pair}},
-                                     SearchMode::First);
-    if (spec.mode == SearchMode::Pair) {
+SearchSetup ParseSearch(const JsonFieldReader& r, MeasurementKind kind) {
+    SearchSetup setup;
+    setup.mode = r.Choice<SearchMode>("mode",
+                                      {{"first", SearchMode::First},
+                                       {"nth", SearchMode::Nth},
+                                       {"all", SearchMode::All},
+                                       {"pair", SearchMode::Pair}},
+                                      SearchMode::First);
+    if (setup.mode == SearchMode::Pair) {
         r.RejectUnknownKeys({"mode", "first", "second", "second_after_first"});
         if (kind != MeasurementKind::Edges) {
             r.Fail("mode", "the pair search measures edges only (kind \"edges\")");
         }
         // A pair is most often a dark (or bright) stretch: entering it, then leaving it.
-        spec.first = ParsePairEdge(r, "first", Polarity::Entering);
-        spec.second = ParsePairEdge(r, "second", Polarity::Leaving);
-        spec.secondAfterFirst = r.Bool("second_after_first", true);
-        return spec;
+        setup.first = ParsePairEdge(r, "first", Polarity::Entering);
+        setup.second = ParsePairEdge(r, "second", Polarity::Leaving);
+        setup.secondAfterFirst = r.Bool("second_after_first", true);
+        return setup;
     }
     r.RejectUnknownKeys({"mode", "n", "polarity", "min_distance"});
-    spec.ordinal = r.Int("n", 1, kOrdinalMax, 1);
-    if (spec.mode != SearchMode::Nth && r.Has("n")) {
+    setup.ordinal = r.Int("n", 1, kOrdinalMax, 1);
+    if (setup.mode != SearchMode::Nth && r.Has("n")) {
         r.Fail("n", "is only used by the mode \"nth\"");
     }
-    spec.polarity = ParsePolarity(r, "polarity", Polarity::Any);
-    spec.minDistance = r.Int("min_distance", 0, kDistanceMax, 0);
-    return spec;
+    setup.polarity = ParsePolarity(r, "polarity", Polarity::Any);
+    setup.minDistance = r.Int("min_distance", 0, kDistanceMax, 0);
+    return setup;
 }
 
 FitFilter ParseFilter(const JsonFieldReader& r, MeasurementKind kind, FitFilter fallback) {
@@ -193,19 +193,19 @@ FitFilter ParseFilter(const JsonFieldReader& r, MeasurementKind kind, FitFilter 
                                fallback);
 }
 
-void ParseFit(const JsonFieldReader& m, MeasurementSpec& spec) {
+void ParseFit(const JsonFieldReader& m, MeasurementSetup& setup) {
     if (!m.Has("fit")) {
         return;
     }
-    if (spec.kind == MeasurementKind::Edges) {
+    if (setup.kind == MeasurementKind::Edges) {
         m.Fail("fit", "edges are not fitted (use kind \"circle\" or \"line\")");
     }
     const JsonFieldReader r = m.Object("fit");
-    if (spec.kind == MeasurementKind::Circle) {
+    if (setup.kind == MeasurementKind::Circle) {
         r.RejectUnknownKeys({"mode", "filter", "iterations", "sigma_factor"});
-        CircleFitSpec& fit = spec.circleFit;
+        CircleFitSetup& fit = setup.circleFit;
         fit.mode = r.Int("mode", 0, kFitModeMax, fit.mode);
-        fit.filter = ParseFilter(r, spec.kind, fit.filter);
+        fit.filter = ParseFilter(r, setup.kind, fit.filter);
         fit.iterations = r.Int("iterations", 0, kFilterIterationsMax, fit.iterations);
         fit.sigmaFactor =
             r.Double("sigma_factor", kSigmaFactorMin, kSigmaFactorMax, fit.sigmaFactor);
@@ -213,9 +213,9 @@ void ParseFit(const JsonFieldReader& m, MeasurementSpec& spec) {
     }
     r.RejectUnknownKeys(
         {"mode", "filter", "iterations", "sigma_factor", "inlier_distance", "search_level"});
-    LineFitSpec& fit = spec.lineFit;
+    LineFitSetup& fit = setup.lineFit;
     fit.mode = r.Int("mode", 0, kFitModeMax, fit.mode);
-    fit.filter = ParseFilter(r, spec.kind, fit.filter);
+    fit.filter = ParseFilter(r, setup.kind, fit.filter);
     fit.iterations = r.Int("iterations", 0, kFilterIterationsMax, fit.iterations);
     fit.sigmaFactor = r.Double("sigma_factor", kSigmaFactorMin, kSigmaFactorMax, fit.sigmaFactor);
     fit.inlierDistance = r.Int("inlier_distance", 0, kInlierDistanceMax, fit.inlierDistance);
@@ -238,31 +238,31 @@ std::string ReadWholeFile(const std::string& path) {
 
 }  // namespace
 
-MeasurementSpec ParseMeasurement(const nlohmann::json& object, const std::string& source,
-                                 const std::string& context, const std::string& defaultName) {
+MeasurementSetup ParseMeasurement(const nlohmann::json& object, const std::string& source,
+                                  const std::string& context, const std::string& defaultName) {
     const JsonFieldReader m(object, source, context);
     m.RejectUnknownKeys({"name", "kind", "line", "arc", "radial", "parallel", "transition",
                          "search", "subpixel", "fit"});
-    MeasurementSpec spec;
-    spec.name = m.String("name", defaultName);
-    if (spec.name.empty()) {
+    MeasurementSetup setup;
+    setup.name = m.String("name", defaultName);
+    if (setup.name.empty()) {
         m.Fail("name", "must not be empty");
     }
-    spec.kind = m.Choice<MeasurementKind>("kind",
-                                          {{"edges", MeasurementKind::Edges},
-                                           {"circle", MeasurementKind::Circle},
-                                           {"line", MeasurementKind::Line}},
-                                          MeasurementKind::Edges);
-    spec.layout = ParseLayout(m, spec.kind);
+    setup.kind = m.Choice<MeasurementKind>("kind",
+                                           {{"edges", MeasurementKind::Edges},
+                                            {"circle", MeasurementKind::Circle},
+                                            {"line", MeasurementKind::Line}},
+                                           MeasurementKind::Edges);
+    setup.layout = ParseLayout(m, setup.kind);
     if (m.Has("transition")) {
-        spec.transition = ParseTransition(m.Object("transition"));
+        setup.transition = ParseTransition(m.Object("transition"));
     }
     if (m.Has("search")) {
-        spec.search = ParseSearch(m.Object("search"), spec.kind);
+        setup.search = ParseSearch(m.Object("search"), setup.kind);
     }
-    spec.subpixel = m.Bool("subpixel", true);
-    ParseFit(m, spec);
-    return spec;
+    setup.subpixel = m.Bool("subpixel", true);
+    ParseFit(m, setup);
+    return setup;
 }
 
 Job ParseJob(const nlohmann::json& document, const std::string& source) {

@@ -26,8 +26,8 @@ Job ParseJob(const nlohmann::json& document, const std::string& source);
 
 // One measurement object (as in the "measurements" array); `source` and `context` (its place in
 // the document, e.g. "measurements[0]") name it in messages.
-MeasurementSpec ParseMeasurement(const nlohmann::json& object, const std::string& source,
-                                 const std::string& context, const std::string& defaultName);
+MeasurementSetup ParseMeasurement(const nlohmann::json& object, const std::string& source,
+                                  const std::string& context, const std::string& defaultName);
 
 // Reads and parses a job file; a relative "image" is taken relative to the file's folder.
 // Throws ToolError for an unreadable file, malformed JSON or an invalid job.

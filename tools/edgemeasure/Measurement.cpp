@@ -15,25 +15,25 @@ std::vector<Point2> EdgePoints(const std::vector<EdgeRecord>& edges) {
     return points;
 }
 
-void Conclude(const MeasurementSpec& spec, MeasurementResult& result) {
-    const bool pairSearch = spec.search.mode == SearchMode::Pair;
-    switch (spec.kind) {
+void Conclude(const MeasurementSetup& setup, MeasurementResult& result) {
+    const bool pairSearch = setup.search.mode == SearchMode::Pair;
+    switch (setup.kind) {
         case MeasurementKind::Edges:
             result.ok = pairSearch ? result.pair.has_value() : !result.edges.empty();
             result.problem = result.ok ? "" : pairSearch ? "no edge pair found" : "no edge found";
             return;
         case MeasurementKind::Circle:
-            result.circle = FitCircle(EdgePoints(result.edges), spec.circleFit);
+            result.circle = FitCircle(EdgePoints(result.edges), setup.circleFit);
             result.ok = result.circle.has_value();
             break;
         case MeasurementKind::Line:
-            result.line = FitLine(EdgePoints(result.edges), spec.lineFit);
+            result.line = FitLine(EdgePoints(result.edges), setup.lineFit);
             result.ok = result.line.has_value();
             break;
     }
     if (!result.ok) {
         const std::size_t needed = static_cast<std::size_t>(
-            spec.kind == MeasurementKind::Circle ? kMinCirclePoints : kMinLinePoints);
+            setup.kind == MeasurementKind::Circle ? kMinCirclePoints : kMinLinePoints);
         result.problem =
             result.edges.size() < needed
                 ? "too few edges to fit (" + std::to_string(result.edges.size()) + " found, " +
@@ -44,36 +44,36 @@ void Conclude(const MeasurementSpec& spec, MeasurementResult& result) {
 
 }  // namespace
 
-MeasurementResult RunMeasurement(const MeasurementSpec& spec,
+MeasurementResult RunMeasurement(const MeasurementSetup& setup,
                                  const std::shared_ptr<OType_Image>& image,
                                  OverlayContext* overlay) {
-    const std::vector<PathGeometry> paths = ExpandLayout(spec.layout);
+    const std::vector<PathGeometry> paths = ExpandLayout(setup.layout);
     MeasurementResult result;
-    result.name = spec.name;
-    result.kind = spec.kind;
+    result.name = setup.name;
+    result.kind = setup.kind;
     result.pathCount = static_cast<int>(paths.size());
     if (overlay != nullptr) {
         DrawPaths(*overlay, paths);
         overlay->SetColour(kSearchColour);
     }
     // Numbers on every one of many paths would hide the image: several paths get ticks only.
-    const SearchSettings settings{image, overlay, spec.subpixel,
+    const SearchSettings settings{image, overlay, setup.subpixel,
                                   paths.size() > 1 ? kLabelNone : kLabelNumbers};
     for (std::size_t k = 0; k < paths.size(); ++k) {
         std::unique_ptr<OVectorPath> path = MakePath(paths[k]);
-        if (!PrepareTransition(*path, spec.transition, image)) {
+        if (!PrepareTransition(*path, setup.transition, image)) {
             result.problem = "the library refused the transition function";
             return result;
         }
-        if (spec.search.mode == SearchMode::Pair) {
-            result.pair = SearchPair(*path, spec.search, settings);
+        if (setup.search.mode == SearchMode::Pair) {
+            result.pair = SearchPair(*path, setup.search, settings);
         } else {
             std::vector<EdgeRecord> found =
-                SearchEdges(*path, static_cast<int>(k), spec.search, settings);
+                SearchEdges(*path, static_cast<int>(k), setup.search, settings);
             result.edges.insert(result.edges.end(), found.begin(), found.end());
         }
     }
-    Conclude(spec, result);
+    Conclude(setup, result);
     if (overlay != nullptr) {
         DrawResult(*overlay, result, paths);
     }

@@ -13,7 +13,7 @@
 // library's ticks and labels of the searches, then the refined points, the fitted figure with its
 // kept and rejected points, and a caption.
 //
-//   MeasurementResult r = RunMeasurement(spec, image, &context);
+//   MeasurementResult r = RunMeasurement(setup, image, &context);
 //   if (r.circle) { ... r.circle->radius ... }
 
 #include <memory>
@@ -39,6 +39,6 @@ struct MeasurementResult {
     std::optional<LineFitResult> line;
 };
 
-MeasurementResult RunMeasurement(const MeasurementSpec& spec,
+MeasurementResult RunMeasurement(const MeasurementSetup& setup,
                                  const std::shared_ptr<OType_Image>& image,
                                  OverlayContext* overlay);

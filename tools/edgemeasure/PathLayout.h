@@ -11,7 +11,7 @@
 // Every line runs in the direction of the layout (radial lines outwards), which sets the polarity
 // of its transitions.
 //
-//   for (const PathGeometry& g : ExpandLayout(spec.layout)) {
+//   for (const PathGeometry& g : ExpandLayout(setup.layout)) {
 //       std::unique_ptr<OVectorPath> path = MakePath(g);
 //   }
 
