@@ -98,20 +98,16 @@ TEST(DETSACFarApart, SquaredDistancesBeyond32BitsGiveAConsistentAnswer) {
         call.inlierDistance = 50000;
         call.searchLevel = 8;
         call.Run();
-        const std::string context = "filter " + std::to_string(filter);
-        if (call.ok) {
-            EXPECT_EQ(call.inlierCount + call.outlierCount, 5) << context;
-            EXPECT_EQ(call.points.GetCount(), call.inlierCount) << context;
-        } else {
-            EXPECT_EQ(call.points.GetCount(), 0) << context;
-        }
+        EXPECT_EQ(call.points.GetCount(), call.inlierCount) << "filter " << filter;
+        EXPECT_EQ(call.inlierCount + call.outlierCount, call.ok ? 5 : 0) << "filter " << filter;
     }
 }
 
 TEST(StdDevFilter, ThreePointsByMode) {
     // Flat slope 0, band of one standard deviation: the residual is -y. Residuals within a pixel
-    // stay, the band being at least one pixel wide on each side; y = 30 lies 20 pixels from the mean against a spread of 14 pixels; of
-    // y = 100 and y = -100, both 82 pixels out, only the first may go.
+    // stay, the band being at least one pixel wide on each side; y = 30 lies 20 pixels from the
+    // mean against a spread of 14 pixels; of y = 100 and y = -100, both 82 pixels out, only the
+    // first may go.
     const struct {
         const char* name;
         int mode;
@@ -134,23 +130,16 @@ TEST(StdDevFilter, ThreePointsByMode) {
     }
 }
 
-// A noisy line y = x / 2 + 20 (noise up to 0.6 pixel) with every tenth point moved
-// 25 pixels off it, alternately up and down.
+// A noisy line y = x / 2 + 20 (noise up to 0.6 pixel) with every tenth point moved off it,
+// alternately 25 pixels up and 15 down; coordinates as the points hold them.
 PixelPoints NoisyLine(PixelPoints& onLine, PixelPoints& offLine) {
     PixelPoints all;
     for (int k = 0; k < 100; ++k) {
         const double x = 2.0 * k + 1.0;
         const double noise = ((k * 3) % 7 - 3) * 0.2;
-        double y = x / 2.0 + 20.0 + noise;
-        if (k % 10 == 3) {
-            y += (k % 20 == 3) ? 25.0 : -15.0;
-        }
-        y = static_cast<double>(Raw(y)) / kRawPerPixel;  // as the points hold it
-        if (k % 10 == 3) {
-            offLine.emplace_back(x, y);
-        } else {
-            onLine.emplace_back(x, y);
-        }
+        const double off = k % 10 != 3 ? 0.0 : (k % 20 == 3 ? 25.0 : -15.0);
+        const double y = static_cast<double>(Raw(x / 2.0 + 20.0 + noise + off)) / kRawPerPixel;
+        (off != 0.0 ? offLine : onLine).emplace_back(x, y);
         all.emplace_back(x, y);
     }
     return all;
@@ -160,11 +149,8 @@ TEST(NoisyLineFilters, RecoverTheLineAndItsInliers) {
     PixelPoints onLine;
     PixelPoints offLine;
     const PixelPoints all = NoisyLine(onLine, offLine);
-    const std::pair<int, int> filters[] = {{OVector_Regression::kFilterStdDev, 0},
-                                           {kDETSAC, 0},
-                                           {kDETSAC, 4},
-                                           {kDETSAC, 8},
-                                           {kFixedWidth, 0}};
+    const std::pair<int, int> filters[] = {
+        {OVector_Regression::kFilterStdDev, 0}, {kDETSAC, 0}, {kDETSAC, 8}, {kFixedWidth, 0}};
     for (const auto& [filter, level] : filters) {
         RegressionCall call(all);
         call.filter = filter;
@@ -174,8 +160,7 @@ TEST(NoisyLineFilters, RecoverTheLineAndItsInliers) {
         call.mode = 3;
         call.sigmaAll = call.sigmaInliers = true;
         call.Run();
-        const std::string context =
-            "filter " + std::to_string(filter) + ", level " + std::to_string(level);
+        const std::string context = std::to_string(filter) + ", level " + std::to_string(level);
         ASSERT_TRUE(call.ok) << context;
         EXPECT_EQ(PixelsOf(call.points), onLine) << context;
         EXPECT_EQ(PixelsOf(call.outliers), offLine) << context;
