@@ -34,6 +34,15 @@ Bytes RecordOf(Object& object) {
     return out.GetBytes();
 }
 
+// A record as a newer writer would make it: three unknown bytes after the known fields, counted
+// in its length, then the first byte of the next record.
+Bytes WithNewerFields(Bytes bytes) {
+    bytes.insert(bytes.end(), {9, 9, 9});
+    PutU32(bytes, 0, static_cast<std::uint32_t>(bytes.size() - 4));
+    bytes.push_back(77);
+    return bytes;
+}
+
 OVector_Array ArrayOf(std::initializer_list<OVector> points) {
     OVector_Array array;
     for (const OVector& p : points) {
@@ -73,7 +82,7 @@ TEST(ByteStreamTest, ValuesAreLittleEndianAndShortReadsAnswerFalse) {
 
 // Elements are stored as plain point records whatever class derived from OVector they are, so
 // the list's size, which a path record around it adds into its own length, counts those.
-TEST(VectorArrayRecordTest, RoundTripsElementsAsPlainPoints) {
+TEST(RecordTest, RoundTripsElementsAsPlainPointsAndSkipsUnknownFields) {
     struct LargerPoint : OVector {
         using OVector::OVector;
         std::size_t GetObjectSize() const override { return 100; }
@@ -83,21 +92,22 @@ TEST(VectorArrayRecordTest, RoundTripsElementsAsPlainPoints) {
     array.Add(nullptr);  // an empty slot is stored as the origin
     const OVector expected[] = {OVector(-3.5, 0.25), OVector(kRawMin, kRawMax), OVector(1, 2),
                                 OVector()};
-    Bytes bytes = RecordOf(array);
-    const std::size_t known = bytes.size();
-    bytes.insert(bytes.end(), {9, 9, 9});  // fields of a newer writer, skipped
-    PutU32(bytes, 0, static_cast<std::uint32_t>(bytes.size() - 4));
-    bytes.push_back(77);  // the next record's first byte
+    const Bytes bytes = WithNewerFields(RecordOf(array));
     OByteStream in(bytes);
     OVector_Array back = ArrayOf({OVector(9, 9)});
     ASSERT_TRUE(back.GetObjectData(in, true));
-    EXPECT_EQ(in.GetPosition(), known + 3);
+    EXPECT_EQ(in.GetPosition(), bytes.size() - 1) << "unknown fields skipped";
     ASSERT_EQ(back.GetCount(), 4);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(*back.GetAt(i), expected[i]) << "element " << i;
     }
     EXPECT_EQ(back.GetAt(4), nullptr);
     EXPECT_EQ(back.GetAt(-1), nullptr);
+    OVector point(kRawMax, kRawMin);
+    const Bytes pointBytes = WithNewerFields(RecordOf(point));
+    OByteStream pointIn(pointBytes);
+    ASSERT_TRUE(point.GetObjectData(pointIn, true));
+    EXPECT_EQ(pointIn.GetPosition(), pointBytes.size() - 1) << "unknown fields skipped";
 }
 
 // Every prefix of a valid record, and heads that lie: both readers answer false and leave the
