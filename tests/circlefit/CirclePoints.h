@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
-#include <string>
 
 #include "foundation/OFastArrayList.h"
 
@@ -14,14 +13,6 @@ namespace circletest {
 constexpr double kPi = 3.14159265358979323846;
 // A sigma for initial guesses that every first step of a fit beats.
 constexpr double kLargeSigma = 1e10;
-
-// Names of parameterised tests, from the name field of their cases.
-struct CaseName {
-    template <class Info>
-    std::string operator()(const Info& info) const {
-        return info.param.name;
-    }
-};
 
 // Two coordinate lists of a fixed capacity, filled point by point.
 struct PointLists {

@@ -44,14 +44,6 @@ inline std::int64_t Raw(double pixels) {
 
 using PixelPoints = std::vector<std::pair<double, double>>;
 
-inline OVector_Array MakeArray(const PixelPoints& points) {
-    OVector_Array array;
-    for (const auto& [x, y] : points) {
-        array.Add(std::make_shared<OVector>(Raw(x), Raw(y)));
-    }
-    return array;
-}
-
 // The points of an array in pixels, for comparisons.
 inline PixelPoints PixelsOf(const OVector_Array& array) {
     PixelPoints points;
@@ -77,7 +69,11 @@ struct RawPoints {
 
 // One call of bComputeRegressionLine: set the arguments, Run(), read the outputs.
 struct RegressionCall {
-    explicit RegressionCall(const PixelPoints& input) : points(MakeArray(input)) {}
+    explicit RegressionCall(const PixelPoints& input) {
+        for (const auto& [x, y] : input) {
+            points.Add(std::make_shared<OVector>(Raw(x), Raw(y)));
+        }
+    }
 
     RegressionCall& Run() {
         ok = OVector_Regression::bComputeRegressionLine(
@@ -93,29 +89,19 @@ struct RegressionCall {
     // Arguments.
     OVector_Array points;
     int mode = 2;
-    bool farthest = false;
-    bool sigmaAll = false;
-    bool sigmaInliers = false;
-    int filter = 0;
-    int iterations = 0;
+    bool farthest = false, sigmaAll = false, sigmaInliers = false;
+    int filter = 0, iterations = 0;
     double sigmaFactor = 2.0;
-    int inlierDistance = 1;
-    int searchLevel = 0;
+    int inlierDistance = 1, searchLevel = 0;
 
     // Outputs, preset to values that a reset must overwrite.
     bool ok = false;
     double angle = -1.0;
     OVector centre{std::int64_t{-1}, std::int64_t{-1}};
     OVector_Array outliers;
-    int inlierCount = -1;
-    int outlierCount = -1;
+    int inlierCount = -1, outlierCount = -1;
     bool found = true;
-    std::int64_t maxDistance = -1;
-    std::int64_t farthestX = -1;
-    std::int64_t farthestY = -1;
-    double footX = -1.0;
-    double footY = -1.0;
-    double sigmaAllOut = -1.0;
-    double sigmaInliersOut = -1.0;
+    std::int64_t maxDistance = -1, farthestX = -1, farthestY = -1;
+    double footX = -1.0, footY = -1.0, sigmaAllOut = -1.0, sigmaInliersOut = -1.0;
     int callbackCalls = 0;
 };
