@@ -118,6 +118,21 @@ void AppendPoints(const RawList& xs, const RawList& ys, OVector_Array& target) {
     }
 }
 
+// Whether two coordinate lists hold the same points in the same order.
+bool SamePoints(const RawList& xs, const RawList& ys, const RawList& otherXs,
+                const RawList& otherYs) {
+    const std::int64_t count = xs.GetCount();
+    if (count != otherXs.GetCount()) {
+        return false;
+    }
+    for (std::int64_t k = 0; k < count; ++k) {
+        if (xs[k] != otherXs[k] || ys[k] != otherYs[k]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // n * iSumAB - (iSumA * iSumB >> 8): n times the centred sum of products, the numerator and
 // denominator terms of the slope and the angle.
 std::int64_t CentredTerm(std::int64_t n, std::int64_t iSumAB, std::int64_t iSumA,
@@ -220,7 +235,14 @@ bool OVector_Regression::bComputeRegressionLine(
     if (!ReadPoints(vaPoints, vAllX, vAllY) || !SumsAreExact(vAllX, vAllY)) {
         return false;
     }
-    vaPoints.RemoveAll();
+    // From here the list is handed back holding the inliers, or empty when there is no line. It
+    // keeps the points read (negative coordinates already clamped) until the end: when every point
+    // is an inlier, in its order, it already is the answer, and rebuilding it would cost two
+    // reference-count updates per point, most of the time of a plain fit.
+    const auto noLine = [&vaPoints] {
+        vaPoints.RemoveAll();
+        return false;
+    };
 
     RawList vInlierX(n);
     RawList vInlierY(n);
@@ -239,7 +261,7 @@ bool OVector_Regression::bComputeRegressionLine(
         vInlierY.CopyFrom(vAllY);
     }
     if (!bFiltered) {
-        return false;
+        return noLine();
     }
 
     int iSteep = kFlat;
@@ -273,7 +295,7 @@ bool OVector_Regression::bComputeRegressionLine(
     }
 
     if (vInlierX.GetCount() == 0) {
-        return false;
+        return noLine();
     }
     // Both counts are at most n, an int.
     const int m = static_cast<int>(vInlierX.GetCount());
@@ -289,8 +311,10 @@ bool OVector_Regression::bComputeRegressionLine(
     iInlierCount = m;
     iOutlierCount = static_cast<int>(vOutlierX.GetCount());
 
-    vaPoints.RemoveAll();
-    AppendPoints(vInlierX, vInlierY, vaPoints);
+    if (!SamePoints(vInlierX, vInlierY, vAllX, vAllY)) {
+        vaPoints.RemoveAll();
+        AppendPoints(vInlierX, vInlierY, vaPoints);
+    }
     if (pvaOutliers != nullptr) {
         pvaOutliers->RemoveAll();
         AppendPoints(vOutlierX, vOutlierY, *pvaOutliers);
