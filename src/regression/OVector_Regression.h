@@ -37,8 +37,9 @@
 //   distance far outside the image, or not-a-number from a degenerate steep line of slope 0 or a
 //   not-a-number sigma factor) saturates at the integer's limits; not-a-number becomes 0.
 //
-// The inliers (and outliers) are new OVector objects; those of one list share one allocation, which
-// is released with the last of them.
+// When every point is an inlier, vaPoints comes back as it went in (the same objects). Otherwise
+// the inliers (and outliers) are new OVector objects; those of one list share one allocation,
+// which is released with the last of them.
 //
 // The callback argument is taken by value, handed on to the DETSAC filters and released; it is
 // never called. Out of memory surfaces as std::bad_alloc from the point-list storage.
@@ -76,7 +77,7 @@ class EDGEDETECTION_EXPORT OVector_Regression {
     OVector_Regression();
 
     // Fits the line. Arguments as in the class comment: mode, the points (in: all, out on success:
-    // the inliers as new points in input order), the three quality flags, filter type, passes and
+    // the inliers in input order), the three quality flags, filter type, passes and
     // sigma factor of filter 1, inlier distance (pixels) and search level of filters 2 and 4, then
     // the outputs (angle, centre in raw units, optional outlier list, counts, farthest point with
     // its distance in raw units and perpendicular foot in pixels, sigmas in pixels) and the
