@@ -24,7 +24,8 @@ void ExpectReset(const RegressionCall& call, const std::string& context) {
 }
 
 // Mode 0 fits y over x unless the line is vertical; mode 2 picks the orientation from the
-// spreads, a tie staying flat.
+// spreads, a tie staying flat (x and y spreads of 2 with a product sum of 1: a steep fit would
+// give slope 2).
 TEST(RegressionLine, FitsCentreAndDirectionAndKeepsEveryPoint) {
     // Sums of dx * dy = 82 and dy * dy = 509 about the centre; type 3 filters nothing.
     const PixelPoints kKinked = {{0, 3}, {2, 4}, {4, 5}, {6, 30}};
@@ -34,7 +35,7 @@ TEST(RegressionLine, FitsCentreAndDirectionAndKeepsEveryPoint) {
         int mode;
         double centreX, centreY, angle;
         int filter = 0;
-    } cases[] = {{"diagonal tie stays flat", {{0, 0}, {1, 1}, {2, 2}}, 2, 1, 1, kPi / 4},
+    } cases[] = {{"spread tie stays flat", {{0, 0}, {2, 1}, {1, 2}}, 2, 1, 1, std::atan(0.5)},
                  {"vertical, mode 0", {{5, 0}, {5, 1}, {5, 2}}, 0, 5, 1, kPi / 2},
                  {"steep, mode 0: flat fit", {{0, 0}, {1, 4}, {2, 8}}, 0, 1, 4, std::atan(4.0)},
                  {"two points 3-4-5", {{1, 2}, {4, 6}}, 3, 2.5, 4, std::atan2(4.0, 3.0)},
