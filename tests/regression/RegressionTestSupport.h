@@ -1,39 +1,14 @@
 #pragma once
 // Test support for the regression: a call of the fit with named arguments and readable results,
-// point builders, and access to the private stages and filters.
+// points in pixels, and access to the private schedule and standard-deviation filter.
 
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
 #include <utility>
 #include <vector>
 
-#include "foundation/OFastArrayList.h"
-#include "foundation/OVector.h"
 #include "foundation/OVector_Array.h"
 #include "regression/OVector_Regression.h"
-
-struct OVector_RegressionTestAccess {
-    using RawList = OVector_Regression::RawList;
-    using Schedule = OVector_Regression::DETSACSchedule;
-
-    static Schedule GetSchedule(std::int64_t n, int level) {
-        return OVector_Regression::GetDETSACSchedule(n, level);
-    }
-    static void Stage1(int mode, const RawList& xs, const RawList& ys, int& steep, double& slope) {
-        std::int64_t sx = 0, sxx = 0, sxy = 0, sy = 0, syy = 0;
-        OVector_Regression::ComputeRegressionLinePart1(mode, xs, ys, steep, slope, sx, sxx, sxy, sy,
-                                                       syy);
-    }
-    static void StdDev(int mode, const RawList& xs, const RawList& ys, int steep, double slope,
-                       double factor, RawList& keptX, RawList& keptY, RawList& removedX,
-                       RawList& removedY) {
-        OVector_Regression::FilterOutliers_StdDev_Aggressive(mode, xs, ys, steep, slope, factor,
-                                                             keptX, keptY, removedX, removedY);
-    }
-};
-
-using RawList = OVector_RegressionTestAccess::RawList;
 
 inline constexpr double kPi = 3.141592653589793;
 inline constexpr std::int64_t kRawPerPixel = 65536;
@@ -44,6 +19,28 @@ inline std::int64_t Raw(double pixels) {
 
 using PixelPoints = std::vector<std::pair<double, double>>;
 
+struct OVector_RegressionTestAccess {
+    static OVector_Regression::DETSACSchedule GetSchedule(std::int64_t n, int level) {
+        return OVector_Regression::GetDETSACSchedule(n, level);
+    }
+    // The standard-deviation band around the flat line of slope 0; answers the kept points.
+    static PixelPoints StdDevKept(int mode, const PixelPoints& points, double factor) {
+        const auto n = static_cast<std::int64_t>(points.size());
+        OVector_Regression::RawList xs(n), ys(n), keptX(n), keptY(n), removedX(n), removedY(n);
+        for (const auto& [x, y] : points) {
+            xs.Add(Raw(x));
+            ys.Add(Raw(y));
+        }
+        OVector_Regression::FilterOutliers_StdDev_Aggressive(mode, xs, ys, 0, 0.0, factor, keptX,
+                                                             keptY, removedX, removedY);
+        PixelPoints kept;
+        for (std::int64_t k = 0; k < keptX.GetCount(); ++k) {
+            kept.emplace_back(keptX[k] / double(kRawPerPixel), keptY[k] / double(kRawPerPixel));
+        }
+        return kept;
+    }
+};
+
 // The points of an array in pixels, for comparisons.
 inline PixelPoints PixelsOf(const OVector_Array& array) {
     PixelPoints points;
@@ -52,20 +49,6 @@ inline PixelPoints PixelsOf(const OVector_Array& array) {
     }
     return points;
 }
-
-// A pair of raw lists from pixel points, with room for all of them.
-struct RawPoints {
-    explicit RawPoints(const PixelPoints& points)
-        : xs(static_cast<std::int64_t>(points.size())),
-          ys(static_cast<std::int64_t>(points.size())) {
-        for (const auto& [x, y] : points) {
-            xs.Add(Raw(x));
-            ys.Add(Raw(y));
-        }
-    }
-    RawList xs;
-    RawList ys;
-};
 
 // One call of bComputeRegressionLine: set the arguments, Run(), read the outputs.
 struct RegressionCall {
@@ -79,10 +62,8 @@ struct RegressionCall {
         ok = OVector_Regression::bComputeRegressionLine(
             mode, points, farthest, sigmaAll, sigmaInliers, filter, iterations, sigmaFactor,
             inlierDistance, searchLevel, angle, centre, &outliers, inlierCount, outlierCount, found,
-            maxDistance, farthestX, farthestY, footX, footY, sigmaAllOut, sigmaInliersOut, [this] {
-                ++callbackCalls;
-                return true;
-            });
+            maxDistance, farthestX, farthestY, footX, footY, sigmaAllOut, sigmaInliersOut,
+            [this] { return ++callbackCalls > 0; });
         return *this;
     }
 
@@ -90,18 +71,14 @@ struct RegressionCall {
     OVector_Array points;
     int mode = 2;
     bool farthest = false, sigmaAll = false, sigmaInliers = false;
-    int filter = 0, iterations = 0;
+    int filter = 0, iterations = 0, inlierDistance = 1, searchLevel = 0;
     double sigmaFactor = 2.0;
-    int inlierDistance = 1, searchLevel = 0;
 
     // Outputs, preset to values that a reset must overwrite.
-    bool ok = false;
-    double angle = -1.0;
+    bool ok = false, found = true;
     OVector centre{std::int64_t{-1}, std::int64_t{-1}};
     OVector_Array outliers;
-    int inlierCount = -1, outlierCount = -1;
-    bool found = true;
+    int inlierCount = -1, outlierCount = -1, callbackCalls = 0;
     std::int64_t maxDistance = -1, farthestX = -1, farthestY = -1;
-    double footX = -1.0, footY = -1.0, sigmaAllOut = -1.0, sigmaInliersOut = -1.0;
-    int callbackCalls = 0;
+    double angle = -1.0, footX = -1.0, footY = -1.0, sigmaAllOut = -1.0, sigmaInliersOut = -1.0;
 };
