@@ -45,7 +45,9 @@ TEST(RegressionLine, FitsCentreAndDirectionAndKeepsEveryPoint) {
         RegressionCall call(c.points);
         call.mode = c.mode;
         call.filter = c.filter;
+        const OVector* const first = call.points.GetPointerAt(0);
         ASSERT_TRUE(call.Run().ok) << c.name;
+        EXPECT_EQ(call.points.GetPointerAt(0), first) << c.name << ": the same objects come back";
         EXPECT_NEAR(call.centre.dX(), c.centreX, kTolerance) << c.name;
         EXPECT_NEAR(call.centre.dY(), c.centreY, kTolerance) << c.name;
         EXPECT_NEAR(call.angle, c.angle, kTolerance) << c.name;
