@@ -89,9 +89,11 @@ class TransitionSearchTest : public testing::TestWithParam<Kind> {
         path->Reset();
     }
 
-    // Paints half-open runs [first, last) of list positions dark and sets the band [0, 128].
+    // Paints half-open runs [first, last) of list positions dark, sets the band [0, 128] and resets
+    // the path.
     // Position 0 (index -1) shares its pixel with index 0; no other two share one.
     void Paint(const std::vector<std::pair<int, int>>& runs) {
+        path->Reset();
         image = std::make_shared<OType_Image>(
             kImageSize, kImageSize, std::vector<unsigned char>(kImageSize * kImageSize, kBright));
         for (const auto& [first, last] : runs) {
@@ -123,9 +125,6 @@ class TransitionSearchTest : public testing::TestWithParam<Kind> {
         angle = kUnwrittenAngle;
         return path->FindNextTransitionSingle(image, ordinal, polarity, 0, 0, index, point, angle,
                                               context, 0, 0, goOn);
-    }
-    void ExpectFound(int reported, int seen) const {
-        ExpectResult(index, point, angle, reported, seen);
     }
     void ExpectNotFound() const {
         EXPECT_EQ(std::make_tuple(index, point, angle),
@@ -160,7 +159,7 @@ TEST_P(TransitionSearchTest, ReportsEachTransitionAtItsLastPositionInside) {
         path->Reset();
         for (const auto& [reported, seen] : expected) {
             ASSERT_TRUE(FindNext(polarity)) << polarity;
-            ExpectFound(reported, seen);
+            ExpectResult(index, point, angle, reported, seen);
             EXPECT_EQ(Index(*path), positions[seen].index) << polarity;
         }
         EXPECT_FALSE(FindNext(polarity)) << polarity;
@@ -185,14 +184,14 @@ TEST_P(TransitionSearchTest, NthEdgeStopsThereOrGoesOnMarkingEveryEdge) {
         path->Reset();
         RecordingContext context;
         ASSERT_TRUE(FindSingle(2, 1, goOn, &context)) << goOn;
-        ExpectFound(10, 10);
+        ExpectResult(index, point, angle, 10, 10);
         EXPECT_EQ(Index(*path), goOn ? path->GetCount() : positions[10].index);
         EXPECT_EQ(context.Calls("LineTo").size(), goOn ? 3u : 2u);
         EXPECT_TRUE(context.Calls("DrawText").empty());
     }
     path->Reset();
     EXPECT_TRUE(FindSingle(0, 0, true));
-    ExpectFound(0, 0);
+    ExpectResult(index, point, angle, 0, 0);
     EXPECT_EQ(Index(*path), path->GetCount());
     // Both ordinals 0: both searches are done before the walk, so it makes no step.
     path->Reset();
@@ -265,13 +264,12 @@ TEST_P(TransitionSearchTest, PairMeasuresEachEdgeFromItsReferenceAndTheOtherResu
 TEST_P(TransitionSearchTest, EmptyImageAnswersFalseWithoutMovingOrDrawing) {
     ASSERT_TRUE(path->MoveTo(3, point));
     RecordingContext context;
-    EXPECT_FALSE(FindNext(1, &context));
-    ExpectNotFound();
-    EXPECT_FALSE(FindSingle(0, 1, false, &context));
     Pair pair;
     pair.reference1 = 5;
     pair.reference2 = 6;
-    EXPECT_FALSE(pair.Run(*path, image, &context));
+    EXPECT_FALSE(FindSingle(0, 1, false, &context) || pair.Run(*path, image, &context) ||
+                 FindNext(1, &context));
+    ExpectNotFound();
     EXPECT_EQ(std::make_tuple(pair.index1, pair.index2, pair.point1, pair.point2, Index(*path)),
               std::make_tuple(5, 6, kNotFound, kNotFound, 3));
     EXPECT_TRUE(context.Log().empty());
@@ -304,9 +302,7 @@ TEST_P(TransitionSearchTest, ExtremeArgumentsAreSafe) {
 }
 
 std::string KindName(const testing::TestParamInfo<Kind>& info) {
-    return info.param == Kind::Line     ? "Line"
-           : info.param == Kind::Circle ? "Circle"
-                                        : "CircleFloat";
+    return std::vector<std::string>{"Line", "Circle", "CircleFloat"}[static_cast<int>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPaths, TransitionSearchTest,
@@ -362,41 +358,18 @@ TEST_P(FullCircleTest, PairWrapsOnceForASecondEdgeBeyondTheSeam) {
 INSTANTIATE_TEST_SUITE_P(Circles, FullCircleTest, testing::Values(Kind::Circle, Kind::CircleFloat),
                          KindName);
 
-// --- line-only cases with hand-checked indices: index i lies in pixel (2 + i, 5) ---
+// --- line-only cases with hand-checked indices: index i lies at list position i + 1 ---
 
-const OVector kRowStart(2.5, 5.5);
-const OVector kRowEnd(62.5, 5.5);
-
-// Row 5 in grey `before` up to x = 11 and `after` from x = 12 (index 10) on; `dark` pixels dark.
-std::shared_ptr<OType_Image> RowImage(int before, int after, const std::vector<int>& dark = {}) {
-    auto image = std::make_shared<OType_Image>(kImageSize, 12);
-    for (int x = 0; x < kImageSize; ++x) {
-        image->SetPixel_Grey(x, 5, x < 12 ? before : after);
-    }
-    for (const int x : dark) {
-        image->SetPixel_Grey(x, 5, kDark);
-    }
-    return image;
-}
-
-// The index a single search for the `ordinal`th transition reports, -1 when it finds none.
-int FindOnRow(OVectorPath_Line& line, const std::shared_ptr<OType_Image>& image, int polarity,
-              int ordinal = 1, int minDistance = 0) {
-    int index = 0;
-    OVector point;
-    double angle = 0;
-    line.FindNextTransitionSingle(image, ordinal, polarity, minDistance, 0, index, point, angle,
-                                  nullptr, 0, 0, false);
-    return index;
-}
+class LineSearchTest : public TransitionSearchTest {};
 
 // Dark at indices 3 and 6..11; reference 0, minimum distance 5. The ignored transitions at 3 do
 // not move the reference: 6 is the first edge, and 11 lies 5 after it. (Had they moved it, 6 - 3
 // would be too close and 11 the first edge; without the distance the second would be at 3.)
-TEST(LineTransitionSearchTest, IgnoredTransitionsLeaveTheReferenceAlone) {
-    const auto image = RowImage(kBright, kBright, {5, 8, 9, 10, 11, 12, 13});
-    OVectorPath_Line line(kRowStart, kRowEnd);
-    EXPECT_EQ(FindOnRow(line, image, 0, 2, 5), 11);
+TEST_P(LineSearchTest, IgnoredTransitionsLeaveTheReferenceAlone) {
+    Paint({{4, 5}, {7, 13}});
+    ASSERT_TRUE(path->FindNextTransitionSingle(image, 2, 0, 5, 0, index, point, angle, nullptr, 0,
+                                               0, false));
+    EXPECT_EQ(index, 11);
 }
 
 // Type 1 enters on any jump above 40, type 2 with enter threshold -30 on falls only. The step
@@ -404,35 +377,21 @@ TEST(LineTransitionSearchTest, IgnoredTransitionsLeaveTheReferenceAlone) {
 // is reported at 10 both entering and leaving (seen at 11). A search that continues evaluates its
 // starting position again, which feeds the history a second time: the leave after entering
 // happens at that evaluation, before any step, and is no transition of the next search.
-TEST(LineTransitionSearchTest, MovingMeanTypesThroughTheSearch) {
-    const auto falling = RowImage(kBright, kDark);
+TEST_P(LineSearchTest, MovingMeanTypesThroughTheSearch) {
+    const int n = static_cast<int>(positions.size());
     for (const auto& [type, leave, enter] : {std::tuple{1, 10, 40}, std::tuple{2, -10, -30}}) {
         for (const int polarity : {1, 2}) {
-            OVectorPath_Line line(kRowStart, kRowEnd);
-            ASSERT_TRUE(line.bCreateTransitionFunction(type, leave, enter, 2, 0, nullptr));
-            EXPECT_EQ(FindOnRow(line, falling, polarity), 10) << type << " " << polarity;
-            EXPECT_EQ(FindOnRow(line, falling, 0), -1) << type << " " << polarity;
+            Paint({{11, n}});  // a fall at index 10
+            ASSERT_TRUE(path->bCreateTransitionFunction(type, leave, enter, 2, 0, nullptr));
+            EXPECT_TRUE(FindSingle(1, polarity, false) && index == 10) << type << " " << polarity;
+            EXPECT_FALSE(FindSingle(1, 0, false)) << type << " " << polarity;
         }
-        OVectorPath_Line line(kRowStart, kRowEnd);
-        ASSERT_TRUE(line.bCreateTransitionFunction(type, leave, enter, 2, 0, nullptr));
-        EXPECT_EQ(FindOnRow(line, RowImage(kDark, kBright), 1), type == 1 ? 10 : -1) << type;
+        Paint({{0, 11}});  // a rise at index 10
+        ASSERT_TRUE(path->bCreateTransitionFunction(type, leave, enter, 2, 0, nullptr));
+        EXPECT_EQ(FindSingle(1, 1, false) ? index : -1, type == 1 ? 10 : -1) << type;
     }
 }
 
-TEST(LineTransitionSearchTest, CannyTypeEntersWhereItsFunctionTurnsPositive) {
-    const auto image = RowImage(kBright, kDark);
-    OVectorPath_Line line(kRowStart, kRowEnd);
-    ASSERT_TRUE(line.bCreateTransitionFunction(3, 20, 0, 0, 2, image));
-    int expected = 0;  // the first index in threshold, looked up position by position
-    OVector v;
-    while (line.MoveTo(expected, v) && !line.IsInTransitionThreshold(image)) {
-        ++expected;
-    }
-    ASSERT_NEAR(expected, 10, 2) << "an edge at index 10";
-    line.Reset();
-    EXPECT_EQ(FindOnRow(line, image, 1), expected);
-    // The dark side stays in threshold to the end (the last index reads the last element).
-    EXPECT_EQ(FindOnRow(line, image, 2), -1);
-}
+INSTANTIATE_TEST_SUITE_P(Line, LineSearchTest, testing::Values(Kind::Line), KindName);
 
 }  // namespace
