@@ -154,8 +154,9 @@ TEST(TransitionFunctionTest, CannyTypeIsComputedOnceAndLookedUpByIndex) {
 }
 
 // A path with one listed position: the function has one element, read at index 0 only. Canny
-// finds no edge in one sample, so the element is made positive by hand.
-TEST(TransitionFunctionTest, CannyOnOnePositionAnswersOnlyAtThatPosition) {
+// finds no edge in one sample, so the element is made positive by hand. Then the image
+// evaluations that have no pixel to read.
+TEST(TransitionFunctionTest, EvaluationsAtTheEdges) {
     const auto image = std::make_shared<OType_Image>(4, 4);
     ProbedLine line(OVector(1.5, 1.5), OVector(2.5, 1.5));  // one step: lists position 0
     ASSERT_TRUE(line.bCreateTransitionFunction(3, 1, 0, 0, 2, image));
@@ -165,14 +166,11 @@ TEST(TransitionFunctionTest, CannyOnOnePositionAnswersOnlyAtThatPosition) {
     EXPECT_FALSE(line.InThresholdAt(1, image));
     line.Reset();
     EXPECT_FALSE(line.IsInTransitionThreshold(image));
-}
-
-TEST(TransitionFunctionTest, ImageEvaluationOutsideTheImageOrWithoutOne) {
-    // Outside the image the marker lies below every band.
+    // Outside the image the marker lies below every band; without an image the grey types fall
+    // back to the (empty) Canny function. Both answer false.
     ProbedLine outside(OVector(-5.5, 0.5), OVector(-1.5, 0.5));
-    EXPECT_FALSE(outside.InThresholdAt(1, StepImage()));
-    // Without an image the grey types fall back to the (empty) Canny function: false.
-    EXPECT_FALSE(outside.IsInTransitionThreshold(std::shared_ptr<OType_Image>()));
+    EXPECT_FALSE(outside.InThresholdAt(1, StepImage()) ||
+                 outside.IsInTransitionThreshold(std::shared_ptr<OType_Image>()));
 }
 
 }  // namespace
