@@ -1,5 +1,5 @@
 // What every path kind shares through OVectorPath: kind, starting index, transition defaults,
-// the unsupported transformations, and the shared cast of a line.
+// and the unsupported transformations.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -39,15 +39,6 @@ TEST(PathBaseTest, EveryKindStartsBeforeItsFirstPositionAndCannotBeTransformed) 
         EXPECT_EQ(after, before) << "type " << type;
         EXPECT_EQ(index, type == 3 ? -1 : 1) << "type " << type;
     }
-}
-
-TEST(PathBaseTest, CastFromBaseSharesOwnership) {
-    EXPECT_EQ(OVectorPath_Line::CastFromBase(nullptr), nullptr);
-    const std::shared_ptr<OVectorPath> base =
-        std::make_shared<OVectorPath_Line>(OVector(0, 0), OVector(3, 4));
-    const std::shared_ptr<OVectorPath_Line> line = OVectorPath_Line::CastFromBase(base);
-    EXPECT_EQ(line.get(), base.get());
-    EXPECT_EQ(base.use_count(), 2);
 }
 
 }  // namespace
