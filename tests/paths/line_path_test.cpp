@@ -1,5 +1,6 @@
 // OVectorPath_Line: step counts, exact positions start + i * step, raster walks that enter a new
-// pixel at every step, fractional queries, the folded direction and text angle, and bad input.
+// pixel at every step, fractional queries, and bad input. The folded direction and text angle
+// are seen in the overlay tests.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,15 +15,6 @@ namespace {
 
 // Fractional positions are start + step * t rounded to raw units.
 constexpr std::int64_t kRawTolerance = 1;
-
-// Exposes the line's overlay geometry.
-class LineProbe : public OVectorPath_Line {
-  public:
-    using OVectorPath_Line::OVectorPath_Line;
-    OVector Normal() const { return m_vNormal; }
-    OVector Direction() const { return m_vDirection; }
-    int TextAngle() const { return m_iTextAngle; }
-};
 
 struct Segment {
     const char* name;
@@ -120,28 +112,6 @@ TEST(LinePathTest, FractionalIndexLiesHalfwayBetweenItsNeighbours) {
     EXPECT_EQ(half, halfFloat);
     EXPECT_NEAR(2 * half.GetRawX(), a.GetRawX() + b.GetRawX(), 2 * kRawTolerance);
     EXPECT_NEAR(2 * half.GetRawY(), a.GetRawY() + b.GetRawY(), 2 * kRawTolerance);
-}
-
-// Direction and normal are folded so that the direction points to non-negative x: a line and
-// its reverse share direction, normal and text angle. The escapement is -(a + 0.5) in tenths of a
-// degree, truncated toward zero: 449 for -45 degrees and 899 for -90 degrees.
-TEST(LinePathTest, DirectionIsFoldedAndTextStaysUpright) {
-    constexpr std::int64_t kDiagonal = 46341;  // 65536 / sqrt(2), rounded
-    const OVector x(1, 0), y(0, 1), up(0, -1);
-    const OVector downRight(kDiagonal, kDiagonal), upRight(kDiagonal, -kDiagonal),
-        downLeft(-kDiagonal, kDiagonal);
-    const std::tuple<Segment, OVector, OVector, int> cases[] = {
-        {{"right to left", OVector(10, 0), OVector(0, 0)}, x, y, 0},
-        {{"up-left", OVector(0, 0), OVector(-10, -10)}, downRight, downLeft, -450},
-        {{"up-right", OVector(0, 0), OVector(10, -10)}, upRight, downRight, 449},
-        {{"downwards", OVector(0, 0), OVector(0, 10)}, up, x, 899},
-    };
-    for (const auto& [segment, direction, normal, textAngle] : cases) {
-        LineProbe line(segment.start, segment.end);
-        EXPECT_EQ(std::make_tuple(line.Direction(), line.Normal(), line.TextAngle()),
-                  std::make_tuple(direction, normal, textAngle))
-            << segment.name;
-    }
 }
 
 // The forward raster walk is checked against the line search's own walk elsewhere. Here: the

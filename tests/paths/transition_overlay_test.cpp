@@ -121,6 +121,12 @@ TEST(LineOverlayTest, LabelKindsChooseTextAndSide) {
         EXPECT_EQ(scene.context.Log(), Concat({kFontOn, kLineTicks[0], label, kFontOff}))
             << "kind " << kind << ", number " << number;
     }
+    // The line walked leftwards enters at T = (21.5, 5.5). Its normal and direction are folded
+    // as for the rightward line, so the tick, the label side and the text angle stay the same.
+    Scene reversed(std::make_unique<OVectorPath_Line>(OVector(62.5, 5.5), OVector(2.5, 5.5)));
+    ASSERT_TRUE(reversed.FindNext(1, 1, 0));
+    EXPECT_EQ(reversed.context.Log(),
+              Concat({kFontOn, kLineTicks[1], Label("1", 17, 29), kFontOff}));
 }
 
 TEST(LineOverlayTest, PairStartsAtThePathAndNumbersByMode) {
