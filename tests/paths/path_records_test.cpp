@@ -40,14 +40,6 @@ void PutU32(Bytes& bytes, std::size_t at, std::uint32_t value) {
     }
 }
 
-double GetDouble(const Bytes& bytes, std::size_t at) {
-    OByteStream in(bytes);
-    double value = 0.0;
-    in.SetPosition(at);
-    in.ReadDouble(value);
-    return value;
-}
-
 template <class Object>
 Bytes RecordOf(Object& object) {
     OByteStream out;
@@ -237,10 +229,9 @@ INSTANTIATE_TEST_SUITE_P(Kinds, PathRecordTest, testing::ValuesIn(kKinds),
 TEST(PathRecordLayoutTest, LineStoresStartThenEndAndCirclesStoreRadians) {
     OVector start(2.5, 3.25), end(40.75, -12.5), center(100, 100);
     OVectorPath_Line line(start, end);
-    const Bytes lineRecord = RecordOf(line);
-    ASSERT_EQ(lineRecord.size(), kHeadBytes + 2 * kPointRecordBytes);
-    EXPECT_EQ(Slice(lineRecord, kHeadBytes, kPointRecordBytes), RecordOf(start));
-    EXPECT_EQ(Slice(lineRecord, kHeadBytes + kPointRecordBytes, kPointRecordBytes), RecordOf(end));
+    Bytes lineRecord = WithTail(WithTail(Bytes(kHeadBytes), RecordOf(start)), RecordOf(end));
+    PutU32(lineRecord, 4, line.GetObjectID());
+    EXPECT_EQ(RecordOf(line), lineRecord);
 
     OVectorPath_Circle circle(center, 10.0, 30.0, -120.0);
     OVectorPath_Circle_Float circleFloat(center, 10.0f, 30.0f, -120.0f);
@@ -248,9 +239,13 @@ TEST(PathRecordLayoutTest, LineStoresStartThenEndAndCirclesStoreRadians) {
     for (const Bytes& record : {RecordOf(circle), RecordOf(circleFloat)}) {
         ASSERT_EQ(record.size(), kCircleNumbers + 3 * 8);
         EXPECT_EQ(Slice(record, kHeadBytes, kPointRecordBytes), RecordOf(center));
-        EXPECT_EQ(GetDouble(record, kCircleNumbers), 10.0);
-        EXPECT_NEAR(GetDouble(record, kCircleNumbers + 8), 30.0 * kDegree, kAngleTolerance);
-        EXPECT_NEAR(GetDouble(record, kCircleNumbers + 16), -90.0 * kDegree, kAngleTolerance);
+        OByteStream in(record);
+        in.SetPosition(kCircleNumbers);
+        double radius = 0.0, start = 0.0, stop = 0.0;
+        ASSERT_TRUE(in.ReadDouble(radius) && in.ReadDouble(start) && in.ReadDouble(stop));
+        EXPECT_EQ(radius, 10.0);
+        EXPECT_NEAR(start, 30.0 * kDegree, kAngleTolerance);
+        EXPECT_NEAR(stop, -90.0 * kDegree, kAngleTolerance);
     }
 }
 
