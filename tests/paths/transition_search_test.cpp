@@ -166,13 +166,6 @@ TEST_P(TransitionSearchTest, ReportsEachTransitionAtItsLastPositionInside) {
         EXPECT_EQ(std::make_tuple(index, point, angle), NotFound());
         EXPECT_EQ(Index(*path), path->GetCount()) << "exhausted, polarity " << polarity;
     }
-    for (const int polarity : {3, -1}) {
-        path->Reset();
-        Pair pair;
-        pair.polarity2 = polarity;
-        EXPECT_FALSE(pair.Run(*path, image)) << polarity;
-        EXPECT_EQ(Index(*path), path->GetCount()) << polarity;
-    }
 }
 
 // Ordinal 2 of three entering transitions, stopping there or going on to the end; label kind 0
