@@ -29,7 +29,8 @@ TEST(PolygonPathTest, PointsAreNotTaken) {
 }
 
 TEST(PolygonPathTest, MovesAnswerTrueQueriesFalseAndNothingIsWritten) {
-    PolygonProbe polygon;
+    PolygonProbe probe;
+    OVectorPath_Polygon& polygon = probe;  // the raw-image searches are the polygon's own
     OVector v = kSentinel;
     EXPECT_TRUE(polygon.MoveNext() && polygon.MoveNext(v) && polygon.MoveNextRaster() &&
                 polygon.MoveNextRaster(v) && polygon.MovePrev(v) && polygon.MovePrevRaster(v) &&
@@ -46,10 +47,7 @@ TEST(PolygonPathTest, MovesAnswerTrueQueriesFalseAndNothingIsWritten) {
                  polygon.GetAngle_RadAt(.5, angleAt) || polygon.GetAngle_RadAt(.5f, fAngleAt));
     EXPECT_EQ(std::make_tuple(angle, angleAt, fAngle, fAngleAt),
               std::make_tuple(0.0, 0.0, 0.0f, 0.0f));
-}
-
-TEST(PolygonPathTest, RasterListIsEmptiedAndRawImageSearchesFindNothing) {
-    PolygonProbe polygon;
+    // The raster list is emptied; the searches on a raw image find nothing and write nothing.
     OVector_Array list;
     list.Add(std::make_shared<OVector>(1, 2));
     EXPECT_EQ(polygon.GetVectorPathRaster(list), 0);
