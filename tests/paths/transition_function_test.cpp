@@ -95,26 +95,16 @@ TEST(TransitionFunctionTest, MovingMeanHysteresis) {
         // so 0 deviates by 2 and enters; -4 / 3 = -1, so 0 deviates by 1 and does not.
         {"depth 2 shifts", 2, 255, 1, 2, {-1, -2, 0}, "001"},
         {"depth 3 divides", 2, 255, 1, 3, {-1, -1, -2, 0}, "0000"},
+        // A marker among the previous values, or as the value, freezes the answer for its own
+        // evaluation and the next `depth` ones: each 200 would enter without it. Once it has left
+        // the history, 10 below a mean of 200 enters.
+        {"marker, depth 1", 1, 255, 40, 1, {10, kMarker, 200, 10}, "0001"},
+        {"marker, depth 3", 1, 255, 40, 3, {10, 10, 10, kMarker, 200, 200, 200, 10}, "00000001"},
     };
     for (const Case& c : cases) {
         ProbedLine line;
         ASSERT_TRUE(line.bCreateTransitionFunction(c.type, c.leave, c.enter, c.depth, 0, nullptr));
         EXPECT_EQ(Evaluate(line, c.values), c.answers) << c.what;
-    }
-}
-
-// A marker among the previous values, or as the value, freezes the answer: for the marker's own
-// evaluation and the next `depth` evaluations.
-TEST(TransitionFunctionTest, MarkerFreezesTheAnswerForDepthEvaluations) {
-    for (int depth : {1, 2, 3, 10}) {
-        ProbedLine line;
-        ASSERT_TRUE(line.bCreateTransitionFunction(1, 255, 40, depth, 0, nullptr));
-        std::vector<int> values(depth, 10);
-        values.push_back(kMarker);
-        values.insert(values.end(), depth, 200);  // each would enter without the marker
-        EXPECT_EQ(Evaluate(line, values), std::string(values.size(), '0')) << depth;
-        // The marker has left the history: 10 below a mean of 200 enters.
-        EXPECT_TRUE(line.IsInTransitionThreshold(10)) << depth;
     }
 }
 
