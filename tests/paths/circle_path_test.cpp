@@ -1,6 +1,6 @@
 // OVectorPath_Circle and OVectorPath_Circle_Float: step counts, walks in both
 // directions (running angle against direct index queries), raster steps and the two raster lists,
-// queries outside the path, and zero-step and unbuilt paths.
+// and zero-step and unbuilt paths. Queries outside the path are checked with the other kinds.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -143,26 +143,6 @@ TEST_P(CirclePathTest, WalksAndListsFollowTheDirectPositions) {
         circle->GetStartVector(direct);
         EXPECT_EQ(std::make_pair(v, Index(*circle)), std::make_pair(direct, 0));
     }
-}
-
-TEST_P(CirclePathTest, MovesAndQueriesOutsideThePathChangeNothing) {
-    const auto circle = Make(GetParam(), kQuarter);
-    const int n = circle->GetCount();
-    const OVector sentinel(-7, -7);
-    OVector v = sentinel;
-    double angle = 7.0;
-    // MovePrev before the start, then indices and angles beyond either end.
-    EXPECT_FALSE(circle->MovePrev(v) || circle->MoveTo(n + 1, v) || circle->MoveTo(-1, v) ||
-                 circle->GetVectorAt(-0.1, v) || circle->GetVectorAt(n + 0.1f, v) ||
-                 circle->GetAngle_RadAt(n + 1, angle));
-    EXPECT_EQ(std::make_tuple(v, angle, Index(*circle)), std::make_tuple(sentinel, 7.0, -1));
-    EXPECT_TRUE(circle->MoveTo(n, v) && circle->MoveStart(v));
-    EXPECT_FALSE(circle->MovePrev(v) || circle->MovePrevRaster(v));  // at index 0
-    EXPECT_EQ(Index(*circle), 0);
-    // NaN passes the range test (it is neither below 0 nor above the count); its point saturates
-    // far outside every image.
-    EXPECT_TRUE(circle->GetVectorAt(std::numeric_limits<double>::quiet_NaN(), v));
-    EXPECT_LT(v.iX(), 0);
 }
 
 TEST_P(CirclePathTest, FractionalIndexLiesHalfwayInAngle) {

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <limits>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -64,6 +62,12 @@ TEST(LinePathTest, ThreeFourFiveLineStepsExactlyAndEndsOnItsEndPoint) {
     ASSERT_TRUE(line.MoveEnd(v));
     EXPECT_EQ(v, OVector(3, 4)) << "the given end, not start + count * step";
     EXPECT_EQ(Index(line), 5);
+    // A line has no angle: inside the range the query writes 0 and answers true, the current
+    // angle writes 0 and answers false.
+    double angle = 7.0;
+    float current = 7.0f;
+    EXPECT_TRUE(line.GetAngle_RadAt(5, angle) && !line.CurrentAngle_Rad(current));
+    EXPECT_EQ(std::make_pair(angle, current), std::make_pair(0.0, 0.0f));
 }
 
 TEST(LinePathTest, ZeroLengthLineHasOnePosition) {
@@ -77,31 +81,6 @@ TEST(LinePathTest, ZeroLengthLineHasOnePosition) {
     EXPECT_EQ(std::make_pair(line.GetVectorPath(list), line.GetVectorPathRaster(list)),
               std::make_pair(0, 0));
     EXPECT_EQ(OVectorPath_Line().GetCount(), 0);  // the default line, at the origin
-}
-
-TEST(LinePathTest, MovesAndQueriesOutsideThePathWriteNothing) {
-    OVectorPath_Line line(OVector(0, 0), OVector(3, 4));
-    const OVector sentinel(-7, -7);
-    OVector v = sentinel;
-    double angle = 7.0;
-    float fAngle = 7.0f;
-    // MovePrev before the start, then indices beyond either end.
-    EXPECT_FALSE(line.MovePrev(v) || line.MoveTo(-1, v) || line.MoveTo(6, v) ||
-                 line.GetVectorAt(6, v) || line.GetVectorAt(-0.5, v) || line.GetVectorAt(5.5f, v) ||
-                 line.GetAngle_RadAt(5.5, angle));
-    EXPECT_EQ(std::make_tuple(v, angle, Index(line)), std::make_tuple(sentinel, 7.0, -1));
-    line.MoveNext();
-    EXPECT_FALSE(line.MovePrev(v) || line.MovePrevRaster(v));  // at index 0
-    EXPECT_EQ(Index(line), 0);
-    // A line has no angle: inside the range the queries write 0 and answer true, the current
-    // angle writes 0 and answers false.
-    EXPECT_TRUE(line.GetAngle_RadAt(5, angle));
-    EXPECT_FALSE(line.CurrentAngle_Rad(fAngle));
-    EXPECT_EQ(std::make_pair(angle, fAngle), std::make_pair(0.0, 0.0f));
-    // NaN is neither below 0 nor above the count: it passes, and its point lies outside every
-    // image.
-    EXPECT_TRUE(line.GetVectorAt(std::numeric_limits<double>::quiet_NaN(), v));
-    EXPECT_LT(v.iX(), 0);
 }
 
 TEST(LinePathTest, FractionalIndexLiesHalfwayBetweenItsNeighbours) {
