@@ -132,13 +132,10 @@ TEST(LineOverlayTest, LabelKindsChooseTextAndSide) {
 TEST(LineOverlayTest, PairStartsAtThePathAndNumbersByMode) {
     Scene scene = LineScene();
     ASSERT_TRUE(scene.FindPair(1, 0, false));
-    EXPECT_EQ(scene.context.Log(), Concat({kFontOn,
-                                           {"MoveTo 2 5"},  // the pixel where the path stands
-                                           kLineTicks[0],
-                                           Label("S11", 0, -4),
-                                           kLineTicks[1],
-                                           Label("E51", 9, 29),
-                                           kFontOff}));
+    // The pair search first moves to the pixel where the path stands.
+    EXPECT_EQ(scene.context.Log(),
+              Concat({kFontOn, Log{"MoveTo 2 5"}, kLineTicks[0], Label("S11", 0, -4), kLineTicks[1],
+                      Label("E51", 9, 29), kFontOff}));
     // Every transition a first edge, the leaving one also a second edge, going on: mode -1
     // numbers both kinds by the first-edge count, 1 each by its own, other modes write S and E.
     const std::pair<int, Log> cases[] = {
