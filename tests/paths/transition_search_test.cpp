@@ -52,7 +52,7 @@ struct Pair {
     bool goOn = false;
 
     int index1 = kUnwrittenIndex, index2 = kUnwrittenIndex;
-    OVector point1, point2;
+    OVector point1{}, point2{};
     double angle1 = kUnwrittenAngle, angle2 = kUnwrittenAngle;
 
     bool Run(OVectorPath& path, const std::shared_ptr<OType_Image>& image,
@@ -117,11 +117,9 @@ class TransitionSearchTest : public testing::TestWithParam<Kind> {
 
     // The searches with label kind 0 (ticks only), writing index, point and angle below.
     bool FindNext(int polarity, OType_DrawingContext* context = nullptr) {
-        angle = kUnwrittenAngle;
         return path->FindNextTransition(image, polarity, 0, 0, index, point, angle, context, 0, 0);
     }
     bool FindSingle(int ordinal, int polarity, bool goOn, OType_DrawingContext* context = nullptr) {
-        angle = kUnwrittenAngle;
         return path->FindNextTransitionSingle(image, ordinal, polarity, 0, 0, index, point, angle,
                                               context, 0, 0, goOn);
     }
@@ -141,7 +139,7 @@ class TransitionSearchTest : public testing::TestWithParam<Kind> {
     std::vector<Position> positions;
     int index = kUnwrittenIndex;
     OVector point;
-    double angle = 0.0;
+    double angle = kUnwrittenAngle;  // lines never write it
 };
 
 // Entering transitions are reported at the first dark position, seen there; leaving ones at the
@@ -194,52 +192,41 @@ TEST_P(TransitionSearchTest, NthEdgeStopsThereOrGoesOnMarkingEveryEdge) {
     EXPECT_EQ(std::make_tuple(pair.index1, pair.index2, Index(*path)), std::make_tuple(-1, -1, -1));
 }
 
-// Entering at 4 and 10, leaving at 6 (seen at 7) and 12 (seen at 13).
+// Entering at 4 and 10, leaving at 6 (seen at 7) and 12 (seen at 13). The first positions of
+// every path here lie one index apart: list position k is index k - 1.
 TEST_P(TransitionSearchTest, PairMeasuresEachEdgeFromItsReferenceAndTheOtherResult) {
     Paint({{4, 7}, {10, 13}});
-    struct Case {
-        const char* name;
-        int polarity1, polarity2, minDistance2To1, secondAfterFirst;
-        int reference1;  // as a list position; position 1 is index 0
-        int reported1, seen1, reported2, seen2;
+    ASSERT_EQ(positions[13].index, 12);
+    // Each row: the search's arguments {ordinal1, polarity1, minDistance1, minDistance1To2,
+    // reference1, ordinal2, polarity2, minDistance2, minDistance2To1, reference2,
+    // secondAfterFirst}, then the positions where each result is reported and seen.
+    const std::tuple<const char*, Pair, int, int, int, int> cases[] = {
+        {"entering, then leaving", {1, 1, 0, INT_MIN, 0, 1, 2, 0, INT_MIN, 0, 0}, 4, 4, 6, 7},
+        {"one transition as both edges", {1, 1, 0, INT_MIN, 0, 1, 0, 0, 0, 0, 0}, 4, 4, 4, 4},
+        {"second strictly after the first", {1, 1, 0, INT_MIN, 0, 1, 1, 0, 1, 0, 0}, 4, 4, 10, 10},
+        {"second before the first", {1, 2, 0, INT_MIN, 0, 1, 1, 0, INT_MIN, 0, 0}, 6, 7, 4, 4},
+        {"second waits for the first", {1, 2, 0, INT_MIN, 0, 1, 1, 0, INT_MIN, 0, 1}, 6, 7, 10, 10},
+        // Until a first edge is found, the first result holds the caller's reference (index 4),
+        // which the entering transition at 4 (index 3) lies before.
+        {"first result read back", {1, 2, 0, INT_MIN, 4, 1, 1, 0, 0, 0, 0}, 6, 7, 10, 10},
+        // First edges keep a distance from the second result as it stands: once the entering
+        // transition at 4 is the second edge, the leaving one at 6 is too close to it, the one at
+        // 12 is not. (From the caller's reference -100 both would be far enough.)
+        {"first keeps its distance from the second",
+         {1, 2, 0, 6, 0, 1, 1, 0, INT_MIN, -100, 0},
+         12,
+         13,
+         4,
+         4},
     };
-    const Case cases[] = {
-        {"entering, then leaving", 1, 2, INT_MIN, 0, 1, 4, 4, 6, 7},
-        {"one transition as both edges", 1, 0, 0, 0, 1, 4, 4, 4, 4},
-        {"second strictly after the first", 1, 1, 1, 0, 1, 4, 4, 10, 10},
-        {"second before the first", 2, 1, INT_MIN, 0, 1, 6, 7, 4, 4},
-        {"second waits for the first", 2, 1, INT_MIN, 1, 1, 6, 7, 10, 10},
-        // Until a first edge is found, the first result holds the caller's reference (position
-        // 5), which the entering transition at 4 lies before.
-        {"first result read back", 2, 1, 0, 0, 5, 6, 7, 10, 10},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (auto [name, pair, reported1, seen1, reported2, seen2] : cases) {
+        SCOPED_TRACE(name);
         path->Reset();
-        Pair pair;
-        pair.polarity1 = c.polarity1;
-        pair.polarity2 = c.polarity2;
-        pair.minDistance2To1 = c.minDistance2To1;
-        pair.secondAfterFirst = c.secondAfterFirst;
-        pair.reference1 = positions[c.reference1].index;
         ASSERT_TRUE(pair.Run(*path, image));
-        ExpectResult(pair.index1, pair.point1, pair.angle1, c.reported1, c.seen1);
-        ExpectResult(pair.index2, pair.point2, pair.angle2, c.reported2, c.seen2);
-        EXPECT_EQ(Index(*path), positions[std::max(c.seen1, c.seen2)].index) << "stops there";
+        ExpectResult(pair.index1, pair.point1, pair.angle1, reported1, seen1);
+        ExpectResult(pair.index2, pair.point2, pair.angle2, reported2, seen2);
+        EXPECT_EQ(Index(*path), positions[std::max(seen1, seen2)].index) << "stops there";
     }
-
-    // First edges keep a distance from the second result as it stands: once the entering
-    // transition at 4 is the second edge, the leaving one at 6 is too close to it, the one at 12
-    // is not. (From the caller's reference -100 both would be far enough.)
-    path->Reset();
-    Pair pair;
-    pair.polarity1 = 2;
-    pair.minDistance1To2 = positions[10].index - positions[4].index;
-    pair.polarity2 = 1;
-    pair.reference2 = -100;
-    ASSERT_TRUE(pair.Run(*path, image));
-    ExpectResult(pair.index2, pair.point2, pair.angle2, 4, 4);
-    ExpectResult(pair.index1, pair.point1, pair.angle1, 12, 13);
 
     // A second edge that never comes: false, with the first edge written and the second as
     // initialised (the caller's reference index, the not-found point).
