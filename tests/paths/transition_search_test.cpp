@@ -43,7 +43,9 @@ int Index(OVectorPath& path) {
     return index;
 }
 
-// The arguments and results of one pair search.
+// The arguments and results of one pair search, the arguments in the search's order: {ordinal1,
+// polarity1, minDistance1, minDistance1To2, reference1, ordinal2, polarity2, minDistance2,
+// minDistance2To1, reference2, secondAfterFirst, labelMode, labelBase1, labelBase2, goOn}.
 struct Pair {
     int ordinal1 = 1, polarity1 = 1, minDistance1 = 0, minDistance1To2 = INT_MIN, reference1 = 0;
     int ordinal2 = 1, polarity2 = 2, minDistance2 = 0, minDistance2To1 = INT_MIN, reference2 = 0;
@@ -186,8 +188,7 @@ TEST_P(TransitionSearchTest, NthEdgeStopsThereOrGoesOnMarkingEveryEdge) {
     EXPECT_EQ(Index(*path), path->GetCount());
     // Both ordinals 0: both searches are done before the walk, so it makes no step.
     path->Reset();
-    Pair pair;
-    pair.ordinal1 = pair.ordinal2 = 0;
+    Pair pair{0, 1, 0, INT_MIN, 0, 0};
     EXPECT_TRUE(pair.Run(*path, image));
     EXPECT_EQ(std::make_tuple(pair.index1, pair.index2, Index(*path)), std::make_tuple(-1, -1, -1));
 }
@@ -197,9 +198,8 @@ TEST_P(TransitionSearchTest, NthEdgeStopsThereOrGoesOnMarkingEveryEdge) {
 TEST_P(TransitionSearchTest, PairMeasuresEachEdgeFromItsReferenceAndTheOtherResult) {
     Paint({{4, 7}, {10, 13}});
     ASSERT_EQ(positions[13].index, 12);
-    // Each row: the search's arguments {ordinal1, polarity1, minDistance1, minDistance1To2,
-    // reference1, ordinal2, polarity2, minDistance2, minDistance2To1, reference2,
-    // secondAfterFirst}, then the positions where each result is reported and seen.
+    // Each row: the search's arguments, then the positions where each result is reported and
+    // seen.
     const std::tuple<const char*, Pair, int, int, int, int> cases[] = {
         {"entering, then leaving", {1, 1, 0, INT_MIN, 0, 1, 2, 0, INT_MIN, 0, 0}, 4, 4, 6, 7},
         {"one transition as both edges", {1, 1, 0, INT_MIN, 0, 1, 0, 0, 0, 0, 0}, 4, 4, 4, 4},
@@ -231,10 +231,7 @@ TEST_P(TransitionSearchTest, PairMeasuresEachEdgeFromItsReferenceAndTheOtherResu
     // A second edge that never comes: false, with the first edge written and the second as
     // initialised (the caller's reference index, the not-found point).
     path->Reset();
-    Pair missing;
-    missing.polarity2 = 1;
-    missing.ordinal2 = 3;
-    missing.reference2 = 3;
+    Pair missing{1, 1, 0, INT_MIN, 0, 3, 1, 0, INT_MIN, 3, 0};
     EXPECT_FALSE(missing.Run(*path, image));
     ExpectResult(missing.index1, missing.point1, missing.angle1, 4, 4);
     EXPECT_EQ(std::make_tuple(missing.index2, missing.point2, missing.angle2),
@@ -245,9 +242,7 @@ TEST_P(TransitionSearchTest, PairMeasuresEachEdgeFromItsReferenceAndTheOtherResu
 TEST_P(TransitionSearchTest, EmptyImageAnswersFalseWithoutMovingOrDrawing) {
     ASSERT_TRUE(path->MoveTo(3, point));
     RecordingContext context;
-    Pair pair;
-    pair.reference1 = 5;
-    pair.reference2 = 6;
+    Pair pair{1, 1, 0, INT_MIN, 5, 1, 2, 0, INT_MIN, 6, 0};
     EXPECT_FALSE(FindSingle(0, 1, false, &context) || pair.Run(*path, image, &context) ||
                  FindNext(1, &context));
     EXPECT_EQ(std::make_tuple(index, point, angle), NotFound());
@@ -272,11 +267,8 @@ TEST_P(TransitionSearchTest, ExtremeArgumentsAreSafe) {
             path->FindNextTransitionSingle(image, a, 0, a, b, index, point, angle, &context, b, a,
                                            true);
             path->Reset();
-            Pair pair;
-            pair.ordinal1 = pair.minDistance1 = pair.labelBase1 = a;
-            pair.ordinal2 = pair.minDistance2To1 = b;
-            pair.reference2 = IsCircle() ? -1 : b;  // circles refuse references past their end
-            pair.goOn = true;
+            // Circles refuse references past their end: their second reference stays -1.
+            Pair pair{a, 1, a, INT_MIN, 0, b, 2, 0, b, IsCircle() ? -1 : b, 0, 0, a, 0, true};
             pair.Run(*path, image, &context);
         }
     }
@@ -301,10 +293,7 @@ TEST_P(FullCircleTest, PairWrapsOnceForASecondEdgeBeyondTheSeam) {
     const int lap = path->GetCount();
     // First: entering; second: leaving, only once the first is done, at least 1 after the first
     // and not before its own reference in the first lap, which moves back one lap at the wrap.
-    Pair pair;
-    pair.secondAfterFirst = 1;
-    pair.minDistance2To1 = 1;
-    pair.reference2 = positions[5].index;
+    Pair pair{1, 1, 0, INT_MIN, 0, 1, 2, 0, 1, positions[5].index, 1};
     ASSERT_TRUE(pair.Run(*path, image));
     // The first result is held reduced by one lap; the second continues the first lap.
     EXPECT_EQ(std::make_pair(pair.index1, pair.point1),
@@ -315,10 +304,7 @@ TEST_P(FullCircleTest, PairWrapsOnceForASecondEdgeBeyondTheSeam) {
 
     // A second edge that never comes: one wrap, then the search ends at the end of the path.
     path->Reset();
-    Pair missing;
-    missing.secondAfterFirst = 1;
-    missing.polarity2 = 1;
-    missing.ordinal2 = 5;
+    Pair missing{1, 1, 0, INT_MIN, 0, 5, 1, 0, INT_MIN, 0, 1};
     EXPECT_FALSE(missing.Run(*path, image));
     EXPECT_EQ(std::make_tuple(missing.index1, missing.index2, Index(*path)),
               std::make_tuple(positions[n - 6].index - lap, 0, lap));
@@ -326,9 +312,7 @@ TEST_P(FullCircleTest, PairWrapsOnceForASecondEdgeBeyondTheSeam) {
     // Reference indices not below the count are refused before anything moves.
     ASSERT_TRUE(path->MoveTo(2, point));
     for (const auto& [reference1, reference2] : {std::pair{lap, 0}, std::pair{0, lap}}) {
-        Pair refused;
-        refused.reference1 = reference1;
-        refused.reference2 = reference2;
+        Pair refused{1, 1, 0, INT_MIN, reference1, 1, 2, 0, INT_MIN, reference2, 0};
         EXPECT_FALSE(refused.Run(*path, image));
         EXPECT_EQ(std::make_tuple(refused.index1, refused.index2, refused.angle1, Index(*path)),
                   std::make_tuple(reference1, reference2, 0.0, 2));
