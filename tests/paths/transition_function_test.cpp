@@ -6,6 +6,7 @@
 #include <climits>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "paths/OVectorPath_Line.h"
@@ -112,14 +113,13 @@ TEST(TransitionFunctionTest, CannyTypeIsComputedOnceAndLookedUpByIndex) {
     const auto image = StepImage();
     ProbedLine line;
     ASSERT_TRUE(line.bCreateTransitionFunction(3, 10, 0, 0, 2, image));
-    EXPECT_EQ(line.Params(), (std::array<int, 4>{3, 10, 255, 2}));  // the third is left as it was
-    EXPECT_EQ(line.SigmaIndex(), 2);
-    ASSERT_EQ(line.CannyCount(), line.GetCount());
+    // The third parameter is left as it was; the function has one element per listed position.
+    EXPECT_EQ(std::make_tuple(line.Params(), line.SigmaIndex(), line.CannyCount()),
+              std::make_tuple(std::array<int, 4>{3, 10, 255, 2}, 2, line.GetCount()));
     // Dark before the edge (1), bright after it (0); the last position (index GetCount()) reads
     // the last element, before the start the first.
-    EXPECT_TRUE(line.InThresholdAt(2, image));
-    EXPECT_FALSE(line.InThresholdAt(25, image));
-    EXPECT_FALSE(line.InThresholdAt(line.GetCount(), image));
+    EXPECT_TRUE(line.InThresholdAt(2, image) && !line.InThresholdAt(25, image) &&
+                !line.InThresholdAt(line.GetCount(), image));
     line.Reset();
     EXPECT_TRUE(line.IsInTransitionThreshold(image));
     EXPECT_EQ(Evaluate(line, {kMarker, -7}), "11");

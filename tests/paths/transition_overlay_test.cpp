@@ -94,11 +94,9 @@ Scene LineScene() {
 }
 
 Scene CircleScene(bool isFloat) {
-    if (isFloat) {
-        return Scene(
-            std::make_unique<OVectorPath_Circle_Float>(OVector(30.5, 30.5), 20.f, 90.f, 90.f));
-    }
-    return Scene(std::make_unique<OVectorPath_Circle>(OVector(30.5, 30.5), 20.0, 90.0, 90.0));
+    const OVector centre(30.5, 30.5);
+    return isFloat ? Scene(std::make_unique<OVectorPath_Circle_Float>(centre, 20.f, 90.f, 90.f))
+                   : Scene(std::make_unique<OVectorPath_Circle>(centre, 20.0, 90.0, 90.0));
 }
 
 TEST(LineOverlayTest, LabelKindsChooseTextAndSide) {
