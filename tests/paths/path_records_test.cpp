@@ -85,11 +85,13 @@ struct Kind {
     std::function<std::unique_ptr<OVectorPath>()> makeTarget;
 };
 
-template <class P, class... Args>
-std::unique_ptr<OVectorPath> Walked(Args... args) {
+// A path of class P; targets are walked two steps, so that a rebuild shows in its position.
+template <class P, int kSteps = 0, class... Args>
+std::unique_ptr<OVectorPath> Made(Args... args) {
     auto path = std::make_unique<P>(args...);
-    path->MoveNext();
-    path->MoveNext();
+    for (int i = 0; i < kSteps; ++i) {
+        path->MoveNext();
+    }
     return path;
 }
 
@@ -109,19 +111,15 @@ std::unique_ptr<OVectorPath> SamplePolygon() {
 }
 
 const Kind kKinds[] = {
-    {"Line", 16,
-     [] { return std::make_unique<OVectorPath_Line>(OVector(2.5, 3.25), OVector(40.75, -12.5)); },
-     [] { return Walked<OVectorPath_Line>(OVector(0, 0), OVector(3, 4)); }},
+    {"Line", 16, [] { return Made<OVectorPath_Line>(OVector(2.5, 3.25), OVector(40.75, -12.5)); },
+     [] { return Made<OVectorPath_Line, 2>(OVector(0, 0), OVector(3, 4)); }},
     {"Circle", 40,
-     [] { return std::make_unique<OVectorPath_Circle>(OVector(100.5, 80.25), 25.0, 30.0, -120.0); },
-     [] { return Walked<OVectorPath_Circle>(OVector(5, 5), 3.0, 0.0, 90.0); }},
+     [] { return Made<OVectorPath_Circle>(OVector(100.5, 80.25), 25.0, 30.0, -120.0); },
+     [] { return Made<OVectorPath_Circle, 2>(OVector(5, 5), 3.0, 0.0, 90.0); }},
     {"CircleFloat", 40,
-     [] {
-         return std::make_unique<OVectorPath_Circle_Float>(OVector(100.5, 80.25), 25.0f, 30.0f,
-                                                           -120.0f);
-     },
-     [] { return Walked<OVectorPath_Circle_Float>(OVector(5, 5), 3.0f, 0.0f, 90.0f); }},
-    {"Polygon", 16, SamplePolygon, [] { return Walked<PolygonProbe>(); }},
+     [] { return Made<OVectorPath_Circle_Float>(OVector(100.5, 80.25), 25.f, 30.f, -120.f); },
+     [] { return Made<OVectorPath_Circle_Float, 2>(OVector(5, 5), 3.0f, 0.0f, 90.0f); }},
+    {"Polygon", 16, SamplePolygon, [] { return Made<PolygonProbe, 2>(); }},
 };
 
 class PathRecordTest : public testing::TestWithParam<Kind> {};
