@@ -13,6 +13,10 @@
 class PolygonProbe : public OVectorPath_Polygon {
   public:
     using OVectorPath_Polygon::OVectorPath_Polygon;
+    // Keep the polygon's raw-image searches visible next to the overrides below.
+    using OVectorPath_Polygon::FindNextTransition;
+    using OVectorPath_Polygon::FindNextTransitionPair;
+    using OVectorPath_Polygon::FindNextTransitionSingle;
 
     const OVector_Array& Points() const { return m_vaPoints; }
 

@@ -29,8 +29,7 @@ TEST(PolygonPathTest, PointsAreNotTaken) {
 }
 
 TEST(PolygonPathTest, MovesAnswerTrueQueriesFalseAndNothingIsWritten) {
-    PolygonProbe probe;
-    OVectorPath_Polygon& polygon = probe;  // the raw-image searches are the polygon's own
+    PolygonProbe polygon;
     OVector v = kSentinel;
     EXPECT_TRUE(polygon.MoveNext() && polygon.MoveNext(v) && polygon.MoveNextRaster() &&
                 polygon.MoveNextRaster(v) && polygon.MovePrev(v) && polygon.MovePrevRaster(v) &&
