@@ -40,14 +40,6 @@ void PutU32(Bytes& bytes, std::size_t at, std::uint32_t value) {
     }
 }
 
-double GetDouble(const Bytes& bytes, std::size_t at) {
-    OByteStream in(bytes);
-    double value = 0.0;
-    in.SetPosition(at);
-    in.ReadDouble(value);
-    return value;
-}
-
 template <class Object>
 Bytes RecordOf(Object& object) {
     OByteStream out;
@@ -86,7 +78,6 @@ std::tuple<Bytes, int, int> StateOf(OVectorPath& path) {
 
 struct Kind {
     const char* name;
-    std::uint32_t objectId;
     std::uint32_t readThreshold;
     // A built path whose record is read in the tests.
     std::function<std::unique_ptr<OVectorPath>()> makeSample;
@@ -94,48 +85,41 @@ struct Kind {
     std::function<std::unique_ptr<OVectorPath>()> makeTarget;
 };
 
-template <class P, class... Args>
-std::unique_ptr<OVectorPath> Walked(Args... args) {
+// A path of class P; targets are walked two steps, so that a rebuild shows in its position.
+template <class P, int kSteps = 0, class... Args>
+std::unique_ptr<OVectorPath> Made(Args... args) {
     auto path = std::make_unique<P>(args...);
-    path->MoveNext();
-    path->MoveNext();
+    for (int i = 0; i < kSteps; ++i) {
+        path->MoveNext();
+    }
     return path;
 }
 
-// A polygon is filled only by reading: its record is built by hand around a point list.
+// A polygon is filled only by reading: its record is a head around the record of a point list.
 std::unique_ptr<OVectorPath> SamplePolygon() {
     OVector_Array list;
     for (const OVector& p : {OVector(1, 2), OVector(30.5, -4.25), OVector(7, 70)}) {
         list.Add(std::make_shared<OVector>(p));
     }
-    Bytes record(kHeadBytes);
-    const Bytes listRecord = RecordOf(list);
-    record.insert(record.end(), listRecord.begin(), listRecord.end());
-    PutU32(record, 0, static_cast<std::uint32_t>(record.size() - 4));
+    Bytes record = WithTail(Bytes(kHeadBytes), RecordOf(list));
     PutU32(record, 4, OVectorPath_Polygon::kObjectID);
     auto polygon = std::make_unique<PolygonProbe>();
-    OByteStream in(record);
-    EXPECT_TRUE(polygon->GetObjectData(in, true));
-    EXPECT_EQ(polygon->Points().GetCount(), 3);
-    EXPECT_EQ(RecordOf(*polygon), record);
+    std::size_t position = 0;
+    EXPECT_TRUE(Read(*polygon, record, position) && polygon->Points().GetCount() == 3 &&
+                RecordOf(*polygon) == record);
     return polygon;
 }
 
 const Kind kKinds[] = {
-    {"Line", OVectorPath_Line::kObjectID, 16,
-     [] { return std::make_unique<OVectorPath_Line>(OVector(2.5, 3.25), OVector(40.75, -12.5)); },
-     [] { return Walked<OVectorPath_Line>(OVector(0, 0), OVector(3, 4)); }},
-    {"Circle", OVectorPath_Circle::kObjectID, 40,
-     [] { return std::make_unique<OVectorPath_Circle>(OVector(100.5, 80.25), 25.0, 30.0, -120.0); },
-     [] { return Walked<OVectorPath_Circle>(OVector(5, 5), 3.0, 0.0, 90.0); }},
-    {"CircleFloat", OVectorPath_Circle_Float::kObjectID, 40,
-     [] {
-         return std::make_unique<OVectorPath_Circle_Float>(OVector(100.5, 80.25), 25.0f, 30.0f,
-                                                           -120.0f);
-     },
-     [] { return Walked<OVectorPath_Circle_Float>(OVector(5, 5), 3.0f, 0.0f, 90.0f); }},
-    {"Polygon", OVectorPath_Polygon::kObjectID, 16, SamplePolygon,
-     [] { return Walked<PolygonProbe>(); }},
+    {"Line", 16, [] { return Made<OVectorPath_Line>(OVector(2.5, 3.25), OVector(40.75, -12.5)); },
+     [] { return Made<OVectorPath_Line, 2>(OVector(0, 0), OVector(3, 4)); }},
+    {"Circle", 40,
+     [] { return Made<OVectorPath_Circle>(OVector(100.5, 80.25), 25.0, 30.0, -120.0); },
+     [] { return Made<OVectorPath_Circle, 2>(OVector(5, 5), 3.0, 0.0, 90.0); }},
+    {"CircleFloat", 40,
+     [] { return Made<OVectorPath_Circle_Float>(OVector(100.5, 80.25), 25.f, 30.f, -120.f); },
+     [] { return Made<OVectorPath_Circle_Float, 2>(OVector(5, 5), 3.0f, 0.0f, 90.0f); }},
+    {"Polygon", 16, SamplePolygon, [] { return Made<PolygonProbe, 2>(); }},
 };
 
 class PathRecordTest : public testing::TestWithParam<Kind> {};
@@ -147,8 +131,8 @@ TEST_P(PathRecordTest, RoundTripRebuildsThePathAndKeepsUnknownTrailingBytes) {
     OByteStream head(plain);
     std::uint32_t length = 0, id = 0;
     EXPECT_TRUE(head.ReadU32(length) && head.ReadU32(id));
-    EXPECT_EQ(std::make_tuple(length, id, sample->GetObjectID()),
-              std::make_tuple(plain.size() - 4, GetParam().objectId, GetParam().objectId));
+    EXPECT_EQ(std::make_tuple(length, id),
+              std::make_tuple(plain.size() - 4, sample->GetObjectID()));
 
     const auto target = GetParam().makeTarget();
     std::size_t position = 0;
@@ -167,14 +151,16 @@ TEST_P(PathRecordTest, RoundTripRebuildsThePathAndKeepsUnknownTrailingBytes) {
     EXPECT_EQ(RecordOf(*target), plain);
 }
 
-TEST_P(PathRecordTest, RecordBelowTheThresholdKeepsTheFieldsAndBecomesUserData) {
+// A record below the read threshold: the path keeps its fields and everything after the head
+// becomes user data. At the threshold, with the fields behind it in the stream, they are read all
+// the same; either way the stream goes to the record's end.
+TEST_P(PathRecordTest, ReadThresholdDecidesWhetherTheFieldsAreRead) {
     const std::uint32_t threshold = GetParam().readThreshold;
     for (std::uint32_t length : {4u, threshold - 1}) {
         Bytes record(4 + length, 0x5A);
         PutU32(record, 0, length);
-        PutU32(record, 4, GetParam().objectId);
+        PutU32(record, 4, GetParam().makeTarget()->GetObjectID());
         record.push_back(0x99);  // the next record's first byte
-
         const auto path = GetParam().makeTarget();
         const auto [known, count, walked] = StateOf(*path);
         std::size_t position = 0;
@@ -185,20 +171,14 @@ TEST_P(PathRecordTest, RecordBelowTheThresholdKeepsTheFieldsAndBecomesUserData) 
                   std::make_tuple(WithTail(known, Bytes(length - 4, 0x5A)), count, -1))
             << "length " << length;
     }
-}
-
-// A length of the read threshold with the fields behind it in the stream: they are read all the
-// same, and the stream goes to the record's end.
-TEST_P(PathRecordTest, FieldsRunningPastTheRecordAreReadAndTheStreamGoesToItsEnd) {
     const auto sample = GetParam().makeSample();
     Bytes record = RecordOf(*sample);
-    const std::uint32_t length = GetParam().readThreshold;
-    ASSERT_LT(4u + length, record.size());
-    PutU32(record, 0, length);
+    ASSERT_LT(4u + threshold, record.size());
+    PutU32(record, 0, threshold);
     const auto target = GetParam().makeTarget();
     std::size_t position = 0;
     ASSERT_TRUE(Read(*target, record, position));
-    EXPECT_EQ(position, 4u + length);
+    EXPECT_EQ(position, 4u + threshold);
     EXPECT_EQ(StateOf(*target), StateOf(*sample));
 }
 
@@ -220,11 +200,11 @@ TEST_P(PathRecordTest, LyingTruncatedAndForeignRecordsChangeNothing) {
     broken.emplace_back("fields past the end", Slice(record, 0, 4 + GetParam().readThreshold));
     PutU32(broken.back().second, 0, GetParam().readThreshold);
     broken.emplace_back("other object ID", record);
-    PutU32(broken.back().second, 4, GetParam().objectId + 1);
+    PutU32(broken.back().second, 4, GetParam().makeTarget()->GetObjectID() + 1);
     broken.emplace_back("member record with a lying length", record);
     PutU32(broken.back().second, kHeadBytes, 0xFFFFFFFFu);
     for (const Kind& other : kKinds) {
-        if (other.objectId != GetParam().objectId) {
+        if (std::string(other.name) != GetParam().name) {
             broken.emplace_back(std::string("record of a ") + other.name,
                                 RecordOf(*other.makeSample()));
         }
@@ -247,10 +227,9 @@ INSTANTIATE_TEST_SUITE_P(Kinds, PathRecordTest, testing::ValuesIn(kKinds),
 TEST(PathRecordLayoutTest, LineStoresStartThenEndAndCirclesStoreRadians) {
     OVector start(2.5, 3.25), end(40.75, -12.5), center(100, 100);
     OVectorPath_Line line(start, end);
-    const Bytes lineRecord = RecordOf(line);
-    ASSERT_EQ(lineRecord.size(), kHeadBytes + 2 * kPointRecordBytes);
-    EXPECT_EQ(Slice(lineRecord, kHeadBytes, kPointRecordBytes), RecordOf(start));
-    EXPECT_EQ(Slice(lineRecord, kHeadBytes + kPointRecordBytes, kPointRecordBytes), RecordOf(end));
+    Bytes lineRecord = WithTail(WithTail(Bytes(kHeadBytes), RecordOf(start)), RecordOf(end));
+    PutU32(lineRecord, 4, line.GetObjectID());
+    EXPECT_EQ(RecordOf(line), lineRecord);
 
     OVectorPath_Circle circle(center, 10.0, 30.0, -120.0);
     OVectorPath_Circle_Float circleFloat(center, 10.0f, 30.0f, -120.0f);
@@ -258,9 +237,13 @@ TEST(PathRecordLayoutTest, LineStoresStartThenEndAndCirclesStoreRadians) {
     for (const Bytes& record : {RecordOf(circle), RecordOf(circleFloat)}) {
         ASSERT_EQ(record.size(), kCircleNumbers + 3 * 8);
         EXPECT_EQ(Slice(record, kHeadBytes, kPointRecordBytes), RecordOf(center));
-        EXPECT_EQ(GetDouble(record, kCircleNumbers), 10.0);
-        EXPECT_NEAR(GetDouble(record, kCircleNumbers + 8), 30.0 * kDegree, kAngleTolerance);
-        EXPECT_NEAR(GetDouble(record, kCircleNumbers + 16), -90.0 * kDegree, kAngleTolerance);
+        OByteStream in(record);
+        in.SetPosition(kCircleNumbers);
+        double radius = 0.0, start = 0.0, stop = 0.0;
+        ASSERT_TRUE(in.ReadDouble(radius) && in.ReadDouble(start) && in.ReadDouble(stop));
+        EXPECT_EQ(radius, 10.0);
+        EXPECT_NEAR(start, 30.0 * kDegree, kAngleTolerance);
+        EXPECT_NEAR(stop, -90.0 * kDegree, kAngleTolerance);
     }
 }
 

@@ -46,10 +46,7 @@ TEST(PolygonPathTest, MovesAnswerTrueQueriesFalseAndNothingIsWritten) {
                  polygon.GetAngle_RadAt(.5, angleAt) || polygon.GetAngle_RadAt(.5f, fAngleAt));
     EXPECT_EQ(std::make_tuple(angle, angleAt, fAngle, fAngleAt),
               std::make_tuple(0.0, 0.0, 0.0f, 0.0f));
-}
-
-TEST(PolygonPathTest, RasterListIsEmptiedAndRawImageSearchesFindNothing) {
-    PolygonProbe polygon;
+    // The raster list is emptied; the searches on a raw image find nothing and write nothing.
     OVector_Array list;
     list.Add(std::make_shared<OVector>(1, 2));
     EXPECT_EQ(polygon.GetVectorPathRaster(list), 0);

@@ -6,6 +6,7 @@
 #include <climits>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "paths/OVectorPath_Line.h"
@@ -95,6 +96,11 @@ TEST(TransitionFunctionTest, MovingMeanHysteresis) {
         // so 0 deviates by 2 and enters; -4 / 3 = -1, so 0 deviates by 1 and does not.
         {"depth 2 shifts", 2, 255, 1, 2, {-1, -2, 0}, "001"},
         {"depth 3 divides", 2, 255, 1, 3, {-1, -1, -2, 0}, "0000"},
+        // A marker among the previous values, or as the value, freezes the answer for its own
+        // evaluation and the next `depth` ones: each 200 would enter without it. Once it has left
+        // the history, 10 below a mean of 200 enters.
+        {"marker, depth 1", 1, 255, 40, 1, {10, kMarker, 200, 10}, "0001"},
+        {"marker, depth 3", 1, 255, 40, 3, {10, 10, 10, kMarker, 200, 200, 200, 10}, "00000001"},
     };
     for (const Case& c : cases) {
         ProbedLine line;
@@ -103,33 +109,17 @@ TEST(TransitionFunctionTest, MovingMeanHysteresis) {
     }
 }
 
-// A marker among the previous values, or as the value, freezes the answer: for the marker's own
-// evaluation and the next `depth` evaluations.
-TEST(TransitionFunctionTest, MarkerFreezesTheAnswerForDepthEvaluations) {
-    for (int depth : {1, 2, 3, 10}) {
-        ProbedLine line;
-        ASSERT_TRUE(line.bCreateTransitionFunction(1, 255, 40, depth, 0, nullptr));
-        std::vector<int> values(depth, 10);
-        values.push_back(kMarker);
-        values.insert(values.end(), depth, 200);  // each would enter without the marker
-        EXPECT_EQ(Evaluate(line, values), std::string(values.size(), '0')) << depth;
-        // The marker has left the history: 10 below a mean of 200 enters.
-        EXPECT_TRUE(line.IsInTransitionThreshold(10)) << depth;
-    }
-}
-
 TEST(TransitionFunctionTest, CannyTypeIsComputedOnceAndLookedUpByIndex) {
     const auto image = StepImage();
     ProbedLine line;
     ASSERT_TRUE(line.bCreateTransitionFunction(3, 10, 0, 0, 2, image));
-    EXPECT_EQ(line.Params(), (std::array<int, 4>{3, 10, 255, 2}));  // the third is left as it was
-    EXPECT_EQ(line.SigmaIndex(), 2);
-    ASSERT_EQ(line.CannyCount(), line.GetCount());
+    // The third parameter is left as it was; the function has one element per listed position.
+    EXPECT_EQ(std::make_tuple(line.Params(), line.SigmaIndex(), line.CannyCount()),
+              std::make_tuple(std::array<int, 4>{3, 10, 255, 2}, 2, line.GetCount()));
     // Dark before the edge (1), bright after it (0); the last position (index GetCount()) reads
     // the last element, before the start the first.
-    EXPECT_TRUE(line.InThresholdAt(2, image));
-    EXPECT_FALSE(line.InThresholdAt(25, image));
-    EXPECT_FALSE(line.InThresholdAt(line.GetCount(), image));
+    EXPECT_TRUE(line.InThresholdAt(2, image) && !line.InThresholdAt(25, image) &&
+                !line.InThresholdAt(line.GetCount(), image));
     line.Reset();
     EXPECT_TRUE(line.IsInTransitionThreshold(image));
     EXPECT_EQ(Evaluate(line, {kMarker, -7}), "11");
@@ -154,8 +144,9 @@ TEST(TransitionFunctionTest, CannyTypeIsComputedOnceAndLookedUpByIndex) {
 }
 
 // A path with one listed position: the function has one element, read at index 0 only. Canny
-// finds no edge in one sample, so the element is made positive by hand.
-TEST(TransitionFunctionTest, CannyOnOnePositionAnswersOnlyAtThatPosition) {
+// finds no edge in one sample, so the element is made positive by hand. Then the image
+// evaluations that have no pixel to read.
+TEST(TransitionFunctionTest, EvaluationsAtTheEdges) {
     const auto image = std::make_shared<OType_Image>(4, 4);
     ProbedLine line(OVector(1.5, 1.5), OVector(2.5, 1.5));  // one step: lists position 0
     ASSERT_TRUE(line.bCreateTransitionFunction(3, 1, 0, 0, 2, image));
@@ -165,14 +156,11 @@ TEST(TransitionFunctionTest, CannyOnOnePositionAnswersOnlyAtThatPosition) {
     EXPECT_FALSE(line.InThresholdAt(1, image));
     line.Reset();
     EXPECT_FALSE(line.IsInTransitionThreshold(image));
-}
-
-TEST(TransitionFunctionTest, ImageEvaluationOutsideTheImageOrWithoutOne) {
-    // Outside the image the marker lies below every band.
+    // Outside the image the marker lies below every band; without an image the grey types fall
+    // back to the (empty) Canny function. Both answer false.
     ProbedLine outside(OVector(-5.5, 0.5), OVector(-1.5, 0.5));
-    EXPECT_FALSE(outside.InThresholdAt(1, StepImage()));
-    // Without an image the grey types fall back to the (empty) Canny function: false.
-    EXPECT_FALSE(outside.IsInTransitionThreshold(std::shared_ptr<OType_Image>()));
+    EXPECT_FALSE(outside.InThresholdAt(1, StepImage()) ||
+                 outside.IsInTransitionThreshold(std::shared_ptr<OType_Image>()));
 }
 
 }  // namespace

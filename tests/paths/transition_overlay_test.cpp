@@ -94,11 +94,9 @@ Scene LineScene() {
 }
 
 Scene CircleScene(bool isFloat) {
-    if (isFloat) {
-        return Scene(
-            std::make_unique<OVectorPath_Circle_Float>(OVector(30.5, 30.5), 20.f, 90.f, 90.f));
-    }
-    return Scene(std::make_unique<OVectorPath_Circle>(OVector(30.5, 30.5), 20.0, 90.0, 90.0));
+    const OVector centre(30.5, 30.5);
+    return isFloat ? Scene(std::make_unique<OVectorPath_Circle_Float>(centre, 20.f, 90.f, 90.f))
+                   : Scene(std::make_unique<OVectorPath_Circle>(centre, 20.0, 90.0, 90.0));
 }
 
 TEST(LineOverlayTest, LabelKindsChooseTextAndSide) {
@@ -121,28 +119,21 @@ TEST(LineOverlayTest, LabelKindsChooseTextAndSide) {
         EXPECT_EQ(scene.context.Log(), Concat({kFontOn, kLineTicks[0], label, kFontOff}))
             << "kind " << kind << ", number " << number;
     }
-}
-
-TEST(LineOverlayTest, SingleSearchNumbersFromItsBaseAndKindMinusOneDrawsNothing) {
-    Scene scene = LineScene();
-    ASSERT_TRUE(scene.FindSingle(1, 0, 3, 4, true));  // both transitions, labelled 4 + count
-    EXPECT_EQ(scene.context.Log(), Concat({kFontOn, kLineTicks[0], Label("E5", 4, 29),
-                                           kLineTicks[1], Label("E6", 13, 29), kFontOff}));
-    Scene silent = LineScene();
-    ASSERT_TRUE(silent.FindSingle(1, 0, -1, 0, true));
-    EXPECT_EQ(silent.context.Log(), Concat({kFontOn, kFontOff}));
+    // The line walked leftwards enters at T = (21.5, 5.5). Its normal and direction are folded
+    // as for the rightward line, so the tick, the label side and the text angle stay the same.
+    Scene reversed(std::make_unique<OVectorPath_Line>(OVector(62.5, 5.5), OVector(2.5, 5.5)));
+    ASSERT_TRUE(reversed.FindNext(1, 1, 0));
+    EXPECT_EQ(reversed.context.Log(),
+              Concat({kFontOn, kLineTicks[1], Label("1", 17, 29), kFontOff}));
 }
 
 TEST(LineOverlayTest, PairStartsAtThePathAndNumbersByMode) {
     Scene scene = LineScene();
     ASSERT_TRUE(scene.FindPair(1, 0, false));
-    EXPECT_EQ(scene.context.Log(), Concat({kFontOn,
-                                           {"MoveTo 2 5"},  // the pixel where the path stands
-                                           kLineTicks[0],
-                                           Label("S11", 0, -4),
-                                           kLineTicks[1],
-                                           Label("E51", 9, 29),
-                                           kFontOff}));
+    // The pair search first moves to the pixel where the path stands.
+    EXPECT_EQ(scene.context.Log(),
+              Concat({kFontOn, Log{"MoveTo 2 5"}, kLineTicks[0], Label("S11", 0, -4), kLineTicks[1],
+                      Label("E51", 9, 29), kFontOff}));
     // Every transition a first edge, the leaving one also a second edge, going on: mode -1
     // numbers both kinds by the first-edge count, 1 each by its own, other modes write S and E.
     const std::pair<int, Log> cases[] = {
@@ -159,11 +150,13 @@ TEST(LineOverlayTest, PairStartsAtThePathAndNumbersByMode) {
 }
 
 TEST(LineOverlayTest, FontAndBackgroundComeBackOnEveryWayOut) {
-    // Ordinal 0 answers at once, after making and giving back the font only.
+    // Ordinal 0 answers at once, after making and giving back the font only; label kind -1 walks
+    // over both transitions and draws nothing at all.
     Scene scene = LineScene();
     ASSERT_TRUE(scene.FindSingle(0, 1, 1, 0, false));
-    EXPECT_EQ(scene.context.Log(), Concat({kFontOn, kFontOff}));
     EXPECT_EQ(scene.index, -1);
+    ASSERT_TRUE(scene.FindSingle(1, 0, -1, 0, true));
+    EXPECT_EQ(scene.context.Log(), Concat({kFontOn, kFontOff, kFontOn, kFontOff}));
     // No transition at all (0 is in threshold throughout): a single search, and a pair search
     // starting where that one left the path, at its end.
     scene.context.ClearLog();

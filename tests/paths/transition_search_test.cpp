@@ -43,7 +43,9 @@ int Index(OVectorPath& path) {
     return index;
 }
 
-// The arguments and results of one pair search.
+// The arguments and results of one pair search, the arguments in the search's order: {ordinal1,
+// polarity1, minDistance1, minDistance1To2, reference1, ordinal2, polarity2, minDistance2,
+// minDistance2To1, reference2, secondAfterFirst, labelMode, labelBase1, labelBase2, goOn}.
 struct Pair {
     int ordinal1 = 1, polarity1 = 1, minDistance1 = 0, minDistance1To2 = INT_MIN, reference1 = 0;
     int ordinal2 = 1, polarity2 = 2, minDistance2 = 0, minDistance2To1 = INT_MIN, reference2 = 0;
@@ -52,7 +54,7 @@ struct Pair {
     bool goOn = false;
 
     int index1 = kUnwrittenIndex, index2 = kUnwrittenIndex;
-    OVector point1, point2;
+    OVector point1{}, point2{};
     double angle1 = kUnwrittenAngle, angle2 = kUnwrittenAngle;
 
     bool Run(OVectorPath& path, const std::shared_ptr<OType_Image>& image,
@@ -89,9 +91,10 @@ class TransitionSearchTest : public testing::TestWithParam<Kind> {
         path->Reset();
     }
 
-    // Paints half-open runs [first, last) of list positions dark and sets the band [0, 128].
-    // Position 0 (index -1) shares its pixel with index 0; no other two share one.
+    // Paints half-open runs [first, last) of list positions dark, sets the band [0, 128] and resets
+    // the path. Position 0 (index -1) shares its pixel with index 0; no other two share one.
     void Paint(const std::vector<std::pair<int, int>>& runs) {
+        path->Reset();
         image = std::make_shared<OType_Image>(
             kImageSize, kImageSize, std::vector<unsigned char>(kImageSize * kImageSize, kBright));
         for (const auto& [first, last] : runs) {
@@ -116,20 +119,16 @@ class TransitionSearchTest : public testing::TestWithParam<Kind> {
 
     // The searches with label kind 0 (ticks only), writing index, point and angle below.
     bool FindNext(int polarity, OType_DrawingContext* context = nullptr) {
-        angle = kUnwrittenAngle;
         return path->FindNextTransition(image, polarity, 0, 0, index, point, angle, context, 0, 0);
     }
     bool FindSingle(int ordinal, int polarity, bool goOn, OType_DrawingContext* context = nullptr) {
-        angle = kUnwrittenAngle;
         return path->FindNextTransitionSingle(image, ordinal, polarity, 0, 0, index, point, angle,
                                               context, 0, 0, goOn);
     }
-    void ExpectFound(int reported, int seen) const {
-        ExpectResult(index, point, angle, reported, seen);
-    }
-    void ExpectNotFound() const {
-        EXPECT_EQ(std::make_tuple(index, point, angle),
-                  std::make_tuple(-1, kNotFound, IsCircle() ? 0.0 : kUnwrittenAngle));
+    // What a search that finds nothing writes: the not-found index and point, and on circles
+    // the angle 0.
+    std::tuple<int, OVector, double> NotFound() const {
+        return {-1, kNotFound, IsCircle() ? 0.0 : kUnwrittenAngle};
     }
 
     struct Position {
@@ -142,7 +141,7 @@ class TransitionSearchTest : public testing::TestWithParam<Kind> {
     std::vector<Position> positions;
     int index = kUnwrittenIndex;
     OVector point;
-    double angle = 0.0;
+    double angle = kUnwrittenAngle;  // lines never write it
 };
 
 // Entering transitions are reported at the first dark position, seen there; leaving ones at the
@@ -160,19 +159,12 @@ TEST_P(TransitionSearchTest, ReportsEachTransitionAtItsLastPositionInside) {
         path->Reset();
         for (const auto& [reported, seen] : expected) {
             ASSERT_TRUE(FindNext(polarity)) << polarity;
-            ExpectFound(reported, seen);
+            ExpectResult(index, point, angle, reported, seen);
             EXPECT_EQ(Index(*path), positions[seen].index) << polarity;
         }
         EXPECT_FALSE(FindNext(polarity)) << polarity;
-        ExpectNotFound();
+        EXPECT_EQ(std::make_tuple(index, point, angle), NotFound());
         EXPECT_EQ(Index(*path), path->GetCount()) << "exhausted, polarity " << polarity;
-    }
-    for (const int polarity : {3, -1}) {
-        path->Reset();
-        Pair pair;
-        pair.polarity2 = polarity;
-        EXPECT_FALSE(pair.Run(*path, image)) << polarity;
-        EXPECT_EQ(Index(*path), path->GetCount()) << polarity;
     }
 }
 
@@ -185,93 +177,75 @@ TEST_P(TransitionSearchTest, NthEdgeStopsThereOrGoesOnMarkingEveryEdge) {
         path->Reset();
         RecordingContext context;
         ASSERT_TRUE(FindSingle(2, 1, goOn, &context)) << goOn;
-        ExpectFound(10, 10);
+        ExpectResult(index, point, angle, 10, 10);
         EXPECT_EQ(Index(*path), goOn ? path->GetCount() : positions[10].index);
         EXPECT_EQ(context.Calls("LineTo").size(), goOn ? 3u : 2u);
         EXPECT_TRUE(context.Calls("DrawText").empty());
     }
     path->Reset();
     EXPECT_TRUE(FindSingle(0, 0, true));
-    ExpectFound(0, 0);
+    ExpectResult(index, point, angle, 0, 0);
     EXPECT_EQ(Index(*path), path->GetCount());
     // Both ordinals 0: both searches are done before the walk, so it makes no step.
     path->Reset();
-    Pair pair;
-    pair.ordinal1 = pair.ordinal2 = 0;
+    Pair pair{0, 1, 0, INT_MIN, 0, 0};
     EXPECT_TRUE(pair.Run(*path, image));
     EXPECT_EQ(std::make_tuple(pair.index1, pair.index2, Index(*path)), std::make_tuple(-1, -1, -1));
 }
 
-// Entering at 4 and 10, leaving at 6 (seen at 7) and 12 (seen at 13).
+// Entering at 4 and 10, leaving at 6 (seen at 7) and 12 (seen at 13). The first positions of
+// every path here lie one index apart: list position k is index k - 1.
 TEST_P(TransitionSearchTest, PairMeasuresEachEdgeFromItsReferenceAndTheOtherResult) {
     Paint({{4, 7}, {10, 13}});
-    struct Case {
-        const char* name;
-        int polarity1, polarity2, minDistance2To1, secondAfterFirst;
-        int reference1;  // as a list position; position 1 is index 0
-        int reported1, seen1, reported2, seen2;
+    ASSERT_EQ(positions[13].index, 12);
+    // Each row: the search's arguments, then the positions where each result is reported and
+    // seen.
+    const std::tuple<const char*, Pair, int, int, int, int> cases[] = {
+        {"entering, then leaving", {1, 1, 0, INT_MIN, 0, 1, 2, 0, INT_MIN, 0, 0}, 4, 4, 6, 7},
+        {"one transition as both edges", {1, 1, 0, INT_MIN, 0, 1, 0, 0, 0, 0, 0}, 4, 4, 4, 4},
+        {"second strictly after the first", {1, 1, 0, INT_MIN, 0, 1, 1, 0, 1, 0, 0}, 4, 4, 10, 10},
+        {"second before the first", {1, 2, 0, INT_MIN, 0, 1, 1, 0, INT_MIN, 0, 0}, 6, 7, 4, 4},
+        {"second waits for the first", {1, 2, 0, INT_MIN, 0, 1, 1, 0, INT_MIN, 0, 1}, 6, 7, 10, 10},
+        // Until a first edge is found, the first result holds the caller's reference (index 4),
+        // which the entering transition at 4 (index 3) lies before.
+        {"first result read back", {1, 2, 0, INT_MIN, 4, 1, 1, 0, 0, 0, 0}, 6, 7, 10, 10},
+        // First edges keep a distance from the second result as it stands: once the entering
+        // transition at 4 is the second edge, the leaving one at 6 is too close to it, the one at
+        // 12 is not. (From the caller's reference -100 both would be far enough.)
+        {"first keeps its distance from the second",
+         {1, 2, 0, 6, 0, 1, 1, 0, INT_MIN, -100, 0},
+         12,
+         13,
+         4,
+         4},
     };
-    const Case cases[] = {
-        {"entering, then leaving", 1, 2, INT_MIN, 0, 1, 4, 4, 6, 7},
-        {"one transition as both edges", 1, 0, 0, 0, 1, 4, 4, 4, 4},
-        {"second strictly after the first", 1, 1, 1, 0, 1, 4, 4, 10, 10},
-        {"second before the first", 2, 1, INT_MIN, 0, 1, 6, 7, 4, 4},
-        {"second waits for the first", 2, 1, INT_MIN, 1, 1, 6, 7, 10, 10},
-        // Until a first edge is found, the first result holds the caller's reference (position
-        // 5), which the entering transition at 4 lies before.
-        {"first result read back", 2, 1, 0, 0, 5, 6, 7, 10, 10},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (auto [name, pair, reported1, seen1, reported2, seen2] : cases) {
+        SCOPED_TRACE(name);
         path->Reset();
-        Pair pair;
-        pair.polarity1 = c.polarity1;
-        pair.polarity2 = c.polarity2;
-        pair.minDistance2To1 = c.minDistance2To1;
-        pair.secondAfterFirst = c.secondAfterFirst;
-        pair.reference1 = positions[c.reference1].index;
         ASSERT_TRUE(pair.Run(*path, image));
-        ExpectResult(pair.index1, pair.point1, pair.angle1, c.reported1, c.seen1);
-        ExpectResult(pair.index2, pair.point2, pair.angle2, c.reported2, c.seen2);
-        EXPECT_EQ(Index(*path), positions[std::max(c.seen1, c.seen2)].index) << "stops there";
+        ExpectResult(pair.index1, pair.point1, pair.angle1, reported1, seen1);
+        ExpectResult(pair.index2, pair.point2, pair.angle2, reported2, seen2);
+        EXPECT_EQ(Index(*path), positions[std::max(seen1, seen2)].index) << "stops there";
     }
-
-    // First edges keep a distance from the second result as it stands: once the entering
-    // transition at 4 is the second edge, the leaving one at 6 is too close to it, the one at 12
-    // is not. (From the caller's reference -100 both would be far enough.)
-    path->Reset();
-    Pair pair;
-    pair.polarity1 = 2;
-    pair.minDistance1To2 = positions[10].index - positions[4].index;
-    pair.polarity2 = 1;
-    pair.reference2 = -100;
-    ASSERT_TRUE(pair.Run(*path, image));
-    ExpectResult(pair.index2, pair.point2, pair.angle2, 4, 4);
-    ExpectResult(pair.index1, pair.point1, pair.angle1, 12, 13);
 
     // A second edge that never comes: false, with the first edge written and the second as
     // initialised (the caller's reference index, the not-found point).
     path->Reset();
-    Pair missing;
-    missing.polarity2 = 1;
-    missing.ordinal2 = 3;
-    missing.reference2 = 3;
+    Pair missing{1, 1, 0, INT_MIN, 0, 3, 1, 0, INT_MIN, 3, 0};
     EXPECT_FALSE(missing.Run(*path, image));
     ExpectResult(missing.index1, missing.point1, missing.angle1, 4, 4);
-    EXPECT_EQ(std::make_tuple(missing.index2, missing.point2, missing.angle2, Index(*path)),
-              std::make_tuple(3, kNotFound, IsCircle() ? 0.0 : kUnwrittenAngle, path->GetCount()));
+    EXPECT_EQ(std::make_tuple(missing.index2, missing.point2, missing.angle2),
+              std::make_tuple(3, kNotFound, std::get<2>(NotFound())));
+    EXPECT_EQ(Index(*path), path->GetCount());
 }
 
 TEST_P(TransitionSearchTest, EmptyImageAnswersFalseWithoutMovingOrDrawing) {
     ASSERT_TRUE(path->MoveTo(3, point));
     RecordingContext context;
-    EXPECT_FALSE(FindNext(1, &context));
-    ExpectNotFound();
-    EXPECT_FALSE(FindSingle(0, 1, false, &context));
-    Pair pair;
-    pair.reference1 = 5;
-    pair.reference2 = 6;
-    EXPECT_FALSE(pair.Run(*path, image, &context));
+    Pair pair{1, 1, 0, INT_MIN, 5, 1, 2, 0, INT_MIN, 6, 0};
+    EXPECT_FALSE(FindSingle(0, 1, false, &context) || pair.Run(*path, image, &context) ||
+                 FindNext(1, &context));
+    EXPECT_EQ(std::make_tuple(index, point, angle), NotFound());
     EXPECT_EQ(std::make_tuple(pair.index1, pair.index2, pair.point1, pair.point2, Index(*path)),
               std::make_tuple(5, 6, kNotFound, kNotFound, 3));
     EXPECT_TRUE(context.Log().empty());
@@ -293,20 +267,15 @@ TEST_P(TransitionSearchTest, ExtremeArgumentsAreSafe) {
             path->FindNextTransitionSingle(image, a, 0, a, b, index, point, angle, &context, b, a,
                                            true);
             path->Reset();
-            Pair pair;
-            pair.ordinal1 = pair.minDistance1 = pair.labelBase1 = a;
-            pair.ordinal2 = pair.minDistance2To1 = b;
-            pair.reference2 = IsCircle() ? -1 : b;  // circles refuse references past their end
-            pair.goOn = true;
+            // Circles refuse references past their end: their second reference stays -1.
+            Pair pair{a, 1, a, INT_MIN, 0, b, 2, 0, b, IsCircle() ? -1 : b, 0, 0, a, 0, true};
             pair.Run(*path, image, &context);
         }
     }
 }
 
 std::string KindName(const testing::TestParamInfo<Kind>& info) {
-    return info.param == Kind::Line     ? "Line"
-           : info.param == Kind::Circle ? "Circle"
-                                        : "CircleFloat";
+    return std::vector<std::string>{"Line", "Circle", "CircleFloat"}[static_cast<int>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPaths, TransitionSearchTest,
@@ -324,35 +293,26 @@ TEST_P(FullCircleTest, PairWrapsOnceForASecondEdgeBeyondTheSeam) {
     const int lap = path->GetCount();
     // First: entering; second: leaving, only once the first is done, at least 1 after the first
     // and not before its own reference in the first lap, which moves back one lap at the wrap.
-    Pair pair;
-    pair.secondAfterFirst = 1;
-    pair.minDistance2To1 = 1;
-    pair.reference2 = positions[5].index;
+    Pair pair{1, 1, 0, INT_MIN, 0, 1, 2, 0, 1, positions[5].index, 1};
     ASSERT_TRUE(pair.Run(*path, image));
     // The first result is held reduced by one lap; the second continues the first lap.
-    EXPECT_EQ(pair.index1, positions[n - 6].index - lap);
-    EXPECT_EQ(pair.point1, positions[n - 6].point);
+    EXPECT_EQ(std::make_pair(pair.index1, pair.point1),
+              std::make_pair(positions[n - 6].index - lap, positions[n - 6].point));
     EXPECT_NEAR(pair.angle1, positions[n - 6].angle, kAngleTolerance);
     ExpectResult(pair.index2, pair.point2, pair.angle2, 3, 4, lap);
     EXPECT_EQ(Index(*path), positions[4].index) << "stopped in the second lap";
 
     // A second edge that never comes: one wrap, then the search ends at the end of the path.
     path->Reset();
-    Pair missing;
-    missing.secondAfterFirst = 1;
-    missing.polarity2 = 1;
-    missing.ordinal2 = 5;
+    Pair missing{1, 1, 0, INT_MIN, 0, 5, 1, 0, INT_MIN, 0, 1};
     EXPECT_FALSE(missing.Run(*path, image));
-    EXPECT_EQ(missing.index1, positions[n - 6].index - lap);
-    EXPECT_EQ(missing.index2, 0);
-    EXPECT_EQ(Index(*path), lap);
+    EXPECT_EQ(std::make_tuple(missing.index1, missing.index2, Index(*path)),
+              std::make_tuple(positions[n - 6].index - lap, 0, lap));
 
     // Reference indices not below the count are refused before anything moves.
     ASSERT_TRUE(path->MoveTo(2, point));
     for (const auto& [reference1, reference2] : {std::pair{lap, 0}, std::pair{0, lap}}) {
-        Pair refused;
-        refused.reference1 = reference1;
-        refused.reference2 = reference2;
+        Pair refused{1, 1, 0, INT_MIN, reference1, 1, 2, 0, INT_MIN, reference2, 0};
         EXPECT_FALSE(refused.Run(*path, image));
         EXPECT_EQ(std::make_tuple(refused.index1, refused.index2, refused.angle1, Index(*path)),
                   std::make_tuple(reference1, reference2, 0.0, 2));
@@ -362,41 +322,18 @@ TEST_P(FullCircleTest, PairWrapsOnceForASecondEdgeBeyondTheSeam) {
 INSTANTIATE_TEST_SUITE_P(Circles, FullCircleTest, testing::Values(Kind::Circle, Kind::CircleFloat),
                          KindName);
 
-// --- line-only cases with hand-checked indices: index i lies in pixel (2 + i, 5) ---
+// --- line-only cases with hand-checked indices: index i lies at list position i + 1 ---
 
-const OVector kRowStart(2.5, 5.5);
-const OVector kRowEnd(62.5, 5.5);
-
-// Row 5 in grey `before` up to x = 11 and `after` from x = 12 (index 10) on; `dark` pixels dark.
-std::shared_ptr<OType_Image> RowImage(int before, int after, const std::vector<int>& dark = {}) {
-    auto image = std::make_shared<OType_Image>(kImageSize, 12);
-    for (int x = 0; x < kImageSize; ++x) {
-        image->SetPixel_Grey(x, 5, x < 12 ? before : after);
-    }
-    for (const int x : dark) {
-        image->SetPixel_Grey(x, 5, kDark);
-    }
-    return image;
-}
-
-// The index a single search for the `ordinal`th transition reports, -1 when it finds none.
-int FindOnRow(OVectorPath_Line& line, const std::shared_ptr<OType_Image>& image, int polarity,
-              int ordinal = 1, int minDistance = 0) {
-    int index = 0;
-    OVector point;
-    double angle = 0;
-    line.FindNextTransitionSingle(image, ordinal, polarity, minDistance, 0, index, point, angle,
-                                  nullptr, 0, 0, false);
-    return index;
-}
+class LineSearchTest : public TransitionSearchTest {};
 
 // Dark at indices 3 and 6..11; reference 0, minimum distance 5. The ignored transitions at 3 do
 // not move the reference: 6 is the first edge, and 11 lies 5 after it. (Had they moved it, 6 - 3
 // would be too close and 11 the first edge; without the distance the second would be at 3.)
-TEST(LineTransitionSearchTest, IgnoredTransitionsLeaveTheReferenceAlone) {
-    const auto image = RowImage(kBright, kBright, {5, 8, 9, 10, 11, 12, 13});
-    OVectorPath_Line line(kRowStart, kRowEnd);
-    EXPECT_EQ(FindOnRow(line, image, 0, 2, 5), 11);
+TEST_P(LineSearchTest, IgnoredTransitionsLeaveTheReferenceAlone) {
+    Paint({{4, 5}, {7, 13}});
+    ASSERT_TRUE(path->FindNextTransitionSingle(image, 2, 0, 5, 0, index, point, angle, nullptr, 0,
+                                               0, false));
+    EXPECT_EQ(index, 11);
 }
 
 // Type 1 enters on any jump above 40, type 2 with enter threshold -30 on falls only. The step
@@ -404,35 +341,21 @@ TEST(LineTransitionSearchTest, IgnoredTransitionsLeaveTheReferenceAlone) {
 // is reported at 10 both entering and leaving (seen at 11). A search that continues evaluates its
 // starting position again, which feeds the history a second time: the leave after entering
 // happens at that evaluation, before any step, and is no transition of the next search.
-TEST(LineTransitionSearchTest, MovingMeanTypesThroughTheSearch) {
-    const auto falling = RowImage(kBright, kDark);
+TEST_P(LineSearchTest, MovingMeanTypesThroughTheSearch) {
+    const int n = static_cast<int>(positions.size());
     for (const auto& [type, leave, enter] : {std::tuple{1, 10, 40}, std::tuple{2, -10, -30}}) {
         for (const int polarity : {1, 2}) {
-            OVectorPath_Line line(kRowStart, kRowEnd);
-            ASSERT_TRUE(line.bCreateTransitionFunction(type, leave, enter, 2, 0, nullptr));
-            EXPECT_EQ(FindOnRow(line, falling, polarity), 10) << type << " " << polarity;
-            EXPECT_EQ(FindOnRow(line, falling, 0), -1) << type << " " << polarity;
+            Paint({{11, n}});  // a fall at index 10
+            ASSERT_TRUE(path->bCreateTransitionFunction(type, leave, enter, 2, 0, nullptr));
+            EXPECT_TRUE(FindSingle(1, polarity, false) && index == 10) << type << " " << polarity;
+            EXPECT_FALSE(FindSingle(1, 0, false)) << type << " " << polarity;
         }
-        OVectorPath_Line line(kRowStart, kRowEnd);
-        ASSERT_TRUE(line.bCreateTransitionFunction(type, leave, enter, 2, 0, nullptr));
-        EXPECT_EQ(FindOnRow(line, RowImage(kDark, kBright), 1), type == 1 ? 10 : -1) << type;
+        Paint({{0, 11}});  // a rise at index 10
+        ASSERT_TRUE(path->bCreateTransitionFunction(type, leave, enter, 2, 0, nullptr));
+        EXPECT_EQ(FindSingle(1, 1, false) ? index : -1, type == 1 ? 10 : -1) << type;
     }
 }
 
-TEST(LineTransitionSearchTest, CannyTypeEntersWhereItsFunctionTurnsPositive) {
-    const auto image = RowImage(kBright, kDark);
-    OVectorPath_Line line(kRowStart, kRowEnd);
-    ASSERT_TRUE(line.bCreateTransitionFunction(3, 20, 0, 0, 2, image));
-    int expected = 0;  // the first index in threshold, looked up position by position
-    OVector v;
-    while (line.MoveTo(expected, v) && !line.IsInTransitionThreshold(image)) {
-        ++expected;
-    }
-    ASSERT_NEAR(expected, 10, 2) << "an edge at index 10";
-    line.Reset();
-    EXPECT_EQ(FindOnRow(line, image, 1), expected);
-    // The dark side stays in threshold to the end (the last index reads the last element).
-    EXPECT_EQ(FindOnRow(line, image, 2), -1);
-}
+INSTANTIATE_TEST_SUITE_P(Line, LineSearchTest, testing::Values(Kind::Line), KindName);
 
 }  // namespace
