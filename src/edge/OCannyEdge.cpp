@@ -62,6 +62,19 @@ std::int64_t Magnitude(int value) {
     return wide < 0 ? -wide : wide;
 }
 
+// Samples the thinning tests at once for being all below the threshold.
+constexpr Index kWeakBlock = 16;
+
+// Whether every one of the kWeakBlock samples from `samples` on is weak (magnitude below the
+// threshold). No early exit, so that the test is vectorised.
+bool AllWeak(const int* samples, std::int64_t threshold) {
+    bool strong = false;
+    for (Index k = 0; k < kWeakBlock; ++k) {
+        strong |= Magnitude(samples[k]) >= threshold;
+    }
+    return !strong;
+}
+
 bool IsKernelRow(int row) {
     return row >= 0 && row < kKernelRowCount;
 }
@@ -254,6 +267,17 @@ void OCannyEdge::SkeletoniseEdgePoints(WritableCollection<int>& data, int iThres
 
     Index i = 0;
     while (i < n) {
+        // Most samples are weak: blocks of them are written at once, a loop the compiler can
+        // vectorise, until a block holds a strong sample, which the sample-wise walk below takes.
+        while (i + kWeakBlock <= n && AllWeak(a + i, threshold)) {
+            for (Index k = i; k < i + kWeakBlock; ++k) {
+                a[k] = bKeepMagnitudes ? static_cast<int>(Magnitude(a[k])) : level;
+            }
+            i += kWeakBlock;
+        }
+        if (i == n) {
+            break;
+        }
         const std::int64_t magnitude = Magnitude(a[i]);
         if (magnitude < threshold) {
             a[i] = bKeepMagnitudes ? static_cast<int>(magnitude) : level;
