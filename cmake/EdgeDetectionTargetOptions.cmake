@@ -11,6 +11,15 @@ if(EDGEDETECTION_SANITIZERS)
     set(EDGEDETECTION_SANITIZER_FLAGS
         -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 endif()
+if(EDGEDETECTION_FUZZERS)
+    # libFuzzer build: the sanitizers above plus the fuzzer's coverage instrumentation in the
+    # library too, so that coverage of the library guides the fuzzer (tests/fuzz/).
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "EDGEDETECTION_FUZZERS needs Clang: configure with CXX=clang++")
+    endif()
+    set(EDGEDETECTION_SANITIZER_FLAGS -fsanitize=address,undefined,fuzzer-no-link
+        -fno-sanitize-recover=all -fno-omit-frame-pointer)
+endif()
 if(EDGEDETECTION_TSAN)
     set(EDGEDETECTION_SANITIZER_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
 endif()
