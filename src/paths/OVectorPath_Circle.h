@@ -40,6 +40,22 @@
 // lists the start point even without steps, then the point reached by every raster advance,
 // ending always with the point at index GetCount(), even in the pixel of the entry before it.
 //
+// Transition searches walk the arc from where it stands with the class's own raster steps
+// (MoveNextRaster of the class, called without the virtual table; its single steps are the
+// virtual MoveNext) and evaluate the transition function once per pixel at the arc's own index
+// and point. The angle result of a found transition is the current angle (widened to double)
+// where the change was seen: for a leaving transition one raster step past the reported index.
+// Labels are written along the tangent with DrawRotatedText, first-edge labels outside the
+// radial tick, second-edge labels inside it.
+//
+// Full circle, pair search: when the arc is exhausted with the first edge done and the second
+// not, the search resets the arc once and goes on into a second lap. A second edge found there is
+// reported with GetCount() added to its index and 2 pi to its angle. The first result index is
+// reported as the search holds it for its distance tests: reduced by GetCount() when it was above
+// 0 (a first edge at index 50 of a 63-step circle is reported as -13). The pair search answers
+// false, changing nothing, when its initial reference index of either edge is not below
+// GetCount().
+//
 //   OVectorPath_Circle arc(OVector(100, 100), 10.0, 0.0, 90.0);   // 16 steps
 //   OVector p;
 //   arc.MoveEnd(p);                                                // (100, 110)
@@ -51,6 +67,9 @@
 // The arc of one circle path bound to its fields, through which both precisions share one walk.
 template <class Real>
 struct CircleArc;
+// The walk shared by the transition searches of every path kind (internal).
+template <class Path>
+class TransitionWalk;
 
 class EDGEDETECTION_EXPORT OVectorPath_Circle : public OVectorPath {
 public:
@@ -123,6 +142,10 @@ public:
     bool RotatePath(double dX, double dY, double dAngle) override;
 
 protected:
+    // The transition search reads the arc's position, centre and full-circle mark directly.
+    template <class Path>
+    friend class TransitionWalk;
+
     bool m_bFullCircle = false;
     OVector m_vCenter;
     double m_dRadius = 0.0;
@@ -214,6 +237,10 @@ public:
     bool RotatePath(double dX, double dY, double dAngle) override;
 
 protected:
+    // The transition search reads the arc's position, centre and full-circle mark directly.
+    template <class Path>
+    friend class TransitionWalk;
+
     bool m_bFullCircle = false;
     OVector m_vCenter;
     float m_fRadius = 0.0f;

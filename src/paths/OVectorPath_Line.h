@@ -20,6 +20,14 @@
 // longer than about 46,000 pixels in both directions lie outside that domain and get a
 // meaningless (possibly zero) count, safely.
 //
+// Transition searches (FindNextTransition, FindNextTransitionSingle, FindNextTransitionPair) walk
+// the line from where it stands with the line's own raster steps, OVectorPath_Line::MoveNextRaster
+// called without the virtual table, and evaluate the transition function once per pixel at the
+// line's own index and point: a class derived from the line that overrides the moves or the
+// position queries does not change what the searches walk. The angle results are never written.
+// Overlays use a font of 18 device units along the line with a transparent background, both
+// given back on every way out; ticks run 8 units along the normal on either side of a transition.
+//
 //   OVectorPath_Line line(OVector(0, 0), OVector(3, 4));   // 5 steps, positions 0..5
 //   OVector p;
 //   while (line.MoveNextRaster(p)) { /* one position per pixel */ }
@@ -27,6 +35,10 @@
 #include <memory>
 
 #include "paths/OVectorPath.h"
+
+// The walk shared by the transition searches of every path kind (internal).
+template <class Path>
+class TransitionWalk;
 
 class EDGEDETECTION_EXPORT OVectorPath_Line : public OVectorPath {
 public:
@@ -100,6 +112,10 @@ public:
     bool RotatePath(double dX, double dY, double dAngle) override;
 
 protected:
+    // The transition search reads the line's position and overlay geometry directly.
+    template <class Path>
+    friend class TransitionWalk;
+
     OVector m_vStart;
     OVector m_vEnd;
     OVector m_vCurrent;

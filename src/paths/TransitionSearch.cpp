@@ -1,52 +1,294 @@
-// Temporary: the transition search along lines and circles replaces these placeholders.
+// The transition searches of lines and circles: the nine virtual operations, each handing its
+// arguments to the one walk of TransitionWalk.h, and the overlays that mark what they find.
+#include <cstddef>
+#include <cstdint>
+
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
+#include "paths/TransitionWalk.h"
 
-bool OVectorPath_Line::FindNextTransition(std::shared_ptr<OType_Image>, int, int, int, int&,
-                                          OVector&, double&, OType_DrawingContext*, int, int) {
-    return false;
-}
-bool OVectorPath_Line::FindNextTransitionSingle(std::shared_ptr<OType_Image>, int, int, int, int,
-                                                int&, OVector&, double&, OType_DrawingContext*, int,
-                                                int, bool) {
-    return false;
-}
-bool OVectorPath_Line::FindNextTransitionPair(std::shared_ptr<OType_Image>, int, int, int, int, int,
-                                              int, int, int, int, int, int, int&, OVector&, double&,
-                                              int&, OVector&, double&, OType_DrawingContext*, int,
-                                              int, int, bool) {
-    return false;
+namespace transitionsearch {
+
+namespace {
+
+// A tick runs this far (logical units) before and beyond the transition point.
+constexpr int kTickHalfLength = 8;
+// Label character height in device units, and the width of the size put through CalcDPtoLP with
+// it (only the converted height is used).
+constexpr int kLabelHeight = 18;
+constexpr int kLabelSizeWidth = 1;
+// Gap between a tick end and a line label, in logical units.
+constexpr int kLabelGap = 1;
+// A line label is centred along the line: (width + 1) * 0.5 back from the tick.
+constexpr double kHalf = 0.5;
+
+// Placement of circle labels through DrawRotatedText: no offsets, centred along the text line,
+// and across it beyond the anchor (first edges) or before it (second edges).
+constexpr int kNoOffset = 0;
+constexpr int kAcrossBeyond = 0;
+constexpr int kAcrossBefore = 2;
+constexpr int kAlongCentred = 1;
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kHalfPi = 1.5707963267948966;
+
+constexpr std::uint32_t kDecimalBase = 10;
+// A label text holds at most a letter, a sign and the ten digits of 2147483648.
+constexpr std::size_t kMaxLabelLength = 12;
+
+char16_t FormatLetter(LabelFormat format) {
+    switch (format) {
+        case LabelFormat::Start:
+            return u'S';
+        case LabelFormat::End:
+            return u'E';
+        case LabelFormat::Plain:
+            break;
+    }
+    return u'\0';
 }
 
-bool OVectorPath_Circle::FindNextTransition(std::shared_ptr<OType_Image>, int, int, int, int&,
-                                            OVector&, double&, OType_DrawingContext*, int, int) {
-    return false;
-}
-bool OVectorPath_Circle::FindNextTransitionSingle(std::shared_ptr<OType_Image>, int, int, int, int,
-                                                  int&, OVector&, double&, OType_DrawingContext*,
-                                                  int, int, bool) {
-    return false;
-}
-bool OVectorPath_Circle::FindNextTransitionPair(std::shared_ptr<OType_Image>, int, int, int, int,
-                                                int, int, int, int, int, int, int, int&, OVector&,
-                                                double&, int&, OVector&, double&,
-                                                OType_DrawingContext*, int, int, int, bool) {
-    return false;
+OVector UnitVector(double angleRad) {
+    return OVector(angleRad).Normalize();
 }
 
-bool OVectorPath_Circle_Float::FindNextTransition(std::shared_ptr<OType_Image>, int, int, int, int&,
-                                                  OVector&, double&, OType_DrawingContext*, int,
-                                                  int) {
-    return false;
+}  // namespace
+
+std::optional<Label> LabelForKind(int kind, int number) {
+    switch (kind) {
+        case kLabelKindPlain:
+            return Label{LabelFormat::Plain, number, LabelEdge::First};
+        case kLabelKindStart:
+            return Label{LabelFormat::Start, number, LabelEdge::First};
+        case kLabelKindEnd:
+            return Label{LabelFormat::End, number, LabelEdge::Second};
+        default:
+            return std::nullopt;
+    }
 }
-bool OVectorPath_Circle_Float::FindNextTransitionSingle(std::shared_ptr<OType_Image>, int, int, int,
-                                                        int, int&, OVector&, double&,
-                                                        OType_DrawingContext*, int, int, bool) {
-    return false;
+
+std::u16string LabelText(const Label& label) {
+    // Written backwards from the end of the buffer. The magnitude is taken in unsigned
+    // arithmetic, so that INT_MIN has one too.
+    char16_t buffer[kMaxLabelLength];
+    char16_t* const end = buffer + kMaxLabelLength;
+    char16_t* first = end;
+    const auto bits = static_cast<std::uint32_t>(label.number);
+    std::uint32_t magnitude = label.number < 0 ? 0u - bits : bits;
+    do {
+        *--first = static_cast<char16_t>(u'0' + magnitude % kDecimalBase);
+        magnitude /= kDecimalBase;
+    } while (magnitude != 0);
+    if (label.number < 0) {
+        *--first = u'-';
+    }
+    const char16_t letter = FormatLetter(label.format);
+    if (letter != u'\0') {
+        *--first = letter;
+    }
+    return std::u16string(first, end);
 }
-bool OVectorPath_Circle_Float::FindNextTransitionPair(std::shared_ptr<OType_Image>, int, int, int,
-                                                      int, int, int, int, int, int, int, int, int&,
-                                                      OVector&, double&, int&, OVector&, double&,
-                                                      OType_DrawingContext*, int, int, int, bool) {
-    return false;
+
+// ---------------------------------------------------------------------------------------------
+// LineOverlay
+
+LineOverlay::LineOverlay(OType_DrawingContext* pContext, const OVector& vNormal,
+                         const OVector& vDirection, int iTextAngle)
+    : m_pContext(pContext), m_vNormal(vNormal), m_vDirection(vDirection) {
+    if (m_pContext == nullptr) {
+        return;
+    }
+    m_font.emplace();
+    SIZE size{kLabelSizeWidth, kLabelHeight};
+    m_pContext->CalcDPtoLP(&size);
+    m_font->CreateFontW(size.cy, iTextAngle);
+    m_pPreviousFont = m_pContext->ChangeFont(&*m_font);
+    m_iPreviousMode =
+        m_pContext->ChangeBackgroundMode(OType_DrawingContext::kTransparentBackground);
+}
+
+// The previous font and mode go back before the label font is destroyed with the overlay.
+LineOverlay::~LineOverlay() {
+    if (m_pContext == nullptr) {
+        return;
+    }
+    m_pContext->ChangeFont(m_pPreviousFont);
+    m_pContext->ChangeBackgroundMode(m_iPreviousMode);
+}
+
+void LineOverlay::MoveTo(const OVector& vPoint) {
+    if (m_pContext != nullptr) {
+        m_pContext->PathDraw_MoveTo(vPoint.iX(), vPoint.iY());
+    }
+}
+
+void LineOverlay::Mark(const OVector& vTransition, bool bTick, const std::optional<Label>& label) {
+    if (m_pContext == nullptr) {
+        return;
+    }
+    const OVector tickPlus = vTransition + m_vNormal * kTickHalfLength;
+    const OVector tickMinus = vTransition - m_vNormal * kTickHalfLength;
+    if (bTick) {
+        m_pContext->PathDraw_MoveTo(tickPlus.iX(), tickPlus.iY());
+        m_pContext->PathDraw_LineTo(tickMinus.iX(), tickMinus.iY());
+    }
+    if (!label) {
+        return;
+    }
+    const std::u16string text = LabelText(*label);
+    int width = 0;
+    int height = 0;
+    m_pContext->GetTextExtent(text, width, height);
+    // (width + 1) in double: the same value, without an int overflow for a huge extent.
+    const OVector centring = m_vDirection * ((static_cast<double>(width) + 1.0) * kHalf);
+    // Start labels stand on the minus side of the normal, every other label on the plus side,
+    // one unit (and on the plus side the text height) away from the tick end.
+    const OVector anchor = label->format == LabelFormat::Start
+                               ? tickMinus - m_vNormal * kLabelGap - centring
+                               : tickPlus + m_vNormal * WrapAdd32(height, kLabelGap) - centring;
+    if (!text.empty()) {
+        m_pContext->DrawTextW(anchor.iX(), anchor.iY(), text);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// CircleOverlay
+
+CircleOverlay::CircleOverlay(OType_DrawingContext* pContext, const OVector& vCenter)
+    : m_pContext(pContext), m_vCenter(vCenter) {}
+
+void CircleOverlay::Mark(const OVector& vTransition, bool bTick,
+                         const std::optional<Label>& label) {
+    if (m_pContext == nullptr) {
+        return;
+    }
+    // The radial direction folded into [0, pi], so that the text along the tangent never stands
+    // upside down.
+    double angle = (vTransition - m_vCenter).dAngleRad();
+    while (angle < 0) {
+        angle += kPi;
+    }
+    while (angle > kPi) {
+        angle += -kPi;
+    }
+    const OVector radial = UnitVector(angle);
+    const OVector tangent = UnitVector(angle - kHalfPi);
+    const OVector outer = vTransition + radial * kTickHalfLength;
+    const OVector inner = vTransition - radial * kTickHalfLength;
+    if (bTick) {
+        m_pContext->PathDraw_MoveTo(inner.iX(), inner.iY());
+        m_pContext->PathDraw_LineTo(outer.iX(), outer.iY());
+    }
+    if (!label) {
+        return;
+    }
+    const bool second = label->edge == LabelEdge::Second;
+    OVectorPath::DrawRotatedText(m_pContext, second ? inner : outer, tangent, LabelText(*label),
+                                 kNoOffset, second ? kAcrossBefore : kAcrossBeyond, kNoOffset,
+                                 kAlongCentred, kLabelHeight);
+}
+
+}  // namespace transitionsearch
+
+// ---------------------------------------------------------------------------------------------
+// The nine searches: each path kind hands its arguments to the shared walk.
+
+bool OVectorPath_Line::FindNextTransition(std::shared_ptr<OType_Image> image, int iPolarity,
+                                          int iMinDistance, int iReferenceIndex, int& iResultIndex,
+                                          OVector& vResult, double& dAngle,
+                                          OType_DrawingContext* pContext, int iLabelKind,
+                                          int iLabelNumber) {
+    return TransitionWalk<OVectorPath_Line>::FindNext(*this, image.get(), iPolarity, iMinDistance,
+                                                      iReferenceIndex, iResultIndex, vResult,
+                                                      dAngle, pContext, iLabelKind, iLabelNumber);
+}
+
+bool OVectorPath_Line::FindNextTransitionSingle(std::shared_ptr<OType_Image> image, int iOrdinal,
+                                                int iPolarity, int iMinDistance,
+                                                int iReferenceIndex, int& iResultIndex,
+                                                OVector& vResult, double& dAngle,
+                                                OType_DrawingContext* pContext, int iLabelKind,
+                                                int iLabelBase, bool bGoOn) {
+    return TransitionWalk<OVectorPath_Line>::FindNextSingle(
+        *this, image.get(), iOrdinal, iPolarity, iMinDistance, iReferenceIndex, iResultIndex,
+        vResult, dAngle, pContext, iLabelKind, iLabelBase, bGoOn);
+}
+
+bool OVectorPath_Line::FindNextTransitionPair(
+    std::shared_ptr<OType_Image> image, int iOrdinal1, int iPolarity1, int iMinDistance1,
+    int iMinDistance1To2, int iReferenceIndex1, int iOrdinal2, int iPolarity2, int iMinDistance2,
+    int iMinDistance2To1, int iReferenceIndex2, int iSecondAfterFirst, int& iResultIndex1,
+    OVector& vResult1, double& dAngle1, int& iResultIndex2, OVector& vResult2, double& dAngle2,
+    OType_DrawingContext* pContext, int iLabelMode, int iLabelBase1, int iLabelBase2, bool bGoOn) {
+    return TransitionWalk<OVectorPath_Line>::FindNextPair(
+        *this, image.get(), iOrdinal1, iPolarity1, iMinDistance1, iMinDistance1To2,
+        iReferenceIndex1, iOrdinal2, iPolarity2, iMinDistance2, iMinDistance2To1, iReferenceIndex2,
+        iSecondAfterFirst, iResultIndex1, vResult1, dAngle1, iResultIndex2, vResult2, dAngle2,
+        pContext, iLabelMode, iLabelBase1, iLabelBase2, bGoOn);
+}
+
+bool OVectorPath_Circle::FindNextTransition(std::shared_ptr<OType_Image> image, int iPolarity,
+                                            int iMinDistance, int iReferenceIndex,
+                                            int& iResultIndex, OVector& vResult, double& dAngle,
+                                            OType_DrawingContext* pContext, int iLabelKind,
+                                            int iLabelNumber) {
+    return TransitionWalk<OVectorPath_Circle>::FindNext(*this, image.get(), iPolarity, iMinDistance,
+                                                        iReferenceIndex, iResultIndex, vResult,
+                                                        dAngle, pContext, iLabelKind, iLabelNumber);
+}
+
+bool OVectorPath_Circle::FindNextTransitionSingle(std::shared_ptr<OType_Image> image, int iOrdinal,
+                                                  int iPolarity, int iMinDistance,
+                                                  int iReferenceIndex, int& iResultIndex,
+                                                  OVector& vResult, double& dAngle,
+                                                  OType_DrawingContext* pContext, int iLabelKind,
+                                                  int iLabelBase, bool bGoOn) {
+    return TransitionWalk<OVectorPath_Circle>::FindNextSingle(
+        *this, image.get(), iOrdinal, iPolarity, iMinDistance, iReferenceIndex, iResultIndex,
+        vResult, dAngle, pContext, iLabelKind, iLabelBase, bGoOn);
+}
+
+bool OVectorPath_Circle::FindNextTransitionPair(
+    std::shared_ptr<OType_Image> image, int iOrdinal1, int iPolarity1, int iMinDistance1,
+    int iMinDistance1To2, int iReferenceIndex1, int iOrdinal2, int iPolarity2, int iMinDistance2,
+    int iMinDistance2To1, int iReferenceIndex2, int iSecondAfterFirst, int& iResultIndex1,
+    OVector& vResult1, double& dAngle1, int& iResultIndex2, OVector& vResult2, double& dAngle2,
+    OType_DrawingContext* pContext, int iLabelMode, int iLabelBase1, int iLabelBase2, bool bGoOn) {
+    return TransitionWalk<OVectorPath_Circle>::FindNextPair(
+        *this, image.get(), iOrdinal1, iPolarity1, iMinDistance1, iMinDistance1To2,
+        iReferenceIndex1, iOrdinal2, iPolarity2, iMinDistance2, iMinDistance2To1, iReferenceIndex2,
+        iSecondAfterFirst, iResultIndex1, vResult1, dAngle1, iResultIndex2, vResult2, dAngle2,
+        pContext, iLabelMode, iLabelBase1, iLabelBase2, bGoOn);
+}
+
+bool OVectorPath_Circle_Float::FindNextTransition(std::shared_ptr<OType_Image> image, int iPolarity,
+                                                  int iMinDistance, int iReferenceIndex,
+                                                  int& iResultIndex, OVector& vResult,
+                                                  double& dAngle, OType_DrawingContext* pContext,
+                                                  int iLabelKind, int iLabelNumber) {
+    return TransitionWalk<OVectorPath_Circle_Float>::FindNext(
+        *this, image.get(), iPolarity, iMinDistance, iReferenceIndex, iResultIndex, vResult, dAngle,
+        pContext, iLabelKind, iLabelNumber);
+}
+
+bool OVectorPath_Circle_Float::FindNextTransitionSingle(
+    std::shared_ptr<OType_Image> image, int iOrdinal, int iPolarity, int iMinDistance,
+    int iReferenceIndex, int& iResultIndex, OVector& vResult, double& dAngle,
+    OType_DrawingContext* pContext, int iLabelKind, int iLabelBase, bool bGoOn) {
+    return TransitionWalk<OVectorPath_Circle_Float>::FindNextSingle(
+        *this, image.get(), iOrdinal, iPolarity, iMinDistance, iReferenceIndex, iResultIndex,
+        vResult, dAngle, pContext, iLabelKind, iLabelBase, bGoOn);
+}
+
+bool OVectorPath_Circle_Float::FindNextTransitionPair(
+    std::shared_ptr<OType_Image> image, int iOrdinal1, int iPolarity1, int iMinDistance1,
+    int iMinDistance1To2, int iReferenceIndex1, int iOrdinal2, int iPolarity2, int iMinDistance2,
+    int iMinDistance2To1, int iReferenceIndex2, int iSecondAfterFirst, int& iResultIndex1,
+    OVector& vResult1, double& dAngle1, int& iResultIndex2, OVector& vResult2, double& dAngle2,
+    OType_DrawingContext* pContext, int iLabelMode, int iLabelBase1, int iLabelBase2, bool bGoOn) {
+    return TransitionWalk<OVectorPath_Circle_Float>::FindNextPair(
+        *this, image.get(), iOrdinal1, iPolarity1, iMinDistance1, iMinDistance1To2,
+        iReferenceIndex1, iOrdinal2, iPolarity2, iMinDistance2, iMinDistance2To1, iReferenceIndex2,
+        iSecondAfterFirst, iResultIndex1, vResult1, dAngle1, iResultIndex2, vResult2, dAngle2,
+        pContext, iLabelMode, iLabelBase1, iLabelBase2, bGoOn);
 }
