@@ -60,15 +60,17 @@ bool SameBits(Real a, Real b) {
 }
 
 // Whether an angle rebuilt through degrees is the stored one up to the roundings of that trip.
-// Angles whose trip leaves the finite range (a product by 180/pi that overflows) are not
-// compared; a NaN must stay NaN and an infinity the same infinity.
+// Angles whose trip may leave the finite range (a start or a sweep in degrees that overflows) are
+// not compared. An angle that is not finite must stay so, though not the same: the sweep of two
+// equal infinite angles is infinity minus infinity, so the end angle comes back as NaN.
 template <class Real>
 bool AngleSurvived(Real stored, Real rebuilt, Real magnitude) {
-    if (std::isnan(stored) || std::isinf(stored)) {
-        return SameBits(stored, rebuilt) || (std::isnan(stored) && std::isnan(rebuilt));
+    if (!std::isfinite(stored)) {
+        return !std::isfinite(rebuilt);
     }
     constexpr Real kDegreesPerRadian = static_cast<Real>(57.29577951308232);
-    if (!std::isfinite(magnitude * kDegreesPerRadian) || !std::isfinite(rebuilt)) {
+    // The sweep in degrees may reach twice the largest angle.
+    if (!std::isfinite(2 * magnitude * kDegreesPerRadian)) {
         return true;
     }
     const Real tolerance =
