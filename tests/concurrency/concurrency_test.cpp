@@ -123,8 +123,8 @@ Outcome SearchJob(OVectorPath& path, const std::shared_ptr<OType_Image>& image,
                << refined << refinedAngle;
     }
     path.Reset();
-    result << path.FindNextTransitionSingle(image, 2, 0, 0, -1, index, point, angle, &context, 2,
-                                            0, true)
+    result << path.FindNextTransitionSingle(image, 2, 0, 0, -1, index, point, angle, &context, 2, 0,
+                                            true)
            << index << point;
     path.Reset();
     int index2 = 0;
@@ -168,8 +168,8 @@ std::vector<Job> SearchJobs(const std::shared_ptr<OType_Image>& image) {
                         }
                         profile.Add(OType_Image::kNoValue);
                         WritableCollection<int> transitions;
-                        const bool built = OCannyEdge::bFindCannyEdgeTransitions(
-                            profile, 10, 2, transitions);
+                        const bool built =
+                            OCannyEdge::bFindCannyEdgeTransitions(profile, 10, 2, transitions);
                         Result result;
                         for (std::int64_t k = 0; k < transitions.GetCount(); ++k) {
                             result << transitions.GetAt(k);
@@ -196,34 +196,33 @@ std::vector<Job> RegressionJobs() {
                            OVector_Regression::kFilterDETSAC_FPGA};
     for (const int filter : filters) {
         for (const double slope : {0.25, 4.0}) {
-            jobs.push_back({"regression filter " + std::to_string(filter) + " slope " +
-                                std::to_string(slope),
-                            [filter, slope] {
-                                OVector_Array points = LinePoints(slope, 60);
-                                OVector_Array outliers;
-                                double angle = 0.0;
-                                OVector centre;
-                                int inliers = 0;
-                                int rejected = 0;
-                                bool found = false;
-                                std::int64_t distance = 0;
-                                std::int64_t fx = 0;
-                                std::int64_t fy = 0;
-                                double footX = 0.0;
-                                double footY = 0.0;
-                                double sigmaAll = 0.0;
-                                double sigmaInliers = 0.0;
-                                const double factor = 1.5;
-                                const bool fitted = OVector_Regression::bComputeRegressionLine(
-                                    3, points, true, true, true, filter, 4, factor, 1, 4, angle,
-                                    centre, &outliers, inliers, rejected, found, distance, fx, fy,
-                                    footX, footY, sigmaAll, sigmaInliers, nullptr);
-                                Result result;
-                                result << angle << centre << inliers << rejected << found
-                                       << distance << fx << fy << footX << footY << sigmaAll
-                                       << sigmaInliers;
-                                return Outcome{result.Text(), fitted};
-                            }});
+            jobs.push_back(
+                {"regression filter " + std::to_string(filter) + " slope " + std::to_string(slope),
+                 [filter, slope] {
+                     OVector_Array points = LinePoints(slope, 60);
+                     OVector_Array outliers;
+                     double angle = 0.0;
+                     OVector centre;
+                     int inliers = 0;
+                     int rejected = 0;
+                     bool found = false;
+                     std::int64_t distance = 0;
+                     std::int64_t fx = 0;
+                     std::int64_t fy = 0;
+                     double footX = 0.0;
+                     double footY = 0.0;
+                     double sigmaAll = 0.0;
+                     double sigmaInliers = 0.0;
+                     const double factor = 1.5;
+                     const bool fitted = OVector_Regression::bComputeRegressionLine(
+                         3, points, true, true, true, filter, 4, factor, 1, 4, angle, centre,
+                         &outliers, inliers, rejected, found, distance, fx, fy, footX, footY,
+                         sigmaAll, sigmaInliers, nullptr);
+                     Result result;
+                     result << angle << centre << inliers << rejected << found << distance << fx
+                            << fy << footX << footY << sigmaAll << sigmaInliers;
+                     return Outcome{result.Text(), fitted};
+                 }});
         }
     }
     return jobs;
@@ -282,9 +281,18 @@ std::vector<Job> CircleJobs() {
     // Centred on the working frame's origin (the caller's (0, -0.9)): these fits must shift.
     constexpr double kFrameOriginY = -0.9;
     return {
-        {"circle measurement", [] { return CircleJob({50.0, 40.0, 15.0}, true); }},
-        {"large circle measurement", [] { return CircleJob({300.0, -200.0, 120.0}, true); }},
-        {"shifting circle measurement", [] { return CircleJob({0.0, kFrameOriginY, 12.0}, false); }},
+        {"circle measurement",
+         [] {
+             return CircleJob({50.0, 40.0, 15.0}, true);
+         }},
+        {"large circle measurement",
+         [] {
+             return CircleJob({300.0, -200.0, 120.0}, true);
+         }},
+        {"shifting circle measurement",
+         [] {
+             return CircleJob({0.0, kFrameOriginY, 12.0}, false);
+         }},
     };
 }
 
@@ -297,7 +305,8 @@ TEST(Concurrency, JobsOnSeveralThreadsGiveTheirSingleThreadedResults) {
     std::vector<std::string> expected;
     for (const Job& job : jobs) {
         const Outcome alone = job.run();
-        EXPECT_TRUE(alone.found) << job.name << " finds nothing: comparing its results proves little";
+        EXPECT_TRUE(alone.found) << job.name
+                                 << " finds nothing: comparing its results proves little";
         expected.push_back(alone.text);
     }
 
@@ -306,12 +315,11 @@ TEST(Concurrency, JobsOnSeveralThreadsGiveTheirSingleThreadedResults) {
     auto work = [&](int thread) {
         for (int round = 0; round < kRounds; ++round) {
             for (std::size_t k = 0; k < jobs.size(); ++k) {
-                const std::size_t j = (k + static_cast<std::size_t>(thread) * jobs.size() /
-                                               kThreads) % jobs.size();
+                const std::size_t j =
+                    (k + static_cast<std::size_t>(thread) * jobs.size() / kThreads) % jobs.size();
                 if (jobs[j].run().text != expected[j]) {
                     const std::lock_guard<std::mutex> lock(mismatchLock);
-                    mismatches.push_back(jobs[j].name + " (thread " + std::to_string(thread) +
-                                         ")");
+                    mismatches.push_back(jobs[j].name + " (thread " + std::to_string(thread) + ")");
                 }
             }
         }

@@ -49,13 +49,20 @@ class FuzzInput {
     // Any int; selector 0..4 the edge values, 5 a small one, 6 and 7 any 32 bits.
     int AnyInt() {
         switch (U8() % 8) {
-        case 0: return 0;
-        case 1: return 1;
-        case 2: return -1;
-        case 3: return std::numeric_limits<int>::max();
-        case 4: return std::numeric_limits<int>::min();
-        case 5: return static_cast<int>(U16()) - kSmallIntBias;
-        default: return static_cast<int>(U32());
+            case 0:
+                return 0;
+            case 1:
+                return 1;
+            case 2:
+                return -1;
+            case 3:
+                return std::numeric_limits<int>::max();
+            case 4:
+                return std::numeric_limits<int>::min();
+            case 5:
+                return static_cast<int>(U16()) - kSmallIntBias;
+            default:
+                return static_cast<int>(U32());
         }
     }
 
@@ -63,34 +70,40 @@ class FuzzInput {
     // the int range, 5..7 any 64 bits (NaN payloads and subnormals included).
     double AnyDouble() {
         switch (U8() % 8) {
-        case 0: return kSpecialDoubles[U8() % kSpecialCount];
-        case 1:
-        case 2:
-        case 3: return static_cast<std::int16_t>(U16()) / 16.0;
-        case 4: return static_cast<std::int32_t>(U32()) / 256.0;
-        default: {
-            const std::uint64_t bits = U64();
-            double value = 0.0;
-            std::memcpy(&value, &bits, sizeof value);
-            return value;
-        }
+            case 0:
+                return kSpecialDoubles[U8() % kSpecialCount];
+            case 1:
+            case 2:
+            case 3:
+                return static_cast<std::int16_t>(U16()) / 16.0;
+            case 4:
+                return static_cast<std::int32_t>(U32()) / 256.0;
+            default: {
+                const std::uint64_t bits = U64();
+                double value = 0.0;
+                std::memcpy(&value, &bits, sizeof value);
+                return value;
+            }
         }
     }
 
     // Any float, drawn as AnyDouble but with float bit patterns.
     float AnyFloat() {
         switch (U8() % 8) {
-        case 0: return static_cast<float>(kSpecialFloats[U8() % kSpecialCount]);
-        case 1:
-        case 2:
-        case 3: return static_cast<float>(static_cast<std::int16_t>(U16()) / 16.0);
-        case 4: return static_cast<float>(static_cast<std::int32_t>(U32()) / 256.0);
-        default: {
-            const std::uint32_t bits = U32();
-            float value = 0.0f;
-            std::memcpy(&value, &bits, sizeof value);
-            return value;
-        }
+            case 0:
+                return static_cast<float>(kSpecialFloats[U8() % kSpecialCount]);
+            case 1:
+            case 2:
+            case 3:
+                return static_cast<float>(static_cast<std::int16_t>(U16()) / 16.0);
+            case 4:
+                return static_cast<float>(static_cast<std::int32_t>(U32()) / 256.0);
+            default: {
+                const std::uint32_t bits = U32();
+                float value = 0.0f;
+                std::memcpy(&value, &bits, sizeof value);
+                return value;
+            }
         }
     }
 
@@ -99,13 +112,17 @@ class FuzzInput {
     std::int64_t AnyRaw() {
         constexpr std::int64_t kRawOne = 65536;
         switch (U8() % 8) {
-        case 0: return kSpecialRaws[U8() % kSpecialCount];
-        case 1:
-        case 2:
-        case 3:
-        case 4: return (static_cast<std::int64_t>(U8()) - kNearPixelBias) * kRawOne + U16();
-        case 5: return static_cast<std::int64_t>(static_cast<std::int32_t>(U32())) * kRawOne;
-        default: return static_cast<std::int64_t>(U64());
+            case 0:
+                return kSpecialRaws[U8() % kSpecialCount];
+            case 1:
+            case 2:
+            case 3:
+            case 4:
+                return (static_cast<std::int64_t>(U8()) - kNearPixelBias) * kRawOne + U16();
+            case 5:
+                return static_cast<std::int64_t>(static_cast<std::int32_t>(U32())) * kRawOne;
+            default:
+                return static_cast<std::int64_t>(U64());
         }
     }
 

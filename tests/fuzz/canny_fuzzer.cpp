@@ -67,10 +67,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<int> profile;
     while (input.Remaining() > 0 && profile.size() < kMaxProfileLength) {
         switch (input.U8() % 8) {
-        case 0:
-        case 1: profile.push_back(kMarker); break;
-        case 7: profile.push_back(input.AnyInt()); break;
-        default: profile.push_back(input.U8()); break;
+            case 0:
+            case 1:
+                profile.push_back(kMarker);
+                break;
+            case 7:
+                profile.push_back(input.AnyInt());
+                break;
+            default:
+                profile.push_back(input.U8());
+                break;
         }
     }
 

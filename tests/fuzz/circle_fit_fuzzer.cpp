@@ -51,9 +51,9 @@ struct Figures {
     double sigmaAll = 1, sigmaInliers = 1;
 
     bool AllZero() const {
-        const double values[] = {maxDev, maxDevX, maxDevY, maxDevCX, maxDevCY, inner, innerX,
-                                 innerY, innerCX, innerCY, outer,   outerX,  outerY,  outerCX,
-                                 outerCY, sigmaAll, sigmaInliers};
+        const double values[] = {maxDev, maxDevX, maxDevY, maxDevCX, maxDevCY,    inner,
+                                 innerX, innerY,  innerCX, innerCY,  outer,       outerX,
+                                 outerY, outerCX, outerCY, sigmaAll, sigmaInliers};
         return !maxDevFound && !innerFound && !outerFound &&
                std::all_of(std::begin(values), std::end(values), [](double v) { return v == 0.0; });
     }

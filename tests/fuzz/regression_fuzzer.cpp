@@ -94,9 +94,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::int64_t t = input.U8();
             const std::int64_t noiseX = static_cast<std::int16_t>(input.U16());
             const std::int64_t noiseY = static_cast<std::int16_t>(input.U16());
-            points.push_back(std::make_shared<OVector>(
-                WrapAdd(WrapAdd(baseX, WrapMul(stepX, t)), noiseX),
-                WrapAdd(WrapAdd(baseY, WrapMul(stepY, t)), noiseY)));
+            points.push_back(
+                std::make_shared<OVector>(WrapAdd(WrapAdd(baseX, WrapMul(stepX, t)), noiseX),
+                                          WrapAdd(WrapAdd(baseY, WrapMul(stepY, t)), noiseY)));
         } else {
             const std::int64_t x = input.AnyRaw();
             points.push_back(std::make_shared<OVector>(x, input.AnyRaw()));
@@ -151,9 +151,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(!anyEmpty, "a point list with an empty slot was fitted");
     FUZZ_REQUIRE(inlierCount == array.GetCount() && outlierCount == outliers.GetCount(),
                  "counts differ from the arrays");
-    FUZZ_REQUIRE(inlierCount >= 1 &&
-                     static_cast<std::size_t>(inlierCount) + outlierCount == points.size(),
-                 "inliers and outliers do not add up to the points");
+    FUZZ_REQUIRE(
+        inlierCount >= 1 && static_cast<std::size_t>(inlierCount) + outlierCount == points.size(),
+        "inliers and outliers do not add up to the points");
 
     std::vector<RawPoint> expected;
     for (const auto& [x, y] : given) {

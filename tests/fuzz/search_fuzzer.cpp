@@ -144,10 +144,18 @@ ImageSource MakeImage(FuzzInput& input) {
             const int dy = y - height / 2;
             const std::size_t ring = static_cast<std::size_t>(dx * dx + dy * dy);
             switch (fill) {
-            case 0: source.buffer[at] = GreyAt(profile, at); break;
-            case 1: source.buffer[at] = GreyAt(profile, static_cast<std::size_t>(x)); break;
-            case 2: source.buffer[at] = GreyAt(profile, static_cast<std::size_t>(y)); break;
-            default: source.buffer[at] = GreyAt(profile, ring / 8); break;
+                case 0:
+                    source.buffer[at] = GreyAt(profile, at);
+                    break;
+                case 1:
+                    source.buffer[at] = GreyAt(profile, static_cast<std::size_t>(x));
+                    break;
+                case 2:
+                    source.buffer[at] = GreyAt(profile, static_cast<std::size_t>(y));
+                    break;
+                default:
+                    source.buffer[at] = GreyAt(profile, ring / 8);
+                    break;
             }
         }
     }
@@ -159,33 +167,32 @@ ImageSource MakeImage(FuzzInput& input) {
         }
         source.image = std::make_shared<OType_Image>(width, height, owned);
     } else if (kind == 2) {
-        source.image =
-            std::make_shared<OType_Image>(width, height, source.buffer.data(), stride);
+        source.image = std::make_shared<OType_Image>(width, height, source.buffer.data(), stride);
     }
     return source;
 }
 
 std::unique_ptr<OVectorPath> MakePath(FuzzInput& input) {
     switch (input.U8() % 3) {
-    case 0: {
-        const OVector start(input.AnyRaw(), input.AnyRaw());
-        const OVector end(input.AnyRaw(), input.AnyRaw());
-        return std::make_unique<OVectorPath_Line>(start, end);
-    }
-    case 1: {
-        const OVector centre(input.AnyRaw(), input.AnyRaw());
-        const double radius = input.AnyDouble();
-        const double start = input.AnyDouble();
-        const double sweep = input.AnyDouble();
-        return std::make_unique<OVectorPath_Circle>(centre, radius, start, sweep);
-    }
-    default: {
-        const OVector centre(input.AnyRaw(), input.AnyRaw());
-        const float radius = input.AnyFloat();
-        const float start = input.AnyFloat();
-        const float sweep = input.AnyFloat();
-        return std::make_unique<OVectorPath_Circle_Float>(centre, radius, start, sweep);
-    }
+        case 0: {
+            const OVector start(input.AnyRaw(), input.AnyRaw());
+            const OVector end(input.AnyRaw(), input.AnyRaw());
+            return std::make_unique<OVectorPath_Line>(start, end);
+        }
+        case 1: {
+            const OVector centre(input.AnyRaw(), input.AnyRaw());
+            const double radius = input.AnyDouble();
+            const double start = input.AnyDouble();
+            const double sweep = input.AnyDouble();
+            return std::make_unique<OVectorPath_Circle>(centre, radius, start, sweep);
+        }
+        default: {
+            const OVector centre(input.AnyRaw(), input.AnyRaw());
+            const float radius = input.AnyFloat();
+            const float start = input.AnyFloat();
+            const float sweep = input.AnyFloat();
+            return std::make_unique<OVectorPath_Circle_Float>(centre, radius, start, sweep);
+        }
     }
 }
 
@@ -195,7 +202,8 @@ int Code(FuzzInput& input, int lo, int hi) {
     return input.Bool() ? input.IntInRange(lo, hi) : input.AnyInt();
 }
 
-void CreateFunction(FuzzInput& input, OVectorPath& path, const std::shared_ptr<OType_Image>& image) {
+void CreateFunction(FuzzInput& input, OVectorPath& path,
+                    const std::shared_ptr<OType_Image>& image) {
     const int type = Code(input, -1, 4);
     const int first = input.AnyInt();
     const int second = input.AnyInt();
@@ -222,14 +230,30 @@ class Session {
     void Run() {
         for (int op = 0; op < kMaxOperations && m_input.Remaining() > 0; ++op) {
             switch (m_input.U8() % 8) {
-            case 0: Single(); break;
-            case 1: Next(); break;
-            case 2: Pair(); break;
-            case 3: m_path.Reset(); break;
-            case 4: Move(); break;
-            case 5: Subpixel(); break;
-            case 6: CreateFunction(m_input, m_path, m_image); break;
-            default: Draw(); break;
+                case 0:
+                    Single();
+                    break;
+                case 1:
+                    Next();
+                    break;
+                case 2:
+                    Pair();
+                    break;
+                case 3:
+                    m_path.Reset();
+                    break;
+                case 4:
+                    Move();
+                    break;
+                case 5:
+                    Subpixel();
+                    break;
+                case 6:
+                    CreateFunction(m_input, m_path, m_image);
+                    break;
+                default:
+                    Draw();
+                    break;
             }
             if (m_pContext != nullptr) {
                 m_pContext->RequireRestored();
@@ -266,9 +290,9 @@ class Session {
         int index = 0;
         OVector point(7, 7);
         double angle = kUntouchedAngle;
-        const bool found = m_path.FindNextTransition(image, polarity, minDistance, reference, index,
-                                                     point, angle, m_pContext, labelKind,
-                                                     labelNumber);
+        const bool found =
+            m_path.FindNextTransition(image, polarity, minDistance, reference, index, point, angle,
+                                      m_pContext, labelKind, labelNumber);
         RequireFoundOrNot(found, index, point, angle);
     }
 
@@ -284,25 +308,25 @@ class Session {
         int index = 0;
         OVector point(7, 7);
         double angle = kUntouchedAngle;
-        const bool found = m_path.FindNextTransitionSingle(image, ordinal, polarity, minDistance,
-                                                           reference, index, point, angle,
-                                                           m_pContext, labelKind, labelBase, goOn);
+        const bool found =
+            m_path.FindNextTransitionSingle(image, ordinal, polarity, minDistance, reference, index,
+                                            point, angle, m_pContext, labelKind, labelBase, goOn);
         RequireFoundOrNot(found, index, point, angle);
     }
 
     void Pair() {
         const std::shared_ptr<OType_Image> image = SearchImage();
         int args[10];
-        args[0] = Code(m_input, 0, 4);    // first ordinal
-        args[1] = Code(m_input, -1, 3);   // first polarity
-        args[2] = m_input.AnyInt();       // distance from the first reference
-        args[3] = m_input.AnyInt();       // distance from the second result
-        args[4] = m_input.AnyInt();       // first reference
-        args[5] = Code(m_input, 0, 4);    // second ordinal
-        args[6] = Code(m_input, -1, 3);   // second polarity
-        args[7] = m_input.AnyInt();       // distance from the second reference
-        args[8] = m_input.AnyInt();       // distance from the first result
-        args[9] = m_input.AnyInt();       // second reference
+        args[0] = Code(m_input, 0, 4);   // first ordinal
+        args[1] = Code(m_input, -1, 3);  // first polarity
+        args[2] = m_input.AnyInt();      // distance from the first reference
+        args[3] = m_input.AnyInt();      // distance from the second result
+        args[4] = m_input.AnyInt();      // first reference
+        args[5] = Code(m_input, 0, 4);   // second ordinal
+        args[6] = Code(m_input, -1, 3);  // second polarity
+        args[7] = m_input.AnyInt();      // distance from the second reference
+        args[8] = m_input.AnyInt();      // distance from the first result
+        args[9] = m_input.AnyInt();      // second reference
         const int secondAfterFirst = Code(m_input, 0, 2);
         const int labelMode = Code(m_input, -1, 2);
         const int labelBase1 = m_input.AnyInt();
@@ -337,10 +361,18 @@ class Session {
     void Move() {
         OVector point;
         switch (m_input.U8() % 4) {
-        case 0: m_path.MoveTo(m_input.AnyInt(), point); break;
-        case 1: m_path.MoveNextRaster(point); break;
-        case 2: m_path.MovePrevRaster(point); break;
-        default: m_path.MoveEnd(point); break;
+            case 0:
+                m_path.MoveTo(m_input.AnyInt(), point);
+                break;
+            case 1:
+                m_path.MoveNextRaster(point);
+                break;
+            case 2:
+                m_path.MovePrevRaster(point);
+                break;
+            default:
+                m_path.MoveEnd(point);
+                break;
         }
     }
 
@@ -352,9 +384,8 @@ class Session {
         const double angleBefore = m_input.AnyDouble();
         OVector point = before;
         double angle = angleBefore;
-        const int answer =
-            OSubpixelCalculation::CalculateTransitionOnPath(image, &m_path, method, index, point,
-                                                            angle);
+        const int answer = OSubpixelCalculation::CalculateTransitionOnPath(image, &m_path, method,
+                                                                           index, point, angle);
         FUZZ_REQUIRE(answer == 0 || answer == 1, "the refinement answers neither 0 nor 1");
         if (answer == 0) {
             FUZZ_REQUIRE(point == before && std::memcmp(&angle, &angleBefore, sizeof angle) == 0,
