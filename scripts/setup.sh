@@ -13,6 +13,10 @@ packages=(
     libgmock-dev
     libbenchmark-dev
     pkg-config
+    swig
+    mono-mcs
+    mono-runtime
+    libopencv-dev
 )
 
 missing=()

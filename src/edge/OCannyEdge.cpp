@@ -206,10 +206,16 @@ void OCannyEdge::ApplyGaussFilter(WritableCollection<unsigned char>& input, int 
         // out[t] is the smoothed value of in[t + 1]: the window in[t - 1 .. t + 3]. All terms are
         // non-negative, so the truncating division rounds down, and the weights sum to the
         // divisor, so the quotient stays a byte.
-        for (Index t = 1; t + 1 < outCount; ++t) {
-            const int sum =
-                w0 * in[t - 1] + w1 * in[t] + w2 * in[t + 1] + w3 * in[t + 2] + w4 * in[t + 3];
-            out[t] = static_cast<unsigned char>(sum / divisor);
+        // The loop works on local copies of the pointers and the count: a byte store may alias
+        // anything, so through the lambda's references the compiler would reload them after
+        // every store and could not vectorise.
+        const unsigned char* const source = in;
+        unsigned char* const target = out;
+        const Index end = outCount - 1;
+        for (Index t = 1; t < end; ++t) {
+            const int sum = w0 * source[t - 1] + w1 * source[t] + w2 * source[t + 1] +
+                            w3 * source[t + 2] + w4 * source[t + 3];
+            target[t] = static_cast<unsigned char>(sum / divisor);
         }
     });
     out[0] = out[1];

@@ -64,10 +64,10 @@ public:
     bool bCreateTransitionFunction(int iType, int iParam1, int iParam2, int iParam3, int iParam4,
                                    std::shared_ptr<OType_Image> image);
     void GetTransitionFunctionParams(int& iType, int& iParam1, int& iParam2, int& iParam3) const;
-    // Tests one grey value; advances the history and hysteresis of types 1 and 2.
-    bool IsInTransitionThreshold(int iGreyValue);
     // Tests the path's current position in the image.
     bool IsInTransitionThreshold(std::shared_ptr<OType_Image> image);
+    // Tests one grey value; advances the history and hysteresis of types 1 and 2.
+    bool IsInTransitionThreshold(int iGreyValue);
 
     // Draws a small closed triangle showing a direction at a position; false for a null context.
     static bool DrawDirectionArrow(OType_DrawingContext* pContext, OVector vPosition,

@@ -1,0 +1,530 @@
+// How exact the library's measurements are, side by side with OpenCV, on synthetic images of known
+// truth. Not a benchmark: it prints the markdown tables of the accuracy part of
+// docs/PERFORMANCE.md (scripts/performance-report.sh runs it).
+//
+// Scenes (opencv_comparison_support.h): blurred step edges (Gaussian blur of 1 pixel) from grey
+// 50 on the dark side to 200 on the bright side, Gaussian noise of 0, 2 and 5 grey levels, fixed
+// seeds. Truth is the scene's edge in the library's coordinates (pixel i covers [i, i + 1), its
+// centre at i + 0.5); an error is the signed distance of a measured point from the true edge,
+// positive towards the bright side.
+//
+// 1. Edge position: a straight edge at a random angle through a random sub-pixel point; a line
+//    path of 24 pixels along the edge normal, from the dark into the bright side, with the grey
+//    band [0, 125] as transition function. Measured: the point of the search's integer index (the
+//    last position inside the band), the sub-pixel refinement of that index, and as OpenCV peers
+//    the band crossing along a cv::LineIterator (the last dark pixel's centre) and a parabola
+//    through the largest cv::Sobel gradient of that profile and its neighbours.
+// 2. Circles: a dark disc of radius 80 to 81 pixels at a random sub-pixel centre, 64 radial
+//    probes (searched and refined as in 1) spread over an arc of 360, 180 or 90 degrees, every
+//    tenth edge point then moved 5 to 40 pixels along the radius (10 % outliers). The points are
+//    fitted by the library (plain procedure, without and with the outlier filter; the guess 3, -2
+//    and +4 pixels off, as a search circle gives it) and by cv::fitEllipse and
+//    cv::fitEllipseDirect (the radius of an ellipse is the mean of its semi-axes).
+// 3. Lines: a straight edge at a random angle, 40 probes across it over 240 pixels, 10 %
+//    outliers as in 2 (across the line). Fitted by the library with each filter and by
+//    cv::fitLine (DIST_L2, DIST_HUBER). Errors: the angle, and the offset of the fitted line from
+//    the true one at the middle of the probed stretch.
+// OpenCV receives the points unchanged, as float coordinates in the same frame.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <opencv2/imgproc.hpp>
+
+#include "opencv_comparison_support.h"
+#include "paths/OVectorPath_Line.h"
+#include "subpixel/OSubpixelCalculation.h"
+
+namespace {
+
+using comparison::kPi;
+
+constexpr double kDark = 50.0;
+constexpr double kBright = 200.0;
+constexpr double kBlurSigma = 1.0;
+constexpr double kNoiseLevels[] = {0.0, 2.0, 5.0};
+constexpr int kBandHigh = 125;  // the band [0, 125] is the dark side
+constexpr int kAllPolarities = 0;
+constexpr int kRefineMethod = 1;
+constexpr int kSobelCentralDifference = 1;
+
+constexpr int kEdgeTrials = 400;
+constexpr int kEdgeImageSize = 64;
+constexpr double kProbeHalfLength = 12.0;
+
+constexpr int kCircleTrials = 100;
+constexpr int kCircleImageSize = 300;
+constexpr double kCircleRadius = 80.0;
+constexpr int kCircleProbes = 64;
+constexpr double kArcsDegrees[] = {360.0, 180.0, 90.0};
+constexpr double kGuessOffsetX = 3.0;
+constexpr double kGuessOffsetY = -2.0;
+constexpr double kGuessOffsetR = 4.0;
+constexpr double kGuessSigma = 1e10;
+
+constexpr int kLineTrials = 100;
+constexpr int kLineImageSize = 400;
+constexpr int kLineProbes = 40;
+constexpr double kLineStretch = 240.0;
+
+// Bias, root-mean-square and largest magnitude of a series of signed errors; failures counted
+// apart.
+class ErrorStats {
+public:
+    void Add(double error) {
+        ++m_count;
+        m_sum += error;
+        m_sumSquares += error * error;
+        m_max = std::max(m_max, std::fabs(error));
+    }
+    void Fail() { ++m_failures; }
+    double Bias() const { return m_count ? m_sum / m_count : 0.0; }
+    double Rms() const { return m_count ? std::sqrt(m_sumSquares / m_count) : 0.0; }
+    double Max() const { return m_max; }
+    int Failures() const { return m_failures; }
+    // "bias | RMS | max" with the given decimals.
+    std::string Cells(int decimals) const {
+        char text[96];
+        std::snprintf(text, sizeof text, "%+.*f | %.*f | %.*f", decimals, Bias(), decimals, Rms(),
+                      decimals, Max());
+        return text;
+    }
+
+private:
+    int m_count = 0;
+    int m_failures = 0;
+    double m_sum = 0.0;
+    double m_sumSquares = 0.0;
+    double m_max = 0.0;
+};
+
+// A point in the library's pixel coordinates.
+struct Point {
+    double x;
+    double y;
+};
+
+// The scene of a straight edge: signed distance from the line through p with unit normal n
+// (pointing to the bright side).
+struct StraightEdge {
+    Point p;
+    Point n;
+    double operator()(double x, double y) const { return (x - p.x) * n.x + (y - p.y) * n.y; }
+};
+
+// The scene of a dark disc: distance from its rim, positive outside.
+struct Disc {
+    Point c;
+    double r;
+    double operator()(double x, double y) const { return std::hypot(x - c.x, y - c.y) - r; }
+};
+
+// What one probe finds across an edge, from its start on the dark side to its end.
+struct ProbeResult {
+    bool found = false;  // the search found the edge
+    Point integer{};     // the point of the found index
+    bool refined = false;
+    Point subpixel{};  // the refined point
+};
+
+Point FromVector(const OVector& v) {
+    return {v.dX(), v.dY()};
+}
+
+ProbeResult ProbeLibrary(const std::shared_ptr<OType_Image>& image, Point start, Point end) {
+    ProbeResult result;
+    OVectorPath_Line path(OVector(start.x, start.y), OVector(end.x, end.y));
+    path.bCreateTransitionFunction(OVectorPath::kTransitionBand, 0, kBandHigh, 0, 0, image);
+    int index = -1;
+    OVector point;
+    double angle = 0.0;
+    if (!path.FindNextTransition(image, kAllPolarities, 0, -1, index, point, angle, nullptr, 0,
+                                 0)) {
+        return result;
+    }
+    result.found = true;
+    result.integer = FromVector(point);
+    OVector refined;
+    if (OSubpixelCalculation::CalculateTransitionOnPath(image.get(), &path, kRefineMethod, index,
+                                                        refined, angle) == 1) {
+        result.refined = true;
+        result.subpixel = FromVector(refined);
+    }
+    return result;
+}
+
+// The OpenCV way: the profile along a cv::LineIterator between the two end pixels, the first
+// band crossing (the last dark pixel, at its centre), and a parabola through the largest
+// cv::Sobel gradient of the profile around it and its two neighbours.
+ProbeResult ProbeOpenCV(cv::Mat& image, Point start, Point end) {
+    ProbeResult result;
+    const cv::Point first(static_cast<int>(std::floor(start.x)),
+                          static_cast<int>(std::floor(start.y)));
+    const cv::Point last(static_cast<int>(std::floor(end.x)), static_cast<int>(std::floor(end.y)));
+    cv::LineIterator it(image, first, last, 8);
+    std::vector<Point> centres;
+    cv::Mat profile(1, it.count, CV_8UC1);
+    for (int k = 0; k < it.count; ++k, ++it) {
+        const cv::Point pixel = it.pos();
+        centres.push_back({pixel.x + 0.5, pixel.y + 0.5});  // OpenCV's pixel index to our centre
+        profile.at<unsigned char>(0, k) = **it;
+    }
+    int crossing = -1;
+    for (int k = 0; k + 1 < it.count; ++k) {
+        if (profile.at<unsigned char>(0, k) <= kBandHigh &&
+            profile.at<unsigned char>(0, k + 1) > kBandHigh) {
+            crossing = k;
+            break;
+        }
+    }
+    if (crossing < 0) {
+        return result;
+    }
+    result.found = true;
+    result.integer = centres[static_cast<std::size_t>(crossing)];
+
+    cv::Mat gradient;
+    cv::Sobel(profile, gradient, CV_16S, 1, 0, kSobelCentralDifference, 1.0, 0.0,
+              cv::BORDER_REPLICATE);
+    // The largest gradient among the crossing pixel and its neighbours on either side.
+    int peak = crossing;
+    for (int k = std::max(1, crossing - 2); k <= std::min(it.count - 2, crossing + 3); ++k) {
+        if (gradient.at<short>(0, k) > gradient.at<short>(0, peak)) {
+            peak = k;
+        }
+    }
+    if (peak < 1 || peak > it.count - 2) {
+        return result;
+    }
+    const double left = gradient.at<short>(0, peak - 1);
+    const double middle = gradient.at<short>(0, peak);
+    const double right = gradient.at<short>(0, peak + 1);
+    const double curvature = left - 2.0 * middle + right;
+    const double offset = curvature == 0.0 ? 0.0 : 0.5 * (left - right) / curvature;
+    // Between pixel centres the iterator's steps are 1 or sqrt(2) long: interpolate towards the
+    // neighbour on the side of the offset.
+    const Point& c = centres[static_cast<std::size_t>(peak)];
+    const Point& towards = centres[static_cast<std::size_t>(offset >= 0.0 ? peak + 1 : peak - 1)];
+    const double t = std::fabs(offset);
+    result.refined = true;
+    result.subpixel = {c.x + t * (towards.x - c.x), c.y + t * (towards.y - c.y)};
+    return result;
+}
+
+std::uint32_t Seed(int part, int noiseIndex, int trial) {
+    return static_cast<std::uint32_t>(1000003 * part + 10007 * noiseIndex + trial);
+}
+
+void PrintEdgeStudy() {
+    std::printf("### Edge position along a probe across a straight edge\n\n");
+    std::printf("%d edges per noise level; error = signed distance of the reported point from the "
+                "true edge, in pixels (positive: towards the bright side).\n\n",
+                kEdgeTrials);
+    std::printf("| Position | Noise | Bias (px) | RMS (px) | Max (px) | Not found |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|\n");
+    for (int noiseIndex = 0; noiseIndex < 3; ++noiseIndex) {
+        ErrorStats integer, subpixel, cvInteger, cvSubpixel;
+        std::mt19937 random(Seed(1, noiseIndex, 0));
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        for (int trial = 0; trial < kEdgeTrials; ++trial) {
+            const double angle = 2.0 * kPi * unit(random);
+            const StraightEdge edge{
+                {kEdgeImageSize / 2.0 + unit(random), kEdgeImageSize / 2.0 + unit(random)},
+                {std::cos(angle), std::sin(angle)}};
+            comparison::SharedGreyImage image(kEdgeImageSize, kEdgeImageSize);
+            comparison::RenderScene(image, edge, kDark, kBright, kBlurSigma,
+                                    kNoiseLevels[noiseIndex], Seed(1, noiseIndex, trial + 1));
+            const Point start{edge.p.x - kProbeHalfLength * edge.n.x,
+                              edge.p.y - kProbeHalfLength * edge.n.y};
+            const Point end{edge.p.x + kProbeHalfLength * edge.n.x,
+                            edge.p.y + kProbeHalfLength * edge.n.y};
+            const ProbeResult ours = ProbeLibrary(image.Library(), start, end);
+            cv::Mat mat = image.Mat();
+            const ProbeResult theirs = ProbeOpenCV(mat, start, end);
+            auto add = [&edge](ErrorStats& stats, bool ok, Point p) {
+                if (ok) {
+                    stats.Add(edge(p.x, p.y));
+                } else {
+                    stats.Fail();
+                }
+            };
+            add(integer, ours.found, ours.integer);
+            add(subpixel, ours.refined, ours.subpixel);
+            add(cvInteger, theirs.found, theirs.integer);
+            add(cvSubpixel, theirs.refined, theirs.subpixel);
+        }
+        const double noise = kNoiseLevels[noiseIndex];
+        const struct {
+            const char* name;
+            const ErrorStats& stats;
+        } rows[] = {{"Library: search, integer index", integer},
+                    {"Library: sub-pixel refinement", subpixel},
+                    {"OpenCV: LineIterator band crossing (pixel centre)", cvInteger},
+                    {"OpenCV: LineIterator + Sobel + parabola", cvSubpixel}};
+        for (const auto& row : rows) {
+            std::printf("| %s | %.0f | %s | %d |\n", row.name, noise, row.stats.Cells(3).c_str(),
+                        row.stats.Failures());
+        }
+    }
+    std::printf("\n");
+}
+
+// Edge points of the probes across a scene: the refined point of each probe that found one.
+template <class Probe>
+comparison::PointSet CollectEdgePoints(const std::vector<std::pair<Point, Point>>& probes,
+                                       Probe probe) {
+    comparison::PointSet points;
+    for (const auto& [start, end] : probes) {
+        const ProbeResult found = probe(start, end);
+        if (found.refined) {
+            points.Add(found.subpixel.x, found.subpixel.y);
+        }
+    }
+    return points;
+}
+
+// Every tenth point moved 5 to 40 pixels along `direction(k)`.
+template <class Direction>
+void AddOutliers(comparison::PointSet& points, Direction direction, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    for (std::size_t k = 0; k < points.Size(); k += comparison::kOutlierEvery) {
+        const Point d = direction(points.x[k], points.y[k]);
+        const double offset = comparison::OutlierOffset(random);
+        points.x[k] += offset * d.x;
+        points.y[k] += offset * d.y;
+    }
+}
+
+struct CircleErrors {
+    ErrorStats centre;  // distance of the fitted centre from the true one (no sign)
+    ErrorStats radius;  // fitted minus true radius
+};
+
+void AddCircle(CircleErrors& errors, bool ok, double x, double y, double r, const Disc& truth) {
+    if (!ok || !std::isfinite(x) || !std::isfinite(y) || !std::isfinite(r)) {
+        errors.centre.Fail();
+        errors.radius.Fail();
+        return;
+    }
+    errors.centre.Add(std::hypot(x - truth.c.x, y - truth.c.y));
+    errors.radius.Add(r - truth.r);
+}
+
+// Fewer points than an ellipse needs: every method counts a failure.
+constexpr std::size_t kFewestFitPoints = 5;
+
+void FitCircles(const comparison::PointSet& points, const Disc& truth, CircleErrors* errors) {
+    if (points.Size() < kFewestFitPoints) {
+        for (int m = 0; m < 4; ++m) {
+            AddCircle(errors[m], false, 0.0, 0.0, 0.0, truth);
+        }
+        return;
+    }
+    const auto n = static_cast<std::int64_t>(points.Size());
+    for (int filter = 0; filter < 2; ++filter) {
+        OFastArrayList<double> xs(n);
+        OFastArrayList<double> ys(n);
+        points.FillLists(xs, ys);
+        OCircleFit_Circle circle(truth.c.x + kGuessOffsetX, truth.c.y + kGuessOffsetY,
+                                 truth.r + kGuessOffsetR, kGuessSigma, 0);
+        const bool ok = comparison::MeasureCircle(xs, ys, filter == 1, circle);
+        AddCircle(errors[filter], ok, circle.m_dCenterX, circle.m_dCenterY, circle.m_dRadius,
+                  truth);
+    }
+    const std::vector<cv::Point2f> cvPoints = points.OpenCV();
+    const cv::RotatedRect ellipses[] = {cv::fitEllipse(cvPoints), cv::fitEllipseDirect(cvPoints)};
+    for (int k = 0; k < 2; ++k) {
+        const cv::RotatedRect& e = ellipses[k];
+        AddCircle(errors[2 + k], true, e.center.x, e.center.y,
+                  (e.size.width + e.size.height) / 4.0, truth);
+    }
+}
+
+void PrintCircleStudy() {
+    std::printf("### Circles fitted to edge points with 10 %% outliers\n\n");
+    std::printf("%d discs per noise level, %d probes spread over the arc, refined edge points; "
+                "centre error = distance of the fitted centre from the true one, radius error = "
+                "fitted minus true radius, in pixels.\n\n",
+                kCircleTrials, kCircleProbes);
+    std::printf("| Arc | Noise | Method | Centre mean | Centre RMS | Centre max | Radius bias | "
+                "Radius RMS | Radius max | Failed |\n");
+    std::printf("|---:|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    const char* methods[] = {"Library, no filter", "Library, outlier filter", "cv::fitEllipse",
+                             "cv::fitEllipseDirect"};
+    for (double arcDegrees : kArcsDegrees) {
+        for (int noiseIndex = 0; noiseIndex < 3; ++noiseIndex) {
+            CircleErrors errors[4];
+            std::mt19937 random(Seed(2, noiseIndex, 0));
+            std::uniform_real_distribution<double> unit(0.0, 1.0);
+            for (int trial = 0; trial < kCircleTrials; ++trial) {
+                const Disc disc{{kCircleImageSize / 2.0 + unit(random),
+                                 kCircleImageSize / 2.0 + unit(random)},
+                                kCircleRadius + unit(random)};
+                const double firstAngle = 2.0 * kPi * unit(random);
+                comparison::SharedGreyImage image(kCircleImageSize, kCircleImageSize);
+                comparison::RenderScene(image, disc, kDark, kBright, kBlurSigma,
+                                        kNoiseLevels[noiseIndex], Seed(2, noiseIndex, trial + 1));
+                std::vector<std::pair<Point, Point>> probes;
+                const double sweep = arcDegrees * kPi / 180.0;
+                for (int k = 0; k < kCircleProbes; ++k) {
+                    const double a = firstAngle + sweep * (k + 0.5) / kCircleProbes;
+                    const Point u{std::cos(a), std::sin(a)};
+                    const double inner = disc.r - kProbeHalfLength;
+                    const double outer = disc.r + kProbeHalfLength;
+                    probes.push_back({{disc.c.x + inner * u.x, disc.c.y + inner * u.y},
+                                      {disc.c.x + outer * u.x, disc.c.y + outer * u.y}});
+                }
+                const std::shared_ptr<OType_Image> library = image.Library();
+                comparison::PointSet points =
+                    CollectEdgePoints(probes, [&library](Point s, Point e) {
+                        return ProbeLibrary(library, s, e);
+                    });
+                AddOutliers(
+                    points,
+                    [&disc](double x, double y) {
+                        const double d = std::hypot(x - disc.c.x, y - disc.c.y);
+                        return Point{(x - disc.c.x) / d, (y - disc.c.y) / d};
+                    },
+                    Seed(2, noiseIndex, trial + 1));
+                FitCircles(points, disc, errors);
+            }
+            for (int m = 0; m < 4; ++m) {
+                std::printf("| %.0f | %.0f | %s | %.3f | %.3f | %.3f | %s | %d |\n", arcDegrees,
+                            kNoiseLevels[noiseIndex], methods[m], errors[m].centre.Bias(),
+                            errors[m].centre.Rms(), errors[m].centre.Max(),
+                            errors[m].radius.Cells(3).c_str(), errors[m].radius.Failures());
+            }
+        }
+    }
+    std::printf("\n");
+}
+
+struct LineErrors {
+    ErrorStats angle;   // degrees, folded into (-90, 90]
+    ErrorStats offset;  // pixels, at the middle of the probed stretch
+};
+
+double FoldDegrees(double radians) {
+    double degrees = radians * 180.0 / kPi;
+    while (degrees > 90.0) {
+        degrees -= 180.0;
+    }
+    while (degrees <= -90.0) {
+        degrees += 180.0;
+    }
+    return degrees;
+}
+
+// Errors of a fitted line (a point on it and its direction angle) against the true edge.
+void AddLine(LineErrors& errors, bool ok, Point on, double angle, const StraightEdge& truth) {
+    if (!ok || !std::isfinite(angle)) {
+        errors.angle.Fail();
+        errors.offset.Fail();
+        return;
+    }
+    const double trueAngle = std::atan2(truth.n.x, -truth.n.y);  // the edge runs across n
+    errors.angle.Add(FoldDegrees(angle - trueAngle));
+    // Signed distance of the true line's middle point from the fitted line, measured along the
+    // true normal.
+    const Point d{std::cos(angle), std::sin(angle)};
+    const double across = (truth.p.x - on.x) * d.y - (truth.p.y - on.y) * d.x;
+    const double normalDotCross = truth.n.x * d.y - truth.n.y * d.x;
+    errors.offset.Add(normalDotCross == 0.0 ? across : -across / normalDotCross);
+}
+
+struct LineMethod {
+    const char* name;
+    int filter;  // -1: cv::fitLine
+    int level;   // search level, or the cv::fitLine distance
+};
+
+void PrintLineStudy() {
+    std::printf("### Lines fitted to edge points with 10 %% outliers\n\n");
+    std::printf("%d edges per noise level, %d probes over %.0f pixels, refined edge points; "
+                "angle error in degrees, offset error = distance between the fitted and the true "
+                "line at the middle of the probed stretch, in pixels.\n\n",
+                kLineTrials, kLineProbes, kLineStretch);
+    std::printf("| Noise | Method | Angle bias (deg) | Angle RMS | Angle max | Offset bias (px) | "
+                "Offset RMS | Offset max | Failed |\n");
+    std::printf("|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    const LineMethod methods[] = {{"Library, no filter", 0, 0},
+                                  {"Library, std-dev filter", OVector_Regression::kFilterStdDev, 0},
+                                  {"Library, DETSAC level 0", OVector_Regression::kFilterDETSAC, 0},
+                                  {"Library, DETSAC level 4", OVector_Regression::kFilterDETSAC, 4},
+                                  {"Library, DETSAC level 8", OVector_Regression::kFilterDETSAC, 8},
+                                  {"Library, DETSAC fixed-width",
+                                   OVector_Regression::kFilterDETSAC_FPGA, 0},
+                                  {"cv::fitLine DIST_L2", -1, cv::DIST_L2},
+                                  {"cv::fitLine DIST_HUBER", -1, cv::DIST_HUBER}};
+    constexpr int kMethods = sizeof methods / sizeof methods[0];
+    for (int noiseIndex = 0; noiseIndex < 3; ++noiseIndex) {
+        LineErrors errors[kMethods];
+        std::mt19937 random(Seed(3, noiseIndex, 0));
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        for (int trial = 0; trial < kLineTrials; ++trial) {
+            const double angle = 2.0 * kPi * unit(random);
+            const StraightEdge edge{
+                {kLineImageSize / 2.0 + unit(random), kLineImageSize / 2.0 + unit(random)},
+                {std::cos(angle), std::sin(angle)}};
+            comparison::SharedGreyImage image(kLineImageSize, kLineImageSize);
+            comparison::RenderScene(image, edge, kDark, kBright, kBlurSigma,
+                                    kNoiseLevels[noiseIndex], Seed(3, noiseIndex, trial + 1));
+            const Point along{-edge.n.y, edge.n.x};
+            std::vector<std::pair<Point, Point>> probes;
+            for (int k = 0; k < kLineProbes; ++k) {
+                const double t = kLineStretch * ((k + 0.5) / kLineProbes - 0.5);
+                const Point on{edge.p.x + t * along.x, edge.p.y + t * along.y};
+                probes.push_back({{on.x - kProbeHalfLength * edge.n.x,
+                                   on.y - kProbeHalfLength * edge.n.y},
+                                  {on.x + kProbeHalfLength * edge.n.x,
+                                   on.y + kProbeHalfLength * edge.n.y}});
+            }
+            const std::shared_ptr<OType_Image> library = image.Library();
+            comparison::PointSet points = CollectEdgePoints(
+                probes, [&library](Point s, Point e) { return ProbeLibrary(library, s, e); });
+            AddOutliers(
+                points, [&edge](double, double) { return edge.n; },
+                Seed(3, noiseIndex, trial + 1));
+            for (int m = 0; m < kMethods; ++m) {
+                if (points.Size() < kFewestFitPoints) {
+                    AddLine(errors[m], false, {}, 0.0, edge);
+                    continue;
+                }
+                if (methods[m].filter < 0) {
+                    cv::Vec4f fitted;
+                    cv::fitLine(points.OpenCV(), fitted, methods[m].level, 0.0, 0.01, 0.01);
+                    AddLine(errors[m], true, {fitted[2], fitted[3]},
+                            std::atan2(fitted[1], fitted[0]), edge);
+                    continue;
+                }
+                OVector_Array array;
+                comparison::FillArray(points, array);
+                comparison::LineResult line;
+                const bool ok = comparison::MeasureLine(array, methods[m].filter,
+                                                        methods[m].level, line, nullptr);
+                AddLine(errors[m], ok, FromVector(line.centre), line.angle, edge);
+            }
+        }
+        for (int m = 0; m < kMethods; ++m) {
+            std::printf("| %.0f | %s | %s | %s | %d |\n", kNoiseLevels[noiseIndex],
+                        methods[m].name, errors[m].angle.Cells(4).c_str(),
+                        errors[m].offset.Cells(3).c_str(), errors[m].angle.Failures());
+        }
+    }
+    std::printf("\n");
+}
+
+}  // namespace
+
+int main() {
+    PrintEdgeStudy();
+    PrintCircleStudy();
+    PrintLineStudy();
+    return 0;
+}
