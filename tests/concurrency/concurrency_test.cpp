@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "RecordingContext.h"
+#include "RegressionTestSupport.h"
 #include "circlefit/OCircleFit_OutlierFilter.h"
 #include "edge/OCannyEdge.h"
 #include "paths/OVectorPath_Circle.h"
@@ -40,7 +41,6 @@ constexpr double kTolerance = 1e-6;
 constexpr int kImageSize = 160;
 constexpr unsigned char kBright = 200;
 constexpr unsigned char kDark = 50;
-constexpr double kPi = 3.141592653589793;
 // A circle guess sigma that every first step of a fit beats.
 constexpr double kLargeSigma = 1e10;
 
@@ -180,12 +180,12 @@ std::vector<Job> SearchJobs(const std::shared_ptr<OType_Image>& image) {
 }
 
 // Points on a line of the given slope through (20, 30) in pixels, every seventh moved off it.
-OVector_Array LinePoints(double slope, int count) {
-    OVector_Array points;
+PixelPoints LinePoints(double slope, int count) {
+    PixelPoints points;
     for (int i = 0; i < count; ++i) {
         const double x = 20.0 + i * 1.5;
         const double offLine = i % 7 == 3 ? 6.0 : 0.0;
-        points.Add(std::make_shared<OVector>(x, 30.0 + slope * (x - 20.0) + offLine));
+        points.emplace_back(x, 30.0 + slope * (x - 20.0) + offLine);
     }
     return points;
 }
@@ -199,29 +199,19 @@ std::vector<Job> RegressionJobs() {
             jobs.push_back(
                 {"regression filter " + std::to_string(filter) + " slope " + std::to_string(slope),
                  [filter, slope] {
-                     OVector_Array points = LinePoints(slope, 60);
-                     OVector_Array outliers;
-                     double angle = 0.0;
-                     OVector centre;
-                     int inliers = 0;
-                     int rejected = 0;
-                     bool found = false;
-                     std::int64_t distance = 0;
-                     std::int64_t fx = 0;
-                     std::int64_t fy = 0;
-                     double footX = 0.0;
-                     double footY = 0.0;
-                     double sigmaAll = 0.0;
-                     double sigmaInliers = 0.0;
-                     const double factor = 1.5;
-                     const bool fitted = OVector_Regression::bComputeRegressionLine(
-                         3, points, true, true, true, filter, 4, factor, 1, 4, angle, centre,
-                         &outliers, inliers, rejected, found, distance, fx, fy, footX, footY,
-                         sigmaAll, sigmaInliers, nullptr);
+                     RegressionCall call(LinePoints(slope, 60));
+                     call.mode = 3;
+                     call.farthest = call.sigmaAll = call.sigmaInliers = true;
+                     call.filter = filter;
+                     call.iterations = 4;
+                     call.sigmaFactor = 1.5;
+                     call.searchLevel = 4;
+                     call.Run();
                      Result result;
-                     result << angle << centre << inliers << rejected << found << distance << fx
-                            << fy << footX << footY << sigmaAll << sigmaInliers;
-                     return Outcome{result.Text(), fitted};
+                     result << call.angle << call.centre << call.inlierCount << call.outlierCount
+                            << call.found << call.maxDistance << call.farthestX << call.farthestY
+                            << call.footX << call.footY << call.sigmaAllOut << call.sigmaInliersOut;
+                     return Outcome{result.Text(), call.ok};
                  }});
         }
     }

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "FuzzInput.h"
+#include "ResultArrays.h"
 #include "circlefit/OCircleFit_OutlierFilter.h"
 
 namespace {
@@ -38,8 +39,6 @@ constexpr double kMaxCentreCoordinate = 10000.0;
 constexpr double kMaxRadius = 20000.0;
 constexpr double kTwoPi = 6.283185307179586;
 constexpr int kAngleSteps = 256;
-
-using RawPoint = std::pair<std::int64_t, std::int64_t>;
 
 struct Figures {
     bool maxDevFound = true;
@@ -58,27 +57,6 @@ struct Figures {
                std::all_of(std::begin(values), std::end(values), [](double v) { return v == 0.0; });
     }
 };
-
-std::vector<RawPoint> RawPoints(const OVector_Array& array) {
-    std::vector<RawPoint> points;
-    for (int i = 0; i < array.GetCount(); ++i) {
-        const OVector* point = array.GetPointerAt(i);
-        FUZZ_REQUIRE(point != nullptr, "an empty slot in a result array");
-        points.emplace_back(point->GetRawX(), point->GetRawY());
-    }
-    return points;
-}
-
-// A one-point array that a failed call must leave alone.
-void MarkUntouched(OVector_Array& array) {
-    array.RemoveAll();
-    array.Add(std::make_shared<OVector>(std::int64_t{-7}, std::int64_t{-7}));
-}
-
-bool IsUntouched(const OVector_Array& array) {
-    const std::vector<RawPoint> points = RawPoints(array);
-    return points.size() == 1 && points[0] == RawPoint(-7, -7);
-}
 
 }  // namespace
 
@@ -164,8 +142,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const OVector point(x, y);
         expected.emplace_back(point.GetRawX(), point.GetRawY());
     }
-    std::vector<RawPoint> got = RawPoints(inliers);
-    const std::vector<RawPoint> rejected = RawPoints(outliers);
+    std::vector<RawPoint> got = RawPointsOf(inliers);
+    const std::vector<RawPoint> rejected = RawPointsOf(outliers);
     got.insert(got.end(), rejected.begin(), rejected.end());
     std::sort(expected.begin(), expected.end());
     std::sort(got.begin(), got.end());

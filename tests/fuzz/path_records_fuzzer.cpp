@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "FuzzInput.h"
+#include "PolygonProbe.h"
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
 #include "paths/OVectorPath_Polygon.h"
@@ -146,31 +147,9 @@ class CircleRecordProbe final : public Base {
 using CircleProbe = CircleRecordProbe<OVectorPath_Circle, double>;
 using CircleFloatProbe = CircleRecordProbe<OVectorPath_Circle_Float, float>;
 
-// The smallest concrete polygon: the pure operations answer inertly.
-class PolygonRecordProbe final : public OVectorPath_Polygon {
+// The test suite's smallest concrete polygon, compared by its stored points and user data.
+class PolygonRecordProbe final : public PolygonProbe {
   public:
-    using OVectorPath_Polygon::FindNextTransition;
-    using OVectorPath_Polygon::FindNextTransitionPair;
-    using OVectorPath_Polygon::FindNextTransitionSingle;
-
-    int GetVectorPath(OVector_Array& list) override {
-        list.RemoveAll();
-        return 0;
-    }
-    bool FindNextTransition(std::shared_ptr<OType_Image>, int, int, int, int&, OVector&, double&,
-                            OType_DrawingContext*, int, int) override {
-        return false;
-    }
-    bool FindNextTransitionSingle(std::shared_ptr<OType_Image>, int, int, int, int, int&, OVector&,
-                                  double&, OType_DrawingContext*, int, int, bool) override {
-        return false;
-    }
-    bool FindNextTransitionPair(std::shared_ptr<OType_Image>, int, int, int, int, int, int, int,
-                                int, int, int, int, int&, OVector&, double&, int&, OVector&,
-                                double&, OType_DrawingContext*, int, int, int, bool) override {
-        return false;
-    }
-
     bool HasSameRecordAs(const PolygonRecordProbe& other) const {
         if (m_vaPoints.GetCount() != other.m_vaPoints.GetCount() ||
             Contents(m_baUserData) != Contents(other.m_baUserData)) {

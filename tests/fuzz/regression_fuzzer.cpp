@@ -11,8 +11,8 @@
 // kMaxPoints otherwise. Nothing else is bounded.
 //
 // Rules checked:
-// - false leaves the counts at 0 (1 inlier for a single point), the farthest-point figures reset
-//   and the outlier array untouched;
+// - false leaves the angle and the counts at 0 (1 inlier for a single point), the figures reset
+//   and the outlier array untouched; the callback is never called;
 // - true: the inliers (in the caller's array, in input order) and the outliers are the input
 //   points again as a multiset, with the coordinates just left of the image (-65535..-1 raw)
 //   moved to 0; the counts match the arrays; the angle is finite; the farthest point is found
@@ -27,6 +27,8 @@
 #include <vector>
 
 #include "FuzzInput.h"
+#include "RegressionTestSupport.h"
+#include "ResultArrays.h"
 #include "regression/OVector_Regression.h"
 
 namespace {
@@ -37,23 +39,11 @@ constexpr int kQualityMode = 3;
 // Raw coordinates from here to -1 lie less than a pixel left of (or above) the image.
 constexpr std::int64_t kFirstMovedToZero = -65535;
 
-using RawPoint = std::pair<std::int64_t, std::int64_t>;
-
 std::int64_t WrapAdd(std::int64_t a, std::int64_t b) {
     return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
 }
 std::int64_t WrapMul(std::int64_t a, std::int64_t b) {
     return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) * static_cast<std::uint64_t>(b));
-}
-
-std::vector<RawPoint> RawPoints(const OVector_Array& array) {
-    std::vector<RawPoint> points;
-    for (int i = 0; i < array.GetCount(); ++i) {
-        const OVector* point = array.GetPointerAt(i);
-        FUZZ_REQUIRE(point != nullptr, "an empty slot in a result array");
-        points.emplace_back(point->GetRawX(), point->GetRawY());
-    }
-    return points;
 }
 
 std::int64_t MovedOntoImage(std::int64_t raw) {
@@ -104,62 +94,55 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Copies, since the call may move the caller's points onto the image.
-    OVector_Array array;
+    RegressionCall call({});
     std::vector<RawPoint> given;
     bool anyEmpty = false;
     for (const std::shared_ptr<OVector>& point : points) {
-        array.Add(point ? std::make_shared<OVector>(*point) : nullptr);
+        call.points.Add(point ? std::make_shared<OVector>(*point) : nullptr);
         anyEmpty |= !point;
         if (point) {
             given.emplace_back(point->GetRawX(), point->GetRawY());
         }
     }
-    OVector_Array outliers;
-    outliers.Add(std::make_shared<OVector>(std::int64_t{-7}, std::int64_t{-7}));
+    call.mode = mode;
+    call.farthest = wantFarthest;
+    call.sigmaAll = wantSigmaAll;
+    call.sigmaInliers = wantSigmaInliers;
+    call.filter = filterType;
+    call.iterations = passes;
+    call.sigmaFactor = factor;
+    call.inlierDistance = inlierDistance;
+    call.searchLevel = searchLevel;
+    MarkUntouched(call.outliers);
+    call.Run();
+    FUZZ_REQUIRE(call.callbackCalls == 0, "the callback was called");
 
-    double angle = 1.0;
-    OVector centre(std::int64_t{-7}, std::int64_t{-7});
-    int inlierCount = -1;
-    int outlierCount = -1;
-    bool found = true;
-    std::int64_t maxDistance = -1;
-    std::int64_t farthestX = -1;
-    std::int64_t farthestY = -1;
-    double footX = -1.0;
-    double footY = -1.0;
-    double sigmaAll = -1.0;
-    double sigmaInliers = -1.0;
-    const bool fitted = OVector_Regression::bComputeRegressionLine(
-        mode, array, wantFarthest, wantSigmaAll, wantSigmaInliers, filterType, passes, factor,
-        inlierDistance, searchLevel, angle, centre, &outliers, inlierCount, outlierCount, found,
-        maxDistance, farthestX, farthestY, footX, footY, sigmaAll, sigmaInliers,
-        [] { return true; });
-
-    if (!fitted) {
-        FUZZ_REQUIRE(inlierCount == 0 || (points.size() == 1 && inlierCount == 1),
+    if (!call.ok) {
+        FUZZ_REQUIRE(call.inlierCount == 0 || (points.size() == 1 && call.inlierCount == 1),
                      "a failed fit left an inlier count");
-        FUZZ_REQUIRE(outlierCount == 0 && !found && maxDistance == 0 && farthestX == 0 &&
-                         farthestY == 0 && footX == 0.0 && footY == 0.0 && sigmaAll == 0.0 &&
-                         sigmaInliers == 0.0,
+        FUZZ_REQUIRE(call.angle == 0.0 && call.outlierCount == 0 && !call.found &&
+                         call.maxDistance == 0 && call.farthestX == 0 && call.farthestY == 0 &&
+                         call.footX == 0.0 && call.footY == 0.0 && call.sigmaAllOut == 0.0 &&
+                         call.sigmaInliersOut == 0.0,
                      "a failed fit left figures");
-        const std::vector<RawPoint> untouched = RawPoints(outliers);
-        FUZZ_REQUIRE(untouched.size() == 1 && untouched[0] == RawPoint(-7, -7),
-                     "a failed fit touched the outlier array");
+        FUZZ_REQUIRE(IsUntouched(call.outliers), "a failed fit touched the outlier array");
         return 0;
     }
 
     FUZZ_REQUIRE(!anyEmpty, "a point list with an empty slot was fitted");
-    FUZZ_REQUIRE(inlierCount == array.GetCount() && outlierCount == outliers.GetCount(),
-                 "counts differ from the arrays");
     FUZZ_REQUIRE(
-        inlierCount >= 1 && static_cast<std::size_t>(inlierCount) + outlierCount == points.size(),
+        call.inlierCount == call.points.GetCount() && call.outlierCount == call.outliers.GetCount(),
+        "counts differ from the arrays");
+    FUZZ_REQUIRE(
+        call.inlierCount >= 1 &&
+            static_cast<std::size_t>(call.inlierCount) + call.outlierCount == points.size(),
         "inliers and outliers do not add up to the points");
 
     std::vector<RawPoint> expected;
     for (const auto& [x, y] : given) {
         expected.emplace_back(MovedOntoImage(x), MovedOntoImage(y));
     }
-    const std::vector<RawPoint> kept = RawPoints(array);
+    const std::vector<RawPoint> kept = RawPointsOf(call.points);
     // The inliers keep the input order.
     std::size_t next = 0;
     for (const RawPoint& point : kept) {
@@ -170,14 +153,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ++next;
     }
     std::vector<RawPoint> got = kept;
-    const std::vector<RawPoint> rejected = RawPoints(outliers);
+    const std::vector<RawPoint> rejected = RawPointsOf(call.outliers);
     got.insert(got.end(), rejected.begin(), rejected.end());
     std::sort(expected.begin(), expected.end());
     std::sort(got.begin(), got.end());
     FUZZ_REQUIRE(got == expected, "inliers and outliers are not the input points");
 
-    FUZZ_REQUIRE(std::isfinite(angle), "an angle that is not finite");
-    FUZZ_REQUIRE(!found || (mode >= kQualityMode && wantFarthest), "an unasked farthest point");
-    FUZZ_REQUIRE(sigmaAll >= 0.0 && sigmaInliers >= 0.0, "a negative or NaN deviation");
+    FUZZ_REQUIRE(std::isfinite(call.angle), "an angle that is not finite");
+    FUZZ_REQUIRE(!call.found || (mode >= kQualityMode && wantFarthest),
+                 "an unasked farthest point");
+    FUZZ_REQUIRE(call.sigmaAllOut >= 0.0 && call.sigmaInliersOut >= 0.0,
+                 "a negative or NaN deviation");
     return 0;
 }
