@@ -17,6 +17,8 @@ packages=(
     mono-mcs
     mono-runtime
     libopencv-dev
+    libstb-dev
+    nlohmann-json3-dev
 )
 
 missing=()

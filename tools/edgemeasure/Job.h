@@ -1,0 +1,122 @@
+#pragma once
+// Job: what edgemeasure measures, as read from a job file or built from the command line.
+//
+// A job is a list of measurements, each run on every image:
+// - kind Edges:  one path (a line or an arc) searched for transitions; the found edges (or the
+//                edge pair with its distance) are the result.
+// - kind Circle: the edges found on an arc or on radial lines, fitted by a circle with the
+//                outlier filter (OCircleFit_OutlierFilter).
+// - kind Line:   the edges found on parallel lines, fitted by the regression line with one of
+//                its filters (OVector_Regression).
+// Coordinates are in pixels (pixel i covers [i, i + 1), its centre is i + 0.5); angles of arcs
+// are in degrees, 0 along +x, a positive sweep running clockwise on screen (y grows downwards).
+// The values here are already validated by ParseJob (JobParser.h).
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "paths/OVectorPath.h"
+
+struct Point2 {
+    double x = 0.0;
+    double y = 0.0;
+};
+
+// Path layouts.
+struct LineLayout {  // one straight path
+    Point2 from;
+    Point2 to;
+};
+struct ArcLayout {  // one circular path
+    Point2 center;
+    double radius = 0.0;
+    double startDeg = 0.0;
+    double sweepDeg = 360.0;
+};
+struct RadialLayout {  // `count` straight paths from radius `inner` out to radius `outer`
+    Point2 center;
+    double inner = 0.0;
+    double outer = 0.0;
+    int count = 0;
+    double startDeg = 0.0;
+    double sweepDeg = 360.0;
+};
+struct ParallelLayout {  // `count` straight paths, path k being from + k * step .. to + k * step
+    Point2 from;
+    Point2 to;
+    int count = 0;
+    Point2 step;
+};
+using PathLayout = std::variant<LineLayout, ArcLayout, RadialLayout, ParallelLayout>;
+
+// The transition function, as OVectorPath::bCreateTransitionFunction takes it.
+struct TransitionSpec {
+    int type = OVectorPath::kTransitionBand;
+    int param1 = 0;    // band: low; deviations: leave threshold; Canny: threshold
+    int param2 = 128;  // band: high; deviations: enter threshold
+    int param3 = 2;    // deviations: depth of the moving mean
+    int param4 = 0;    // Canny: sigma index
+};
+
+// Polarity codes of the transition search.
+enum class Polarity { Any = 0, Entering = 1, Leaving = 2 };
+
+enum class SearchMode { First, Nth, All, Pair };
+
+// One edge of a pair search.
+struct PairEdgeSpec {
+    int ordinal = 1;
+    Polarity polarity = Polarity::Any;
+    int minDistance = 0;         // steps after the previous edge of the same kind
+    int minDistanceToOther = 0;  // steps after the other edge of the pair
+};
+
+struct SearchSpec {
+    SearchMode mode = SearchMode::First;
+    int ordinal = 1;  // nth
+    Polarity polarity = Polarity::Any;
+    int minDistance = 0;  // steps from the path start and between consecutive edges
+    PairEdgeSpec first;
+    PairEdgeSpec second;
+    bool secondAfterFirst = true;
+};
+
+// Filter names of the fits.
+enum class FitFilter { None, StdDev, DETSAC, DETSACFixed };
+
+struct CircleFitSpec {
+    int mode = 3;
+    FitFilter filter = FitFilter::StdDev;  // None or StdDev
+    int iterations = 5;
+    double sigmaFactor = 2.0;
+};
+
+struct LineFitSpec {
+    int mode = 3;
+    FitFilter filter = FitFilter::DETSAC;
+    int iterations = 5;
+    double sigmaFactor = 2.0;
+    int inlierDistance = 2;  // pixels (DETSAC)
+    int searchLevel = 4;     // 0..8 (DETSAC)
+};
+
+enum class MeasurementKind { Edges, Circle, Line };
+
+struct MeasurementSpec {
+    std::string name;
+    MeasurementKind kind = MeasurementKind::Edges;
+    PathLayout layout;
+    TransitionSpec transition;
+    SearchSpec search;
+    bool subpixel = true;
+    CircleFitSpec circleFit;
+    LineFitSpec lineFit;
+};
+
+struct Job {
+    // The image named by the job file (relative paths already resolved against its folder).
+    std::optional<std::string> image;
+    std::vector<MeasurementSpec> measurements;
+};

@@ -1,0 +1,44 @@
+#pragma once
+// Measurement: one measurement of a job run on one image, from its paths to its result.
+//
+// The paths of the layout are made and searched one after the other (each with a freshly set
+// transition function); the edges they give are the result of an "edges" measurement, or the
+// points of the circle or line fit (the refined point of each edge where the refinement
+// succeeded, else its search point). A measurement is ok when it found what it looks for: at
+// least one edge (or the pair), or a fitted figure. Otherwise `problem` says what is missing.
+// Paths that run partly outside the image are searched like any other: the samples outside
+// count as "not in threshold" for the band and are gaps for the other transition functions.
+//
+// With an overlay context, the paths and their direction arrows are drawn first, then the
+// library's ticks and labels of the searches, then the refined points, the fitted figure with its
+// kept and rejected points, and a caption.
+//
+//   MeasurementResult r = RunMeasurement(spec, image, &context);
+//   if (r.circle) { ... r.circle->radius ... }
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "EdgeSearch.h"
+#include "Fits.h"
+#include "Job.h"
+#include "OverlayContext.h"
+#include "foundation/OType_Image.h"
+
+struct MeasurementResult {
+    std::string name;
+    MeasurementKind kind = MeasurementKind::Edges;
+    int pathCount = 0;
+    bool ok = false;
+    std::string problem;  // why not ok, e.g. "no edge found"
+    std::vector<EdgeRecord> edges;
+    std::optional<PairRecord> pair;
+    std::optional<CircleFitResult> circle;
+    std::optional<LineFitResult> line;
+};
+
+MeasurementResult RunMeasurement(const MeasurementSpec& spec,
+                                 const std::shared_ptr<OType_Image>& image,
+                                 OverlayContext* overlay);
