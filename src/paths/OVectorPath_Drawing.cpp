@@ -2,13 +2,14 @@
 #include <cstdint>
 
 #include "paths/OVectorPath.h"
+#include "paths/PathAngles.h"
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kHalfPi = 1.5707963267948966;
-constexpr double kDegreesPerRadian = 57.29577951308232;
-constexpr double kTenthsPerDegree = 10.0;
+using pathangles::EscapementOf;
+using pathangles::FoldIntoHalfTurn;
+using pathangles::kHalfPi;
+using pathangles::UnitVectorAt;
 
 // Half-width of the arrow across the direction and half its length, in logical units.
 constexpr int kArrowSize = 3;
@@ -24,30 +25,6 @@ constexpr int kAlongBefore = 2;
 
 POINT PixelPoint(const OVector& v) {
     return POINT{v.iX(), v.iY()};
-}
-
-// The angle across a text line for a direction, folded into [0, pi]: the text line itself then
-// points to non-negative x, so text along it never stands upside down.
-double AcrossAngle(const OVector& direction) {
-    double angle = direction.dAngleRad() - kHalfPi;
-    while (angle < 0) {
-        angle += kPi;
-    }
-    while (angle > kPi) {
-        angle += -kPi;
-    }
-    return angle;
-}
-
-OVector UnitVector(double angleRad) {
-    return OVector(angleRad).Normalize();
-}
-
-// Text-line angle in tenths of a degree with its sign turned for the drawing context. The 0.5 is
-// added before the sign is turned and the result truncated, so a vertical line gives 899.
-int EscapementFor(double acrossAngle) {
-    return static_cast<int>(
-        -((acrossAngle - kHalfPi) * kTenthsPerDegree * kDegreesPerRadian + 0.5));
 }
 
 }  // namespace
@@ -77,14 +54,17 @@ bool OVectorPath::DrawRotatedText(OType_DrawingContext* pContext, OVector vPosit
     if (text.empty() || pContext == nullptr) {
         return false;
     }
-    const double acrossAngle = AcrossAngle(vDirection);
-    const OVector across = UnitVector(acrossAngle);
-    const OVector along = UnitVector(acrossAngle - kHalfPi);
+    // The angle across the text line, folded into [0, pi]: the text line then points to
+    // non-negative x, so the text never stands upside down.
+    const double acrossAngle = FoldIntoHalfTurn(vDirection.dAngleRad() - kHalfPi);
+    const double alongAngle = acrossAngle - kHalfPi;
+    const OVector across = UnitVectorAt(acrossAngle);
+    const OVector along = UnitVectorAt(alongAngle);
 
     OType_DrawingFont font;
     SIZE size{1, iHeight};
     pContext->CalcDPtoLP(&size);
-    font.CreateFontW(size.cy, EscapementFor(acrossAngle));
+    font.CreateFontW(size.cy, EscapementOf(alongAngle));
     OType_DrawingFont* previousFont = pContext->ChangeFont(&font);
     const int previousMode =
         pContext->ChangeBackgroundMode(OType_DrawingContext::kTransparentBackground);

@@ -5,14 +5,15 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "paths/PathAngles.h"
+
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kHalfPi = 1.5707963267948966;
-// Degrees per radian, for the text escapement in tenths of a degree.
-constexpr double kDegreesPerRadian = 57.29577951308232;
-constexpr double kTenthsPerDegree = 10.0;
-constexpr double kRoundingHalf = 0.5;
+using pathangles::EscapementOf;
+using pathangles::FoldIntoHalfTurn;
+using pathangles::kHalfPi;
+using pathangles::kRoundingHalf;
+using pathangles::UnitVectorAt;
 
 // An index, whole or fractional, is rejected when it lies below 0 or above the count. A NaN index
 // is neither, so it passes, as it does on every path; OVector's saturation then puts its point far
@@ -120,21 +121,11 @@ bool OVectorPath_Line::CreatePath(OVector vStart, OVector vEnd) {
 
     // The normal's angle folded into [0, pi]; the direction is the normal turned back by pi/2,
     // so it points to non-negative x and text along it never stands upside down.
-    double angle = d.dAngleRad() - kHalfPi;
-    while (angle < 0.0) {
-        angle += kPi;
-    }
-    while (angle > kPi) {
-        angle -= kPi;
-    }
-    m_vNormal = OVector(angle);
-    m_vNormal.Normalize();
-    angle = angle - kHalfPi;
-    m_vDirection = OVector(angle);
-    m_vDirection.Normalize();
-    // Escapement runs counter-clockwise on screen while image y grows downwards: hence the sign.
-    m_iTextAngle =
-        fixedpoint::TruncateToInt(-(angle * kTenthsPerDegree * kDegreesPerRadian + kRoundingHalf));
+    const double normalAngle = FoldIntoHalfTurn(d.dAngleRad() - kHalfPi);
+    const double directionAngle = normalAngle - kHalfPi;
+    m_vNormal = UnitVectorAt(normalAngle);
+    m_vDirection = UnitVectorAt(directionAngle);
+    m_iTextAngle = EscapementOf(directionAngle);
 
     m_iStepCount = StepCountFromPixels(d.iX(), d.iY());
     m_vStep = OVector(RawStep(d.GetRawX(), m_iStepCount), RawStep(d.GetRawY(), m_iStepCount));

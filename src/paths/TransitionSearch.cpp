@@ -5,6 +5,7 @@
 
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
+#include "paths/PathAngles.h"
 #include "paths/TransitionWalk.h"
 
 namespace transitionsearch {
@@ -29,8 +30,9 @@ constexpr int kAcrossBeyond = 0;
 constexpr int kAcrossBefore = 2;
 constexpr int kAlongCentred = 1;
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kHalfPi = 1.5707963267948966;
+using pathangles::FoldIntoHalfTurn;
+using pathangles::kHalfPi;
+using pathangles::UnitVectorAt;
 
 constexpr std::uint32_t kDecimalBase = 10;
 // A label text holds at most a letter, a sign and the ten digits of 2147483648.
@@ -46,10 +48,6 @@ char16_t FormatLetter(LabelFormat format) {
             break;
     }
     return u'\0';
-}
-
-OVector UnitVector(double angleRad) {
-    return OVector(angleRad).Normalize();
 }
 
 }  // namespace
@@ -164,15 +162,9 @@ void CircleOverlay::Mark(const OVector& vTransition, bool bTick,
     }
     // The radial direction folded into [0, pi], so that the text along the tangent never stands
     // upside down.
-    double angle = (vTransition - m_vCenter).dAngleRad();
-    while (angle < 0) {
-        angle += kPi;
-    }
-    while (angle > kPi) {
-        angle += -kPi;
-    }
-    const OVector radial = UnitVector(angle);
-    const OVector tangent = UnitVector(angle - kHalfPi);
+    const double angle = FoldIntoHalfTurn((vTransition - m_vCenter).dAngleRad());
+    const OVector radial = UnitVectorAt(angle);
+    const OVector tangent = UnitVectorAt(angle - kHalfPi);
     const OVector outer = vTransition + radial * kTickHalfLength;
     const OVector inner = vTransition - radial * kTickHalfLength;
     if (bTick) {

@@ -31,6 +31,7 @@
 
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
+#include "paths/PathAngles.h"
 
 namespace transitionsearch {
 
@@ -157,9 +158,6 @@ class TransitionWalk {
     using Overlay = std::conditional_t<kIsCircle, transitionsearch::CircleOverlay,
                                        transitionsearch::LineOverlay>;
 
-    // 2 pi, added to the angle of a second edge found after the wrap of a full circle.
-    static constexpr double kTwoPi = 6.283185307179586;
-
     // The three results of one edge: index, point and (circles) angle.
     struct Result {
         int& index;
@@ -249,9 +247,10 @@ class TransitionWalk {
             if (!second.done && (!secondWaitsForFirst || first.done) &&
                 walk.Counts(second, entering, iResultIndex1)) {
                 if (second.count == second.ordinal) {
-                    // After the wrap the second lap continues the numbering of the first.
+                    // After the wrap the second lap continues the numbering and the angle of the
+                    // first: index + GetCount(), angle + 2 pi.
                     walk.Take(secondResult, wrapped ? path.m_iStepCount : 0,
-                              wrapped ? kTwoPi : 0.0);
+                              wrapped ? pathangles::kTwoPi : 0.0);
                     second.found = true;
                     second.done = !bGoOn;
                 }

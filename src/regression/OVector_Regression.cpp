@@ -169,6 +169,20 @@ struct DistanceSums {
     }
 };
 
+// The quality figures of stage 3 before anything is known: not found, zero distances and sigmas.
+void ResetQualityFigures(bool& bFound, std::int64_t& iMaxDistance, std::int64_t& iFarthestX,
+                         std::int64_t& iFarthestY, double& dFootX, double& dFootY,
+                         double& dSigmaAll, double& dSigmaInliers) {
+    bFound = false;
+    iMaxDistance = 0;
+    iFarthestX = 0;
+    iFarthestY = 0;
+    dFootX = 0.0;
+    dFootY = 0.0;
+    dSigmaAll = 0.0;
+    dSigmaInliers = 0.0;
+}
+
 }  // namespace
 
 OVector_Regression::OVector_Regression() = default;
@@ -184,14 +198,8 @@ bool OVector_Regression::bComputeRegressionLine(
     vCentre = OVector(std::int64_t{0}, std::int64_t{0});
     iInlierCount = 0;
     iOutlierCount = 0;
-    bFarthestFound = false;
-    iMaxDistance = 0;
-    iFarthestX = 0;
-    iFarthestY = 0;
-    dFootX = 0.0;
-    dFootY = 0.0;
-    dSigmaAll = 0.0;
-    dSigmaInliers = 0.0;
+    ResetQualityFigures(bFarthestFound, iMaxDistance, iFarthestX, iFarthestY, dFootX, dFootY,
+                        dSigmaAll, dSigmaInliers);
 
     const int n = vaPoints.GetCount();
     if (n == 0) {
@@ -391,14 +399,8 @@ void OVector_Regression::ComputeRegressionLinePart3(
     const double& dSlope, const double& dIntercept, bool& bFound, std::int64_t& iMaxDistance,
     std::int64_t& iFarthestX, std::int64_t& iFarthestY, double& dFootX, double& dFootY,
     double& dSigmaAll, double& dSigmaInliers) {
-    bFound = false;
-    iMaxDistance = 0;
-    iFarthestX = 0;
-    iFarthestY = 0;
-    dFootX = 0.0;
-    dFootY = 0.0;
-    dSigmaAll = 0.0;
-    dSigmaInliers = 0.0;
+    ResetQualityFigures(bFound, iMaxDistance, iFarthestX, iFarthestY, dFootX, dFootY, dSigmaAll,
+                        dSigmaInliers);
 
     const std::int64_t nAll = vAllX.GetCount();
     const std::int64_t nInliers = vInlierX.GetCount();
