@@ -1,8 +1,9 @@
 #pragma once
-// Result arrays of the fits as the fuzz targets compare them: the raw coordinates of their points,
-// and a one-point marker that shows whether a call touched an array.
+// The fits' result arrays as the fuzz targets compare them: the raw coordinates of their points,
+// and a one-point marker that no fit writes, showing whether a call touched an array.
 
-#include <cstdint>
+#include <algorithm>
+#include <initializer_list>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -12,24 +13,32 @@
 
 using RawPoint = std::pair<std::int64_t, std::int64_t>;
 
-inline std::vector<RawPoint> RawPointsOf(const OVector_Array& array) {
+// The points of the arrays, one array after the other.
+inline std::vector<RawPoint> RawPointsOf(std::initializer_list<const OVector_Array*> arrays) {
     std::vector<RawPoint> points;
-    for (int i = 0; i < array.GetCount(); ++i) {
-        const OVector* point = array.GetPointerAt(i);
-        FUZZ_REQUIRE(point != nullptr, "an empty slot in a result array");
-        points.emplace_back(point->GetRawX(), point->GetRawY());
+    for (const OVector_Array* array : arrays) {
+        for (int i = 0; i < array->GetCount(); ++i) {
+            points.emplace_back(array->GetAt(i)->GetRawX(), array->GetAt(i)->GetRawY());
+        }
     }
     return points;
 }
 
-// The marker: a single point that no fit writes.
+// Whether the inliers and outliers of a fit are, as a multiset, the expected points.
+inline bool AreThePoints(std::vector<RawPoint> expected, const OVector_Array& inliers,
+                         const OVector_Array& outliers) {
+    std::vector<RawPoint> got = RawPointsOf({&inliers, &outliers});
+    std::sort(expected.begin(), expected.end());
+    std::sort(got.begin(), got.end());
+    return got == expected;
+}
+
 inline const RawPoint kUntouchedMark{-7, -7};
 
 inline void MarkUntouched(OVector_Array& array) {
-    array.RemoveAll();
     array.Add(std::make_shared<OVector>(kUntouchedMark.first, kUntouchedMark.second));
 }
 
 inline bool IsUntouched(const OVector_Array& array) {
-    return RawPointsOf(array) == std::vector<RawPoint>{kUntouchedMark};
+    return RawPointsOf({&array}) == std::vector<RawPoint>{kUntouchedMark};
 }
