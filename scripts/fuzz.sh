@@ -5,8 +5,13 @@
 # Fails when any target reports a finding; the input that broke it is kept under
 # <build>/fuzz-runs/<target>/ and the target's log is printed.
 #
+# With FUZZ_SUITE=1 it first builds everything else in the same configuration and runs the whole
+# test suite there, under both sanitizers: one instrumented build of the library serves the
+# sanitizer suite and the fuzzers (CI does this).
+#
 # Usage: scripts/fuzz.sh [seconds] [build-folder]   (defaults: 30, build-fuzz)
 #        FUZZ_TARGETS="fuzz_canny fuzz_search" scripts/fuzz.sh 600   (a subset)
+#        FUZZ_SUITE=1 scripts/fuzz.sh 30   (the whole suite first)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
@@ -19,9 +24,14 @@ per_input_timeout=10
 
 scripts/setup.sh
 CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEDGEDETECTION_FUZZERS=ON \
-    -DEDGEDETECTION_BUILD_BENCHMARKS=OFF -DEDGEDETECTION_BUILD_TOOLS=OFF \
-    -DEDGEDETECTION_BUILD_BINDING=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target edgedetection_fuzzers
+    -DEDGEDETECTION_SANITIZERS=ON -DEDGEDETECTION_BUILD_BENCHMARKS=OFF >/dev/null
+if [ "${FUZZ_SUITE:-0}" = 1 ]; then
+    cmake --build "$build" -j"$(nproc)"
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+else
+    cmake --build "$build" -j"$(nproc)" --target edgedetection_fuzzers
+fi
 
 runs="$build/fuzz-runs"
 rm -rf "$runs"
