@@ -46,8 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     OFastArrayList<double> xs(kMaxPoints), ys(kMaxPoints);
     std::vector<RawPoint> expected;
     while (in.Remaining() > 0 && expected.size() < kMaxPoints) {
-        const double x = in.Double();
-        const double y = in.Double();
+        const double x = in.Double(), y = in.Double();
         xs.Add(x);
         ys.Add(y);
         expected.emplace_back(OVector(x, y).GetRawX(), OVector(x, y).GetRawY());

@@ -35,6 +35,8 @@ constexpr std::size_t kGreyRun = 8;
 constexpr int kMaxSteps = 20000;
 constexpr int kMaxOperations = 8;
 constexpr int kNotFound = -1;
+// More characters than any label the searches draw.
+constexpr int kMaxLabelCharacters = 16;
 // A sentinel that no search writes into an angle by itself.
 constexpr double kUntouchedAngle = -12345.25;
 
@@ -75,7 +77,9 @@ class Session {
     Session(FuzzInput& in, OVectorPath& path, std::shared_ptr<OType_Image> image)
         : m_in(in), m_path(path), m_image(std::move(image)) {
         const auto sizes = m_in.Ints<3>();
-        m_context.SetTextExtent(sizes[0], sizes[1]);
+        // The context answers a label's width as characters times this width: kept so that the
+        // product stays an int, while the width still reaches about the int range.
+        m_context.SetTextExtent(sizes[0] / kMaxLabelCharacters, sizes[1]);
         m_context.SetDPtoLP([height = sizes[2]](SIZE size) { return SIZE{size.cx, height}; });
     }
 
