@@ -120,11 +120,11 @@ TEST(RecordTest, TruncatedOrLyingRecordsAnswerFalse) {
     }
     // Record (point, list), byte offset, value written there.
     const std::tuple<int, std::size_t, std::uint32_t> lies[] = {
-                {0, 0, 12},                      // a length that does not cover the fields
-                {0, 4, OVector::kObjectID + 1},  // another object's ID
-                {1, 8, 3},                       // more elements than the record holds
-                {1, 8, 0xFFFFFFFFu},             // ... gigabytes if it were trusted
-                {1, 16, 0}};                     // an element record of another object
+        {0, 0, 12},                      // a length that does not cover the fields
+        {0, 4, OVector::kObjectID + 1},  // another object's ID
+        {1, 8, 3},                       // more elements than the record holds
+        {1, 8, 0xFFFFFFFFu},             // ... gigabytes if it were trusted
+        {1, 16, 0}};                     // an element record of another object
     for (const auto& [record, at, value] : lies) {
         damaged.push_back(valid[record]);
         PutU32(damaged.back(), at, value);
