@@ -5,8 +5,9 @@
 //   "MoveTo 10 2"   "LineTo 13 6"   "Polyline 10 2, 13 6, 7 6"   "CalcDPtoLP 0 15 -> 0 15"
 //   "ChangeFont 15 -900" (height and escapement; the context's own font "initial", null "null")
 //   "BackgroundMode 1"   "GetTextExtent 12 -> 16 15" (text, width, height)   "DrawText 4 8 12"
-// Texts are logged as UTF-8. Text extents are 8 units per character and 15 high; sizes go from
-// device to logical units through the function given to SetDPtoLP (identity unless set).
+// Texts are logged as UTF-8. Text extents are 8 units per character and 15 high unless
+// SetTextExtent says otherwise; sizes go from device to logical units through the function given
+// to SetDPtoLP (identity unless set).
 // FontRestored() and BackgroundModeRestored() tell whether the context's own font and mode (2,
 // opaque) are current again.
 //
@@ -30,6 +31,11 @@ class RecordingContext : public OType_DrawingContext {
 
     RecordingContext() { m_initialFont.CreateFontW(kTextHeight, 0); }
 
+    // Text extents answered from now on: characters * charWidth wide, textHeight high.
+    void SetTextExtent(int charWidth, int textHeight) {
+        m_iCharWidth = charWidth;
+        m_iTextHeight = textHeight;
+    }
     void SetDPtoLP(std::function<SIZE(SIZE)> convert) { m_convert = std::move(convert); }
     void ClearLog() { m_log.clear(); }
     const std::vector<std::string>& Log() const { return m_log; }
@@ -78,8 +84,8 @@ class RecordingContext : public OType_DrawingContext {
         return previous;
     }
     void GetTextExtent(const std::u16string& text, int& cx, int& cy) override {
-        cx = static_cast<int>(text.size()) * kCharWidth;
-        cy = kTextHeight;
+        cx = static_cast<int>(text.size()) * m_iCharWidth;
+        cy = m_iTextHeight;
         Record("GetTextExtent " + Utf8(text) + " -> " + Pair(cx, cy));
     }
     void DrawTextW(int x, int y, const std::u16string& text) override {
@@ -112,5 +118,7 @@ class RecordingContext : public OType_DrawingContext {
     OType_DrawingFont m_initialFont;
     OType_DrawingFont* m_pFont = &m_initialFont;
     int m_iMode = kInitialBackgroundMode;
+    int m_iCharWidth = kCharWidth;
+    int m_iTextHeight = kTextHeight;
     std::function<SIZE(SIZE)> m_convert;
 };
