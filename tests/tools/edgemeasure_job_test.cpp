@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "CommandLine.h"
-#include "JobParser.h"
-#include "ToolError.h"
+#include "command/CommandLine.h"
+#include "job/JobParser.h"
+#include "job/ToolError.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
-#include "OverlayContext.h"
-#include "OverlayFont.h"
-#include "RgbImage.h"
-#include "SvgOverlay.h"
+#include "output/SvgOverlay.h"
+#include "overlay/OverlayContext.h"
+#include "overlay/OverlayFont.h"
+#include "overlay/RgbImage.h"
 
 namespace {
 

@@ -19,9 +19,9 @@
 #include <stb/stb_image_write.h>
 #include <nlohmann/json.hpp>
 
-#include "DemoScene.h"
-#include "ImageIO.h"
-#include "SvgOverlay.h"
+#include "command/DemoScene.h"
+#include "output/ImageIO.h"
+#include "output/SvgOverlay.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "CommandLine.h"
-#include "Demo.h"
-#include "MeasureCommand.h"
-#include "ToolError.h"
+#include "command/CommandLine.h"
+#include "command/Demo.h"
+#include "command/MeasureCommand.h"
+#include "job/ToolError.h"
 
 namespace {
 

@@ -1,0 +1,88 @@
+#include "job/PathLayout.h"
+
+#include <cmath>
+
+#include "job/Angles.h"
+#include "paths/OVectorPath_Circle.h"
+#include "paths/OVectorPath_Line.h"
+
+namespace {
+
+OVector ToVector(const Point2& p) {
+    return OVector(p.x, p.y);
+}
+
+std::vector<PathGeometry> Expand(const LineLayout& line) {
+    return {line};
+}
+
+std::vector<PathGeometry> Expand(const ArcLayout& arc) {
+    return {arc};
+}
+
+std::vector<PathGeometry> Expand(const RadialLayout& radial) {
+    const bool fullTurn = std::fabs(radial.sweepDeg) == kFullTurnDeg;
+    const double stepDeg = fullTurn           ? radial.sweepDeg / radial.count
+                           : radial.count > 1 ? radial.sweepDeg / (radial.count - 1)
+                                              : 0.0;
+    const double firstDeg = (!fullTurn && radial.count == 1)
+                                ? radial.startDeg + radial.sweepDeg / 2.0
+                                : radial.startDeg;
+    std::vector<PathGeometry> lines;
+    for (int k = 0; k < radial.count; ++k) {
+        const double angle = RadiansFromDegrees(firstDeg + k * stepDeg);
+        const double c = std::cos(angle);
+        const double s = std::sin(angle);
+        lines.push_back(
+            LineLayout{{radial.center.x + radial.inner * c, radial.center.y + radial.inner * s},
+                       {radial.center.x + radial.outer * c, radial.center.y + radial.outer * s}});
+    }
+    return lines;
+}
+
+std::vector<PathGeometry> Expand(const ParallelLayout& parallel) {
+    std::vector<PathGeometry> lines;
+    for (int k = 0; k < parallel.count; ++k) {
+        const Point2 shift{k * parallel.step.x, k * parallel.step.y};
+        lines.push_back(LineLayout{{parallel.from.x + shift.x, parallel.from.y + shift.y},
+                                   {parallel.to.x + shift.x, parallel.to.y + shift.y}});
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::vector<PathGeometry> ExpandLayout(const PathLayout& layout) {
+    return std::visit([](const auto& kind) { return Expand(kind); }, layout);
+}
+
+std::unique_ptr<OVectorPath> MakePath(const PathGeometry& geometry) {
+    if (const auto* line = std::get_if<LineLayout>(&geometry)) {
+        return std::make_unique<OVectorPath_Line>(ToVector(line->from), ToVector(line->to));
+    }
+    const auto& arc = std::get<ArcLayout>(geometry);
+    return std::make_unique<OVectorPath_Circle>(ToVector(arc.center), arc.radius, arc.startDeg,
+                                                arc.sweepDeg);
+}
+
+void PathStart(const PathGeometry& geometry, Point2& point, Point2& direction) {
+    if (const auto* line = std::get_if<LineLayout>(&geometry)) {
+        point = line->from;
+        const double dx = line->to.x - line->from.x;
+        const double dy = line->to.y - line->from.y;
+        const double length = std::hypot(dx, dy);
+        direction = length > 0.0 ? Point2{dx / length, dy / length} : Point2{1.0, 0.0};
+        return;
+    }
+    const auto& arc = std::get<ArcLayout>(geometry);
+    const double angle = RadiansFromDegrees(arc.startDeg);
+    point = {arc.center.x + arc.radius * std::cos(angle),
+             arc.center.y + arc.radius * std::sin(angle)};
+    // The tangent in the sense of the sweep: towards increasing angles for a positive sweep.
+    const double sense = arc.sweepDeg >= 0.0 ? 1.0 : -1.0;
+    direction = {-std::sin(angle) * sense, std::cos(angle) * sense};
+}
+
+bool IsArc(const PathGeometry& geometry) {
+    return std::holds_alternative<ArcLayout>(geometry);
+}

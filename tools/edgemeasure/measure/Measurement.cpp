@@ -1,0 +1,83 @@
+#include "measure/Measurement.h"
+
+#include "job/PathLayout.h"
+#include "measure/EdgeSearch.h"
+#include "measure/Fits.h"
+#include "overlay/MeasurementOverlay.h"
+#include "overlay/OverlayStyle.h"
+
+namespace {
+
+std::vector<Point2> EdgePoints(const std::vector<EdgeRecord>& edges) {
+    std::vector<Point2> points;
+    points.reserve(edges.size());
+    for (const EdgeRecord& edge : edges) {
+        points.push_back(edge.Best());
+    }
+    return points;
+}
+
+void Conclude(const MeasurementSetup& setup, MeasurementResult& result) {
+    const bool pairSearch = setup.search.mode == SearchMode::Pair;
+    switch (setup.kind) {
+        case MeasurementKind::Edges:
+            result.ok = pairSearch ? result.pair.has_value() : !result.edges.empty();
+            result.problem = result.ok ? "" : pairSearch ? "no edge pair found" : "no edge found";
+            return;
+        case MeasurementKind::Circle:
+            result.circle = FitCircle(EdgePoints(result.edges), setup.circleFit);
+            result.ok = result.circle.has_value();
+            break;
+        case MeasurementKind::Line:
+            result.line = FitLine(EdgePoints(result.edges), setup.lineFit);
+            result.ok = result.line.has_value();
+            break;
+    }
+    if (!result.ok) {
+        const std::size_t needed = static_cast<std::size_t>(
+            setup.kind == MeasurementKind::Circle ? kMinCirclePoints : kMinLinePoints);
+        result.problem =
+            result.edges.size() < needed
+                ? "too few edges to fit (" + std::to_string(result.edges.size()) + " found, " +
+                      std::to_string(needed) + " needed)"
+                : "the fit failed on " + std::to_string(result.edges.size()) + " edges";
+    }
+}
+
+}  // namespace
+
+MeasurementResult RunMeasurement(const MeasurementSetup& setup,
+                                 const std::shared_ptr<OType_Image>& image,
+                                 OverlayContext* overlay) {
+    const std::vector<PathGeometry> paths = ExpandLayout(setup.layout);
+    MeasurementResult result;
+    result.name = setup.name;
+    result.kind = setup.kind;
+    result.pathCount = static_cast<int>(paths.size());
+    if (overlay != nullptr) {
+        DrawPaths(*overlay, paths);
+        overlay->SetColour(kSearchColour);
+    }
+    // Numbers on every one of many paths would hide the image: several paths get ticks only.
+    const SearchSettings settings{image, overlay, setup.subpixel,
+                                  paths.size() > 1 ? kLabelNone : kLabelNumbers};
+    for (std::size_t k = 0; k < paths.size(); ++k) {
+        std::unique_ptr<OVectorPath> path = MakePath(paths[k]);
+        if (!PrepareTransition(*path, setup.transition, image)) {
+            result.problem = "the library refused the transition function";
+            return result;
+        }
+        if (setup.search.mode == SearchMode::Pair) {
+            result.pair = SearchPair(*path, setup.search, settings);
+        } else {
+            std::vector<EdgeRecord> found =
+                SearchEdges(*path, static_cast<int>(k), setup.search, settings);
+            result.edges.insert(result.edges.end(), found.begin(), found.end());
+        }
+    }
+    Conclude(setup, result);
+    if (overlay != nullptr) {
+        DrawResult(*overlay, result, paths);
+    }
+    return result;
+}

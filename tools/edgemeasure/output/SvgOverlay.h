@@ -1,0 +1,23 @@
+#pragma once
+// SvgOverlay: the overlay as an SVG document: the image embedded as a base64 PNG, with the
+// drawing on top as vector elements (polylines and texts), so that it can be zoomed without
+// losing the marks and the texts can be searched.
+//
+// The SVG's user units are image pixels (the viewBox is the image). A drawing point names a pixel,
+// so lines pass through pixel centres (x + 0.5, y + 0.5); texts keep their reference point (the
+// bottom-left corner) and escapement, with the width that the overlay font gives them, so they sit
+// where the PNG shows them. Strokes do not scale with zoom.
+//
+//   std::string svg = RenderSvg(RgbImage::FromGrey(image), context.Drawing(), "part.png");
+
+#include <string>
+#include <vector>
+
+#include "overlay/OverlayDrawing.h"
+#include "overlay/RgbImage.h"
+
+std::string RenderSvg(const RgbImage& background, const OverlayDrawing& drawing,
+                      const std::string& title);
+
+// Base64 (RFC 4648, with padding) of bytes, for the embedded image.
+std::string Base64Encode(const std::vector<unsigned char>& bytes);

@@ -1,0 +1,26 @@
+#pragma once
+// MeasurementOverlay: what edgemeasure itself draws of a measurement (the library draws the
+// ticks and labels of its searches and the direction arrows).
+//
+// - DrawPaths: every path (lines as lines, arcs as polylines) with a direction arrow at its start
+//   (OVectorPath::DrawDirectionArrow), in the path colour.
+// - DrawResult: a cross on every refined edge point; the fitted circle or line with a cross on
+//   each kept (green) and rejected (red) point; a pair's connecting line; and a caption with the
+//   name and the main figure (or, in red, what went wrong).
+//
+//   DrawPaths(context, paths);
+//   ... searches ...
+//   DrawResult(context, result, paths);
+
+#include <vector>
+
+#include "job/PathLayout.h"
+#include "job/Results.h"
+#include "overlay/OverlayContext.h"
+
+void DrawPaths(OverlayContext& context, const std::vector<PathGeometry>& paths);
+void DrawResult(OverlayContext& context, const MeasurementResult& result,
+                const std::vector<PathGeometry>& paths);
+
+// The caption of a result, e.g. "hole  r 72.61 px" or "slot: no edge pair found".
+std::string Caption(const MeasurementResult& result);

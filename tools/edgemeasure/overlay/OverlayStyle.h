@@ -1,0 +1,25 @@
+#pragma once
+// OverlayStyle: the colours and sizes of edgemeasure's overlay, in one place.
+//
+// The library draws the ticks and labels of its searches and the direction arrows in the colour
+// the tool selects before the call; everything else (paths, refined points, fitted figures,
+// captions) the tool draws itself.
+
+#include "overlay/RgbImage.h"
+
+constexpr Rgb kPathColour{0, 170, 255};       // the search paths and their direction arrows
+constexpr Rgb kSearchColour{255, 220, 0};     // ticks and labels of the transition searches
+constexpr Rgb kSubpixelColour{255, 120, 0};   // refined edge points
+constexpr Rgb kFitColour{0, 230, 60};         // fitted circles and lines, kept points
+constexpr Rgb kOutlierColour{255, 40, 40};    // points a fit rejected, failed measurements
+constexpr Rgb kCaptionColour{255, 255, 255};  // measurement captions (on a dark box)
+
+// Half the size of the cross that marks a point, in pixels.
+constexpr int kMarkerHalfSize = 2;
+// Spacing of the polyline that draws a fitted circle, in pixels of arc.
+constexpr double kCircleSegmentLength = 2.0;
+// How far a fitted line is drawn beyond the outermost edge points, in pixels.
+constexpr double kLineOverhang = 15.0;
+// Images up to this size (the longer side, pixels) get text at its nominal size; larger ones
+// scale it up in proportion, so that labels stay readable.
+constexpr double kNominalImageSize = 1000.0;
