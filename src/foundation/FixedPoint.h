@@ -47,10 +47,17 @@ constexpr std::int64_t RawFromPixel(int pixel) {
     return std::int64_t{pixel} * kRawOne;
 }
 
+// The pixel that contains a raw coordinate (floor), as a 64-bit number: the arithmetic shift
+// rounds toward minus infinity. Hot loops that know their coordinates lie far inside the int
+// pixel range compare these directly.
+constexpr std::int64_t FloorPixel(std::int64_t raw) {
+    return raw >> kRawShift;
+}
+
 // The pixel that contains a raw coordinate (floor), saturated to the int range so that a point
 // far outside the image never wraps onto a pixel inside it.
 constexpr int PixelFromRaw(std::int64_t raw) {
-    const std::int64_t pixel = raw >> kRawShift;  // arithmetic shift: rounds toward minus infinity
+    const std::int64_t pixel = FloorPixel(raw);
     if (pixel > std::numeric_limits<int>::max()) {
         return std::numeric_limits<int>::max();
     }

@@ -14,6 +14,8 @@ using pathangles::FoldIntoHalfTurn;
 using pathangles::kHalfPi;
 using pathangles::kRoundingHalf;
 using pathangles::UnitVectorAt;
+// The pixel of a raw coordinate by the floor, before iX()/iY() saturate it to the int range.
+using fixedpoint::FloorPixel;
 
 // An index, whole or fractional, is rejected when it lies below 0 or above the count. A NaN index
 // is neither, so it passes, as it does on every path; OVector's saturation then puts its point far
@@ -67,11 +69,6 @@ int StepCountFromPixels(int dx, int dy) {
     const auto uy = static_cast<std::uint32_t>(dy);
     const auto sumOfSquares = static_cast<std::int32_t>(ux * ux + uy * uy);
     return fixedpoint::TruncateToInt(std::sqrt(static_cast<double>(sumOfSquares)) + kRoundingHalf);
-}
-
-// The pixel of a raw coordinate by the floor, before iX()/iY() saturate it to the int range.
-constexpr std::int64_t FloorPixel(std::int64_t raw) {
-    return raw >> fixedpoint::kRawShift;
 }
 
 // From a pixel strictly inside the int range, every change of the floor is a change of the

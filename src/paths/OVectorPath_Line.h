@@ -36,9 +36,11 @@
 
 #include "paths/OVectorPath.h"
 
-// The walk shared by the transition searches of every path kind (internal).
+// The walk shared by the transition searches of every path kind, and the line's fast walk under
+// the grey band (internal).
 template <class Path>
 class TransitionWalk;
+class LineBandWalk;
 
 class EDGEDETECTION_EXPORT OVectorPath_Line : public OVectorPath {
   public:
@@ -115,6 +117,7 @@ class EDGEDETECTION_EXPORT OVectorPath_Line : public OVectorPath {
     // The transition search reads the line's position and overlay geometry directly.
     template <class Path>
     friend class TransitionWalk;
+    friend class LineBandWalk;
 
     OVector m_vStart;
     OVector m_vEnd;

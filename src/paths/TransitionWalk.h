@@ -14,140 +14,21 @@
 // path classes; what differs between them is chosen at compile time:
 //   - the angle result: the line never writes it, a circle writes its current angle at the
 //     position where the change was seen;
-//   - the overlay geometry: LineOverlay (a font along the line, ticks along the normal, labels
-//     placed from the text extent) or CircleOverlay (radial ticks, labels through
-//     OVectorPath::DrawRotatedText);
-//   - the full-circle wrap of the pair search, circles only.
+//   - the overlay geometry: LineOverlay or CircleOverlay (TransitionOverlay.h);
+//   - the full-circle wrap of the pair search, circles only;
+//   - a line under the grey band walks with LineBandWalk, which gives the same answers faster.
 //
-// Indices, reference indices, minimum distances and label numbers are 32-bit ints. Distances are
-// the signed 32-bit difference last-in index - reference, computed with wrap-around, so that any
-// caller value (INT_MIN, INT_MAX) gives a defined, if meaningless, answer.
+// The argument codes and the tests against them are in TransitionArguments.h.
 
-#include <cstdint>
-#include <memory>
 #include <optional>
-#include <string>
 #include <type_traits>
-#include <utility>
 
+#include "paths/LineBandWalk.h"
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
 #include "paths/PathAngles.h"
-
-namespace transitionsearch {
-
-// Polarity codes: which transitions a search accepts. Any other code accepts none.
-constexpr int kPolarityAny = 0;
-constexpr int kPolarityEntering = 1;
-constexpr int kPolarityLeaving = 2;
-
-// The index result of FindNextTransition and FindNextTransitionSingle when nothing was found.
-constexpr int kNotFoundIndex = -1;
-// The last-in index before any position answered in threshold.
-constexpr int kNoLastIn = OVectorPath::kNoValue;
-
-// Label kinds of FindNextTransition and FindNextTransitionSingle ("%d", "S%d", "E%d"); the
-// single search on a line draws nothing at all for kind -1. Other kinds draw the tick only.
-constexpr int kLabelKindPlain = 1;
-constexpr int kLabelKindStart = 2;
-constexpr int kLabelKindEnd = 3;
-constexpr int kLabelKindSilent = -1;
-
-// Label modes of the pair search: 1 numbers both edges "%d" by their own counts, -1 numbers both
-// "%d" by the first-edge count; other modes write "S%d" and "E%d".
-constexpr int kPairLabelOwnCounts = 1;
-constexpr int kPairLabelFirstCount = -1;
-
-// Argument 12 of the pair search: second edges only once the first-edge search is done.
-constexpr int kSecondOnlyAfterFirst = 1;
-
-// Signed 32-bit sum and difference with wrap-around (defined for every input).
-constexpr int WrapAdd32(int a, int b) {
-    return static_cast<int>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-constexpr int WrapSub32(int a, int b) {
-    return static_cast<int>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
-
-// Whether a polarity code accepts a transition of the given kind.
-constexpr bool AcceptsPolarity(int polarity, bool entering) {
-    return polarity == kPolarityAny || (polarity == kPolarityEntering && entering) ||
-           (polarity == kPolarityLeaving && !entering);
-}
-
-// Whether `index` lies at least `minimum` after `reference`, as a wrapped 32-bit difference.
-constexpr bool AtLeastAfter(int index, int reference, int minimum) {
-    return WrapSub32(index, reference) >= minimum;
-}
-
-// The text of a label: "%d", "S%d" or "E%d".
-enum class LabelFormat { Plain, Start, End };
-// Which edge a label marks: a circle writes labels of first edges outside the tick (beyond the
-// transition along the radial direction) and labels of second edges inside it.
-enum class LabelEdge { First, Second };
-
-struct Label {
-    LabelFormat format;
-    int number;
-    LabelEdge edge;
-};
-
-// The label of FindNextTransition and FindNextTransitionSingle for a label kind, or none.
-std::optional<Label> LabelForKind(int kind, int number);
-
-// Decimal text of a label: the letter of its format, a minus sign for a negative number, then the
-// digits (INT_MIN included).
-std::u16string LabelText(const Label& label);
-
-// Overlay of a line search. With a context, the constructor makes the label font (18 device
-// units high, escapement along the line) current with a transparent background, and the
-// destructor gives the previous font and mode back: every way out of a search restores them.
-class LineOverlay {
-  public:
-    // A silent label kind draws neither tick nor label on a line.
-    static constexpr bool kSilentKindDrawsTick = false;
-
-    LineOverlay(OType_DrawingContext* pContext, const OVector& vNormal, const OVector& vDirection,
-                int iTextAngle);
-    ~LineOverlay();
-    LineOverlay(const LineOverlay&) = delete;
-    LineOverlay& operator=(const LineOverlay&) = delete;
-
-    // Moves the drawing position to the pixel of a point (the pair search's start).
-    void MoveTo(const OVector& vPoint);
-    // Marks a transition at T: a tick from T + 8 n to T - 8 n, and the label beside it, on the
-    // minus side of the normal for "S%d", else on the plus side, centred along the line.
-    void Mark(const OVector& vTransition, bool bTick, const std::optional<Label>& label);
-
-  private:
-    OType_DrawingContext* m_pContext;
-    OVector m_vNormal;
-    OVector m_vDirection;
-    std::optional<OType_DrawingFont> m_font;
-    OType_DrawingFont* m_pPreviousFont = nullptr;
-    int m_iPreviousMode = 0;
-};
-
-// Overlay of a circle search: a radial tick at every mark and labels written along the tangent
-// through DrawRotatedText, which selects and restores its own font.
-class CircleOverlay {
-  public:
-    // A silent label kind still draws the tick on a circle.
-    static constexpr bool kSilentKindDrawsTick = true;
-
-    CircleOverlay(OType_DrawingContext* pContext, const OVector& vCenter);
-
-    void MoveTo(const OVector&) {}
-    // Marks a transition at T: a tick from T - 8 n to T + 8 n with n the radial direction folded
-    // into [0, pi]; a first-edge label beyond T + 8 n, a second-edge label before T - 8 n.
-    void Mark(const OVector& vTransition, bool bTick, const std::optional<Label>& label);
-
-  private:
-    OType_DrawingContext* m_pContext;
-    OVector m_vCenter;
-};
-
-}  // namespace transitionsearch
+#include "paths/TransitionArguments.h"
+#include "paths/TransitionOverlay.h"
 
 template <class Path>
 class TransitionWalk {
@@ -359,8 +240,9 @@ class TransitionWalk {
     void Walk(const bool& done, OnTransition onTransition, OnExhausted onExhausted) {
         bool previous = Evaluate();
         if constexpr (!kIsCircle) {
-            if (!done && CanWalkLineInBand()) {
-                WalkLineInBand(previous, done, onTransition);
+            if (!done && LineBandWalk::Applies(m_path, *m_pImage)) {
+                LineBandWalk(m_path, *m_pImage, m_iLastIn, m_vLastIn)
+                    .Walk(previous, done, onTransition);
                 return;
             }
         }
@@ -378,170 +260,6 @@ class TransitionWalk {
     template <class OnTransition>
     void Walk(const bool& done, OnTransition onTransition) {
         Walk(done, onTransition, [] { return false; });
-    }
-
-    // A line under the grey band (type 0) has a faster walk than the raster step and the
-    // evaluation one after the other: one loop over local raw coordinates that reads the image's
-    // bytes itself. It visits the same positions, gives the same answers and leaves the same
-    // last-in records and path state. It is taken while every position left on the line has a
-    // pixel floor far inside the int range (where MoveNextRaster compares floors and iX()/iY()
-    // need no saturation): steps below 2^31 raw units and both ends below 2^30 pixels.
-    static constexpr std::int64_t kFastStepLimit = std::int64_t{1} << 31;
-    static constexpr std::int64_t kFastRawLimit = std::int64_t{1} << (30 + fixedpoint::kRawShift);
-
-    static constexpr int kGreyLevels = 256;
-
-    static bool InBand(int grey, int low, int high) { return grey >= low && grey <= high; }
-
-    static bool WithinFastRange(std::int64_t raw) {
-        return raw > -kFastRawLimit && raw < kFastRawLimit;
-    }
-
-    bool CanWalkLineInBand() const {
-        const OVectorPath_Line& path = m_path;
-        if (path.m_iTransitionType != OVectorPath::kTransitionBand ||
-            m_pImage->GetData() == nullptr) {
-            return false;
-        }
-        const std::int64_t stepX = path.m_vStep.GetRawX();
-        const std::int64_t stepY = path.m_vStep.GetRawY();
-        const bool started = path.m_iCurrentPos >= 0;
-        const OVector& base = started ? path.m_vCurrent : path.m_vStart;
-        const std::int64_t remaining =
-            std::int64_t{path.m_iStepCount} - (started ? path.m_iCurrentPos : 0);
-        if (stepX <= -kFastStepLimit || stepX >= kFastStepLimit || stepY <= -kFastStepLimit ||
-            stepY >= kFastStepLimit || remaining < 0 || !WithinFastRange(base.GetRawX()) ||
-            !WithinFastRange(base.GetRawY())) {
-            return false;
-        }
-        return WithinFastRange(base.GetRawX() + remaining * stepX) &&
-               WithinFastRange(base.GetRawY() + remaining * stepY);
-    }
-
-    template <class OnTransition>
-    void WalkLineInBand(bool previous, const bool& done, OnTransition onTransition) {
-        using fixedpoint::kRawShift;
-        OVectorPath_Line& path = m_path;
-        // The band's test as IsInTransitionThreshold(int) makes it (the band has no state), and
-        // its answer outside the image, where the grey value is the no-value marker.
-        const int low = path.m_iTransitionParam1;
-        const int high = path.m_iTransitionParam2;
-        const bool outside = path.IsInTransitionThreshold(OVectorPath::kNoValue);
-        // The answer for every byte, looked up in the loop (cheaper there than two comparisons).
-        bool inBand[kGreyLevels];
-        for (int grey = 0; grey < kGreyLevels; ++grey) {
-            inBand[grey] = InBand(grey, low, high);
-        }
-        const std::int64_t stepX = path.m_vStep.GetRawX();
-        const std::int64_t stepY = path.m_vStep.GetRawY();
-        const int last = path.m_iStepCount;
-        const unsigned char* const pixels = m_pImage->GetData();
-        const std::ptrdiff_t stride = m_pImage->GetStride();
-        const auto width = static_cast<std::uint64_t>(m_pImage->GetWidth());
-        const auto height = static_cast<std::uint64_t>(m_pImage->GetHeight());
-
-        int index = path.m_iCurrentPos;
-        std::int64_t x = path.m_vCurrent.GetRawX();
-        std::int64_t y = path.m_vCurrent.GetRawY();
-        const auto recordLastIn = [&](int lastIn) {
-            if (lastIn >= 0) {
-                m_iLastIn = lastIn;
-                const std::int64_t back = index - lastIn;
-                m_vLastIn = OVector(x - back * stepX, y - back * stepY);
-            }
-        };
-        const auto publish = [&]() {
-            path.m_iCurrentPos = index;
-            path.m_vCurrent = OVector(x, y);
-        };
-        const auto isInside = [&](std::int64_t pixelX, std::int64_t pixelY) {
-            return static_cast<std::uint64_t>(pixelX) < width &&
-                   static_cast<std::uint64_t>(pixelY) < height;
-        };
-        // The answer at a position (the pixel's grey value through the band, or the answer for
-        // the no-value marker outside the image), read without a branch. With `checked` false the
-        // caller knows the position lies in the image.
-        const auto answerAt = [&](std::int64_t pixelX, std::int64_t pixelY, auto checked) {
-            if constexpr (!decltype(checked)::value) {
-                return inBand[pixels[pixelY * stride + pixelX]];
-            } else {
-                const bool inside = isInside(pixelX, pixelY);
-                const std::ptrdiff_t offset = inside ? pixelY * stride + pixelX : 0;
-                const bool inImage = inBand[pixels[offset]];
-                return inside ? inImage : outside;
-            }
-        };
-        if (index < 0 && index < last) {
-            x = path.m_vStart.GetRawX();
-            y = path.m_vStart.GetRawY();
-            index = 0;
-            const bool in = answerAt(x >> kRawShift, y >> kRawShift, std::true_type{});
-            if (in != previous) {
-                previous = in;
-                // Leaving at the start: the walk came from before it (index -1), whose last-in
-                // position the first evaluation already recorded.
-                recordLastIn(in ? index : -1);
-                publish();
-                onTransition(in);
-                if (done) {
-                    return;
-                }
-            }
-        }
-        // One pass per sub-pixel step. A raster step ends at the first step whose pixel differs
-        // from the pixel it started in, so a step that is not a raster position lies in the pixel
-        // of the raster position before it and gives the same answer: only a raster position can
-        // change the answer, and the loop needs no test of its own for them (the last index,
-        // always a raster position, changes nothing when it stays in its pixel). The raster
-        // position before a leaving transition, its last-in position, is looked up backwards
-        // when the transition happens.
-        const int firstIndex = index;
-        const auto pixelOf = [&](int k) {
-            const std::int64_t back = index - k;
-            return std::pair(((x - back * stepX) >> kRawShift), ((y - back * stepY) >> kRawShift));
-        };
-        const auto rasterIndexBefore = [&]() {
-            int k = index - 1;
-            const auto pixel = pixelOf(k);
-            while (k > firstIndex && pixelOf(k - 1) == pixel) {
-                --k;
-            }
-            return k;
-        };
-        const auto walkSteps = [&](auto checked) {
-            while (index < last) {
-                x += stepX;
-                y += stepY;
-                ++index;
-                const bool in = answerAt(x >> kRawShift, y >> kRawShift, checked);
-                if (in != previous) {
-                    previous = in;
-                    recordLastIn(in ? index : rasterIndexBefore());
-                    publish();
-                    onTransition(in);
-                    if (done) {
-                        return false;
-                    }
-                }
-            }
-            return true;
-        };
-        // Positions are x + k * step exactly, so when the current and the last position lie in the
-        // image (a rectangle) every position between them does: the common case of a line drawn
-        // on the image walks without the bounds test.
-        const std::int64_t endX = x + (last - index) * stepX;
-        const std::int64_t endY = y + (last - index) * stepY;
-        const bool allInside = isInside(x >> kRawShift, y >> kRawShift) &&
-                               isInside(endX >> kRawShift, endY >> kRawShift);
-        const bool finished =
-            allInside ? walkSteps(std::false_type{}) : walkSteps(std::true_type{});
-        if (!finished) {
-            return;
-        }
-        if (previous) {
-            recordLastIn(index);
-        }
-        publish();
     }
 
     // Ordinal 0 takes the position where the path stands; the edge search is then done unless
