@@ -9,6 +9,10 @@
 // - OpenCV: cv::fitLine with DIST_L2 (orthogonal least squares) and DIST_HUBER (iteratively
 //   reweighted, OpenCV's outlier-robust choice), reps and aeps 0.01.
 //
+// DETSAC growth: the same line with 300 to 10,000 points (up to 11 points per pixel of its
+// length, as a dense edge list gives), at search levels 0, 4 and 8 and with the exhaustive
+// fixed-width search; the library alone, OpenCV's fits have no counterpart of the search levels.
+//
 // A filtered fit replaces its points by the inliers, so every call needs a fresh copy of the
 // input. The library's calls take their inputs from a pool of 4 copies; refilling the pool (and
 // releasing the results of the previous calls) happens with the timer paused, once every 64
@@ -37,15 +41,15 @@ constexpr double kNoiseSigma = 0.5;
 constexpr std::uint32_t kSeed = 7u;
 constexpr double kFitLineAccuracy = 0.01;  // reps and aeps of cv::fitLine
 
-comparison::PointSet MakePoints() {
-    return comparison::LinePoints(kPoints, kLineX, kLineY, kLineAngle, kLineLength, kNoiseSigma,
+comparison::PointSet MakePoints(int count = kPoints) {
+    return comparison::LinePoints(count, kLineX, kLineY, kLineAngle, kLineLength, kNoiseSigma,
                                   kSeed);
 }
 
 constexpr std::size_t kPoolSize = 4;
 
-void RunLibrary(benchmark::State& state, int filter, int searchLevel) {
-    const comparison::PointSet points = MakePoints();
+void RunLibrary(benchmark::State& state, int filter, int searchLevel, int count = kPoints) {
+    const comparison::PointSet points = MakePoints(count);
     OVector_Array source;
     comparison::FillArray(points, source);
     std::vector<OVector_Array> inputs(kPoolSize);
@@ -83,6 +87,13 @@ void BM_LineFit_Library_StdDev(benchmark::State& state) {
 void BM_LineFit_Library_DETSAC(benchmark::State& state) {
     RunLibrary(state, OVector_Regression::kFilterDETSAC, static_cast<int>(state.range(0)));
 }
+void BM_LineFit_Library_DETSAC_Growth(benchmark::State& state) {
+    RunLibrary(state, OVector_Regression::kFilterDETSAC, static_cast<int>(state.range(1)),
+               static_cast<int>(state.range(0)));
+}
+void BM_LineFit_Library_DETSAC_FixedWidth(benchmark::State& state) {
+    RunLibrary(state, OVector_Regression::kFilterDETSAC_FPGA, 0, static_cast<int>(state.range(0)));
+}
 
 void RunOpenCV(benchmark::State& state, int distance) {
     const std::vector<cv::Point2f> points = MakePoints().OpenCV();
@@ -115,6 +126,17 @@ BENCHMARK(BM_LineFit_Library_DETSAC)
     ->Arg(4)
     ->Arg(8)
     ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LineFit_Library_DETSAC_Growth)
+    ->ArgNames({"points", "level"})
+    ->ArgsProduct({{1000, 3000, 10000}, {0, 4}})
+    ->Args({300, 8})
+    ->Args({1000, 8})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LineFit_Library_DETSAC_FixedWidth)
+    ->ArgName("points")
+    ->Arg(100)
+    ->Arg(300)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LineFit_FitLineL2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LineFit_FitLineHuber)->Unit(benchmark::kMicrosecond);
 

@@ -17,6 +17,16 @@
 //   sample consensus over whole-pixel coordinates, thinned by the search level 0..8), 4 DETSAC with
 //   fixed-width search arithmetic (11-bit coordinates, exhaustive). Any other value: no filter.
 //
+// Cost of DETSAC (type 2) for n points, with the anchor, partner and vote steps B, S, V of the
+// search level (GetDETSACSchedule): every B-th point is an anchor, every S-th later point its
+// partner, every V-th point votes. An anchor with fewer than 64 partners counts its pairs one by
+// one (at most 64 n / V tests); one with more counts all of them in one sweep over the partner
+// directions, about n / V + (n / S) log(n / S) steps, points on one pixel voting once. The time
+// therefore grows about as n^2 / B: level 8 (B = 1) as n^2 log n (70 ms at 1,000 points), level 4
+// (B = 16) about 0.1 s at 10,000 points, level 0 (B = 256) about 1 ms at 10,000. Sets where many
+// points share a pixel grow more slowly. The fixed-width search (type 4) tests every pair against
+// every point: it grows as n^3 (about 25 ms at 300 points).
+//
 // Bad input: the answer is false, never an exception of the library's own.
 // - No point: false, outputs reset. One point: false, the centre is that point, inlier count 1.
 // - A raw coordinate of -65536 or below (a pixel or more left of / above the image): false, outputs

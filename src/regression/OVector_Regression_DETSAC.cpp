@@ -16,12 +16,16 @@
 #include <vector>
 
 #include "foundation/FixedPoint.h"
+#include "regression/LineSupportSweep.h"
 #include "regression/OVector_Regression.h"
+#include "regression/RegressionInternals.h"
 
 namespace {
 
 using fixedpoint::WrapMul;
 using fixedpoint::WrapSub;
+using regression_detail::LineSupportSweep;
+using regression_detail::Pixel;
 using RawList = OFastArrayList<std::int64_t>;
 
 constexpr int kMaxSearchLevel = 8;  // level 8 visits every pair and counts every vote
@@ -55,17 +59,17 @@ constexpr std::int64_t kPartnerStepReduction = 2;
 constexpr std::int64_t kVoteBlockVectorised = 64;
 constexpr std::int64_t kVoteBlockScalar = 4;
 
+// An anchor with fewer partners than this has its pairs counted one by one; from here on a sweep
+// over the partner directions is cheaper (its cost per voter is that of about this many pair
+// tests, measured).
+constexpr std::int64_t kSweepMinPartners = 64;
+
 // A point set whose pixels span at most kCompactSpan in x and in y never overflows the line test:
 // squared distances stay below 2 * 16383^2 < 2^29, e above -2^30, and every 64-bit product below
 // 2^62 (4 * D2 * L < 4 * 2^31 * 2^29).
 constexpr std::int32_t kCompactSpan = (1 << 14) - 1;
 static_assert(2 * std::int64_t{kCompactSpan} * kCompactSpan < (std::int64_t{1} << 29),
               "squared distances of a compact set stay below 2^29");
-
-struct Pixel {
-    std::int32_t x;
-    std::int32_t y;
-};
 
 // 32-bit arithmetic on squared distances, wrapping instead of overflowing.
 constexpr std::int32_t Wrap32(std::uint32_t value) {
@@ -246,40 +250,49 @@ struct BestPair {
     std::int64_t iVotes = -1;
 };
 
-// The consensus search shared by both variants: over anchors i (step B), partners j > i (step S)
-// and voters k (step V), the pair with strictly the most votes wins; on equal counts the earlier
-// pair stays. makeTest(i, j) gives the pair's vote test, or nothing for a pair to skip.
+// The pairs of one anchor i, partners j > i (step S), voters k (step V), counted one by one: a pair
+// with strictly more votes than the best so far becomes the best. makeTest(i, j) gives the pair's
+// vote test, or nothing for a pair to skip.
 //
 // A pair whose votes so far plus the voters still to come cannot exceed the best count is
 // abandoned: it could not win, so the result is that of counting every vote.
 template <class MakeTest>
+void SearchAnchor(const std::vector<std::uint32_t>& words, std::int64_t i, std::int64_t partnerStep,
+                  std::int64_t voteStep, MakeTest makeTest, BestPair& best) {
+    const auto n = static_cast<std::int64_t>(words.size());
+    const std::uint32_t* const data = words.data();
+    const std::int64_t voters = (n - 1) / voteStep + 1;
+    for (std::int64_t j = i + 1; j < n; j += partnerStep) {
+        const auto test = makeTest(i, j);
+        if (!test) {
+            continue;
+        }
+        using Test = typename std::decay_t<decltype(test)>::value_type;
+        std::int64_t votes = 0;
+        for (std::int64_t block = 0; block < voters; block += Test::kVoteBlock) {
+            if (votes + (voters - block) <= best.iVotes) {
+                break;
+            }
+            const std::int64_t blockEnd = std::min(block + Test::kVoteBlock, voters);
+            for (std::int64_t v = block; v < blockEnd; ++v) {
+                votes += test->Supports(data[v * voteStep]) ? 1 : 0;
+            }
+        }
+        if (votes > best.iVotes) {
+            best = BestPair{i, j, votes};
+        }
+    }
+}
+
+// The consensus search shared by both variants: over anchors i (step B) and their pairs, the pair
+// with strictly the most votes wins; on equal counts the earlier pair stays.
+template <class MakeTest>
 BestPair SearchBestPair(const std::vector<std::uint32_t>& words, std::int64_t anchorStep,
                         std::int64_t partnerStep, std::int64_t voteStep, MakeTest makeTest) {
     const auto n = static_cast<std::int64_t>(words.size());
-    const std::uint32_t* const data = words.data();
-    const std::int64_t voters = n == 0 ? 0 : (n - 1) / voteStep + 1;
     BestPair best;
     for (std::int64_t i = 0; i <= n - 1; i += anchorStep) {
-        for (std::int64_t j = i + 1; j < n; j += partnerStep) {
-            const auto test = makeTest(i, j);
-            if (!test) {
-                continue;
-            }
-            using Test = typename std::decay_t<decltype(test)>::value_type;
-            std::int64_t votes = 0;
-            for (std::int64_t block = 0; block < voters; block += Test::kVoteBlock) {
-                if (votes + (voters - block) <= best.iVotes) {
-                    break;
-                }
-                const std::int64_t blockEnd = std::min(block + Test::kVoteBlock, voters);
-                for (std::int64_t v = block; v < blockEnd; ++v) {
-                    votes += test->Supports(data[v * voteStep]) ? 1 : 0;
-                }
-            }
-            if (votes > best.iVotes) {
-                best = BestPair{i, j, votes};
-            }
-        }
+        SearchAnchor(words, i, partnerStep, voteStep, makeTest, best);
     }
     return best;
 }
@@ -347,17 +360,67 @@ bool SplitByBestPair(const BestPair& best, const std::vector<std::uint32_t>& wor
     return true;
 }
 
-// The exact search with the given line test.
+// The pair test of the exact search: the given line test, nothing for a pair on one pixel.
 template <class Test>
-BestPair SearchExact(const std::vector<std::uint32_t>& words, std::int32_t d2,
-                     std::int64_t anchorStep, std::int64_t partnerStep, std::int64_t voteStep) {
-    return SearchBestPair(
-        words, anchorStep, partnerStep, voteStep, [&words, d2](std::int64_t i, std::int64_t j) {
-            const Pixel first = UnpackPixel(words[static_cast<std::size_t>(i)]);
-            const Pixel second = UnpackPixel(words[static_cast<std::size_t>(j)]);
-            return SamePixel(first, second) ? std::optional<Test>()
-                                            : std::optional<Test>(Test(first, second, d2));
-        });
+auto MakeExactTest(const std::vector<std::uint32_t>& words, std::int32_t d2) {
+    return [&words, d2](std::int64_t i, std::int64_t j) {
+        const Pixel first = UnpackPixel(words[static_cast<std::size_t>(i)]);
+        const Pixel second = UnpackPixel(words[static_cast<std::size_t>(j)]);
+        return SamePixel(first, second) ? std::optional<Test>()
+                                        : std::optional<Test>(Test(first, second, d2));
+    };
+}
+
+// The voters of the schedule (every V-th point) as distinct pixels, each with the number of its
+// points.
+std::vector<LineSupportSweep::Voter> DistinctVoters(const std::vector<std::uint32_t>& words,
+                                                    std::int64_t voteStep) {
+    std::vector<std::uint32_t> sampled;
+    for (std::size_t k = 0; k < words.size(); k += static_cast<std::size_t>(voteStep)) {
+        sampled.push_back(words[k]);
+    }
+    std::sort(sampled.begin(), sampled.end());
+    std::vector<LineSupportSweep::Voter> voters;
+    for (std::size_t k = 0; k < sampled.size(); ++k) {
+        if (k == 0 || sampled[k] != sampled[k - 1]) {
+            voters.push_back(LineSupportSweep::Voter{UnpackPixel(sampled[k]), 1});
+        } else {
+            ++voters.back().weight;
+        }
+    }
+    return voters;
+}
+
+// The search of a compact point set: the same pairs in the same order as SearchBestPair with the
+// compact line test, but each anchor's partners are counted all at once by a sweep over their
+// directions. Within an anchor the first partner with the most votes is the one the pair loop
+// would keep, so the winner is the same pair.
+BestPair SearchCompact(const std::vector<std::uint32_t>& words, std::int32_t d2,
+                       std::int64_t anchorStep, std::int64_t partnerStep, std::int64_t voteStep) {
+    const auto n = static_cast<std::int64_t>(words.size());
+    const auto makeTest = MakeExactTest<CompactLineTest>(words, d2);
+    std::optional<LineSupportSweep> sweep;  // made when the first anchor needs it
+    std::vector<Pixel> partners;
+    BestPair best;
+    for (std::int64_t i = 0; i <= n - 1; i += anchorStep) {
+        if ((n - 1 - i) / partnerStep < kSweepMinPartners) {
+            SearchAnchor(words, i, partnerStep, voteStep, makeTest, best);
+            continue;
+        }
+        if (!sweep) {
+            sweep.emplace(DistinctVoters(words, voteStep), d2);
+        }
+        partners.clear();
+        for (std::int64_t j = i + 1; j < n; j += partnerStep) {
+            partners.push_back(UnpackPixel(words[static_cast<std::size_t>(j)]));
+        }
+        const LineSupportSweep::Winner winner =
+            sweep->FirstBest(UnpackPixel(words[static_cast<std::size_t>(i)]), partners);
+        if (winner.votes > best.iVotes) {
+            best = BestPair{i, i + 1 + winner.partner * partnerStep, winner.votes};
+        }
+    }
+    return best;
 }
 
 }  // namespace
@@ -401,10 +464,10 @@ bool OVector_Regression::bFilterOutliers_DETSAC(const RawList& vX, const RawList
     const DETSACSchedule schedule = GetDETSACSchedule(vX.GetCount(), iSearchLevel);
     const bool bCompact = d2 >= 0 && IsCompact(words);
     const BestPair best =
-        bCompact ? SearchExact<CompactLineTest>(words, d2, schedule.iAnchorStep,
-                                                schedule.iPartnerStep, schedule.iVoteStep)
-                 : SearchExact<ExactLineTest>(words, d2, schedule.iAnchorStep,
-                                              schedule.iPartnerStep, schedule.iVoteStep);
+        bCompact ? SearchCompact(words, d2, schedule.iAnchorStep, schedule.iPartnerStep,
+                                 schedule.iVoteStep)
+                 : SearchBestPair(words, schedule.iAnchorStep, schedule.iPartnerStep,
+                                  schedule.iVoteStep, MakeExactTest<ExactLineTest>(words, d2));
     return SplitByBestPair(best, words, bCompact, d2, vX, vY, vInlierX, vInlierY, vOutlierX,
                            vOutlierY);
 }

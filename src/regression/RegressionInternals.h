@@ -17,6 +17,12 @@
 
 namespace regression_detail {
 
+// A whole pixel of the DETSAC filters (the bits 16..31 of raw coordinates, see the filters).
+struct Pixel {
+    std::int32_t x;
+    std::int32_t y;
+};
+
 // Orientation of the fit: y over x, or x over y.
 constexpr int kFlat = 0;
 constexpr int kSteep = 1;

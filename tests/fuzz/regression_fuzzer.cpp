@@ -10,9 +10,9 @@
 // Rules: the callback is never called. False leaves the angle and the counts at 0 (1 inlier for
 // a single point), the figures reset and the outlier array untouched. True: the inliers (in the
 // caller's array, in input order) and the outliers are the input points again as a multiset,
-// with coordinates just left of the image (-65535..-1 raw) moved to 0; the counts match; the
-// angle is finite; the farthest point only when asked for in a mode from 3 on; deviations are
-// not negative.
+// with coordinates just left of the image (-65535..-1 raw) moved to 0; the counts match; DETSAC
+// keeps the points that a plain search over every scheduled pair keeps; the angle is finite; the
+// farthest point only when asked for in a mode from 3 on; deviations are not negative.
 
 #include <algorithm>
 #include <cmath>
@@ -89,6 +89,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FuzzRequire(AreThePoints(expected, call.points, call.outliers),
                 "inliers and outliers are not the input points");
+    if (call.filter == OVector_Regression::kFilterDETSAC) {
+        // Exactly the points of the pair that the plain search finds stay.
+        const auto plain = PlainDETSACInliers(expected, call.inlierDistance, call.searchLevel);
+        std::vector<RawPoint> inliers;
+        for (std::size_t k = 0; plain && k < expected.size(); ++k) {
+            if ((*plain)[k]) {
+                inliers.push_back(expected[k]);
+            }
+        }
+        FuzzRequire(plain && RawPointsOf({&call.points}) == inliers,
+                    "DETSAC kept other points than the plain search");
+    }
     FuzzRequire(std::isfinite(call.angle), "an angle that is not finite");
     FuzzRequire(!call.found || (call.mode >= kQualityMode && call.farthest),
                 "an unasked farthest point");

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "RegressionTestSupport.h"
 
@@ -71,6 +74,53 @@ TEST(ConsensusSplit, KeepsExactlyThePointsOfTheWinningLine) {
         EXPECT_EQ(call.inlierCount + 100 * call.outlierCount,
                   int(c.inliers.size() + 100 * c.outliers.size()))
             << c.name;
+    }
+}
+
+// The library's search reaches the winning pair with less work than trying every pair; the plain
+// search decides. Random point sets: boxes from 2 to 1024 pixels (the small ones full of repeated
+// pixels, ties and voters exactly at the inlier distance), half of them lines of random slope with
+// outliers, every search level, inlier distances 0 to 3.
+TEST(ConsensusSplit, AgreesWithThePlainSearch) {
+    constexpr int kRounds = 300;
+    constexpr int kMostPoints = 160;
+    constexpr int kLargestBoxBits = 10;
+    std::mt19937 random(23);
+    const auto below = [&random](int limit) { return static_cast<int>(random() % limit); };
+    for (int round = 0; round < kRounds; ++round) {
+        const int n = 2 + below(kMostPoints);
+        const int box = 2 << below(kLargestBoxBits);
+        const bool line = below(2) == 0;
+        const int rise = below(2 * box + 1) - box;
+        std::vector<std::pair<std::int64_t, std::int64_t>> raw;
+        for (int k = 0; k < n; ++k) {
+            const int x = below(box);
+            const int y = line && below(5) != 0
+                              ? std::clamp(box / 2 + rise * x / box + below(3) - 1, 0, box - 1)
+                              : below(box);
+            raw.emplace_back(std::int64_t{x} * kRawPerPixel + below(kRawPerPixel),
+                             std::int64_t{y} * kRawPerPixel + below(kRawPerPixel));
+        }
+        RegressionCall call({});
+        for (const auto& [x, y] : raw) {
+            call.points.Add(std::make_shared<OVector>(x, y));
+        }
+        const PixelPoints all = PixelsOf(call.points);
+        call.filter = kDETSAC;
+        call.inlierDistance = below(4);
+        call.searchLevel = below(9);
+        const auto expected = PlainDETSACInliers(raw, call.inlierDistance, call.searchLevel);
+        call.Run();
+        const std::string context = "round " + std::to_string(round);
+        ASSERT_EQ(call.ok, expected.has_value()) << context;
+        if (call.ok) {
+            PixelPoints inliers, outliers;
+            for (std::size_t k = 0; k < all.size(); ++k) {
+                ((*expected)[k] ? inliers : outliers).push_back(all[k]);
+            }
+            EXPECT_EQ(PixelsOf(call.points), inliers) << context;
+            EXPECT_EQ(PixelsOf(call.outliers), outliers) << context;
+        }
     }
 }
 
