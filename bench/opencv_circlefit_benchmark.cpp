@@ -21,6 +21,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "benchmark_process.h"
 #include "opencv_comparison_support.h"
 
 namespace {
@@ -110,4 +111,6 @@ BENCHMARK(BM_CircleFit_FitEllipseDirect)->Apply(CircleCases);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return benchmark_process::Main(argc, argv);
+}

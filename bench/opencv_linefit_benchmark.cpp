@@ -26,6 +26,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "benchmark_process.h"
 #include "opencv_comparison_support.h"
 
 namespace {
@@ -142,4 +143,6 @@ BENCHMARK(BM_LineFit_FitLineHuber)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return benchmark_process::Main(argc, argv);
+}

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "foundation/FixedPoint.h"
+#include "regression/PointBlock.h"
 #include "regression/RegressionInternals.h"
 
 namespace {
@@ -98,24 +99,6 @@ bool SumsAreExact(const RawList& xs, const RawList& ys) {
     }
     return static_cast<std::uint64_t>(ReducedFromRaw(largest)) <=
            kMaxExactSum / static_cast<std::uint64_t>(n);
-}
-
-// Appends every point of the two lists as a new OVector. The new points of one list share one
-// allocation: each element's pointer aliases into a block that lives as long as any of them does.
-// One allocation per list instead of one per point halves the cost of a plain fit.
-void AppendPoints(const RawList& xs, const RawList& ys, OVector_Array& target) {
-    const std::int64_t count = xs.GetCount();
-    if (count == 0) {
-        return;
-    }
-    auto block = std::make_shared<std::vector<OVector>>();
-    block->reserve(static_cast<std::size_t>(count));
-    for (std::int64_t k = 0; k < count; ++k) {
-        block->emplace_back(xs[k], ys[k]);
-    }
-    for (OVector& point : *block) {
-        target.Add(std::shared_ptr<OVector>(block, &point));
-    }
 }
 
 // Whether two coordinate lists hold the same points in the same order.
@@ -313,11 +296,11 @@ bool OVector_Regression::bComputeRegressionLine(
 
     if (!SamePoints(vInlierX, vInlierY, vAllX, vAllY)) {
         vaPoints.RemoveAll();
-        AppendPoints(vInlierX, vInlierY, vaPoints);
+        regression_detail::PointBlock::AppendPoints(vInlierX, vInlierY, vaPoints);
     }
     if (pvaOutliers != nullptr) {
         pvaOutliers->RemoveAll();
-        AppendPoints(vOutlierX, vOutlierY, *pvaOutliers);
+        regression_detail::PointBlock::AppendPoints(vOutlierX, vOutlierY, *pvaOutliers);
     }
     return true;
 }
