@@ -40,13 +40,15 @@
 // lists the start point even without steps, then the point reached by every raster advance,
 // ending always with the point at index GetCount(), even in the pixel of the entry before it.
 //
-// Transition searches walk the arc from where it stands with the class's own raster steps
-// (MoveNextRaster of the class, called without the virtual table; its single steps are the
-// virtual MoveNext) and evaluate the transition function once per pixel at the arc's own index
-// and point. The angle result of a found transition is the current angle (widened to double)
-// where the change was seen: for a leaving transition one raster step past the reported index.
-// Labels are written along the tangent with DrawRotatedText, first-edge labels outside the
-// radial tick, second-edge labels inside it.
+// Transition searches walk the arc from where it stands in raster steps (whose single steps are
+// the virtual MoveNext) and evaluate the transition function once per pixel. They reach the arc
+// through its virtual interface (MoveNextRaster, Reset, GetCount, CurrentPos, CurrentVector,
+// CurrentAngle_Rad, IsInTransitionThreshold(image)), so a class derived from a circle path that
+// overrides them is searched along its overrides; an object of exactly one of these classes takes
+// a faster walk with the same answers. The angle result of a found transition is the current angle
+// (widened to double) where the change was seen: for a leaving transition one raster step past the
+// reported index. Labels are written along the tangent with DrawRotatedText, first-edge labels
+// outside the radial tick, second-edge labels inside it.
 //
 // Full circle, pair search: when the arc is exhausted with the first edge done and the second
 // not, the search resets the arc once and goes on into a second lap. A second edge found there is
@@ -68,7 +70,7 @@
 template <class Real>
 struct CircleArc;
 // The walk shared by the transition searches of every path kind (internal).
-template <class Path>
+template <class Path, class Reach>
 class TransitionWalk;
 
 class EDGEDETECTION_EXPORT OVectorPath_Circle : public OVectorPath {
@@ -143,7 +145,7 @@ class EDGEDETECTION_EXPORT OVectorPath_Circle : public OVectorPath {
 
   protected:
     // The transition search reads the arc's position, centre and full-circle mark directly.
-    template <class Path>
+    template <class Path, class Reach>
     friend class TransitionWalk;
 
     bool m_bFullCircle = false;
@@ -238,7 +240,7 @@ class EDGEDETECTION_EXPORT OVectorPath_Circle_Float : public OVectorPath {
 
   protected:
     // The transition search reads the arc's position, centre and full-circle mark directly.
-    template <class Path>
+    template <class Path, class Reach>
     friend class TransitionWalk;
 
     bool m_bFullCircle = false;

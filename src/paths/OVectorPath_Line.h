@@ -21,10 +21,11 @@
 // meaningless (possibly zero) count, safely.
 //
 // Transition searches (FindNextTransition, FindNextTransitionSingle, FindNextTransitionPair) walk
-// the line from where it stands with the line's own raster steps, OVectorPath_Line::MoveNextRaster
-// called without the virtual table, and evaluate the transition function once per pixel at the
-// line's own index and point: a class derived from the line that overrides the moves or the
-// position queries does not change what the searches walk. The angle results are never written.
+// the line from where it stands in raster steps and evaluate the transition function once per
+// pixel. They reach the line through its virtual interface (MoveNextRaster, CurrentPos,
+// CurrentVector, IsInTransitionThreshold(image)), so a class derived from the line that overrides
+// the moves or the position queries is searched along its overrides; an object of exactly this
+// class takes a faster walk with the same answers. The angle results are never written.
 // Overlays use a font of 18 device units along the line with a transparent background, both
 // given back on every way out; ticks run 8 units along the normal on either side of a transition.
 //
@@ -38,7 +39,7 @@
 
 // The walk shared by the transition searches of every path kind, and the line's fast walk under
 // the grey band (internal).
-template <class Path>
+template <class Path, class Reach>
 class TransitionWalk;
 class LineBandWalk;
 
@@ -115,7 +116,7 @@ class EDGEDETECTION_EXPORT OVectorPath_Line : public OVectorPath {
 
   protected:
     // The transition search reads the line's position and overlay geometry directly.
-    template <class Path>
+    template <class Path, class Reach>
     friend class TransitionWalk;
     friend class LineBandWalk;
 

@@ -9,9 +9,11 @@ bool OVectorPath_Line::FindNextTransition(std::shared_ptr<OType_Image> image, in
                                           OVector& vResult, double& dAngle,
                                           OType_DrawingContext* pContext, int iLabelKind,
                                           int iLabelNumber) {
-    return TransitionWalk<OVectorPath_Line>::FindNext(*this, image.get(), iPolarity, iMinDistance,
-                                                      iReferenceIndex, iResultIndex, vResult,
-                                                      dAngle, pContext, iLabelKind, iLabelNumber);
+    return SearchPath(*this, [&](auto walk) {
+        return decltype(walk)::type::FindNext(*this, image, iPolarity, iMinDistance,
+                                              iReferenceIndex, iResultIndex, vResult, dAngle,
+                                              pContext, iLabelKind, iLabelNumber);
+    });
 }
 
 bool OVectorPath_Line::FindNextTransitionSingle(std::shared_ptr<OType_Image> image, int iOrdinal,
@@ -20,9 +22,11 @@ bool OVectorPath_Line::FindNextTransitionSingle(std::shared_ptr<OType_Image> ima
                                                 OVector& vResult, double& dAngle,
                                                 OType_DrawingContext* pContext, int iLabelKind,
                                                 int iLabelBase, bool bGoOn) {
-    return TransitionWalk<OVectorPath_Line>::FindNextSingle(
-        *this, image.get(), iOrdinal, iPolarity, iMinDistance, iReferenceIndex, iResultIndex,
-        vResult, dAngle, pContext, iLabelKind, iLabelBase, bGoOn);
+    return SearchPath(*this, [&](auto walk) {
+        return decltype(walk)::type::FindNextSingle(*this, image, iOrdinal, iPolarity, iMinDistance,
+                                                    iReferenceIndex, iResultIndex, vResult, dAngle,
+                                                    pContext, iLabelKind, iLabelBase, bGoOn);
+    });
 }
 
 bool OVectorPath_Line::FindNextTransitionPair(
@@ -31,11 +35,13 @@ bool OVectorPath_Line::FindNextTransitionPair(
     int iMinDistance2To1, int iReferenceIndex2, int iSecondAfterFirst, int& iResultIndex1,
     OVector& vResult1, double& dAngle1, int& iResultIndex2, OVector& vResult2, double& dAngle2,
     OType_DrawingContext* pContext, int iLabelMode, int iLabelBase1, int iLabelBase2, bool bGoOn) {
-    return TransitionWalk<OVectorPath_Line>::FindNextPair(
-        *this, image.get(), iOrdinal1, iPolarity1, iMinDistance1, iMinDistance1To2,
-        iReferenceIndex1, iOrdinal2, iPolarity2, iMinDistance2, iMinDistance2To1, iReferenceIndex2,
-        iSecondAfterFirst, iResultIndex1, vResult1, dAngle1, iResultIndex2, vResult2, dAngle2,
-        pContext, iLabelMode, iLabelBase1, iLabelBase2, bGoOn);
+    return SearchPath(*this, [&](auto walk) {
+        return decltype(walk)::type::FindNextPair(
+            *this, image, iOrdinal1, iPolarity1, iMinDistance1, iMinDistance1To2, iReferenceIndex1,
+            iOrdinal2, iPolarity2, iMinDistance2, iMinDistance2To1, iReferenceIndex2,
+            iSecondAfterFirst, iResultIndex1, vResult1, dAngle1, iResultIndex2, vResult2, dAngle2,
+            pContext, iLabelMode, iLabelBase1, iLabelBase2, bGoOn);
+    });
 }
 
 bool OVectorPath_Circle::FindNextTransition(std::shared_ptr<OType_Image> image, int iPolarity,
@@ -43,9 +49,11 @@ bool OVectorPath_Circle::FindNextTransition(std::shared_ptr<OType_Image> image, 
                                             int& iResultIndex, OVector& vResult, double& dAngle,
                                             OType_DrawingContext* pContext, int iLabelKind,
                                             int iLabelNumber) {
-    return TransitionWalk<OVectorPath_Circle>::FindNext(*this, image.get(), iPolarity, iMinDistance,
-                                                        iReferenceIndex, iResultIndex, vResult,
-                                                        dAngle, pContext, iLabelKind, iLabelNumber);
+    return SearchPath(*this, [&](auto walk) {
+        return decltype(walk)::type::FindNext(*this, image, iPolarity, iMinDistance,
+                                              iReferenceIndex, iResultIndex, vResult, dAngle,
+                                              pContext, iLabelKind, iLabelNumber);
+    });
 }
 
 bool OVectorPath_Circle::FindNextTransitionSingle(std::shared_ptr<OType_Image> image, int iOrdinal,
@@ -54,9 +62,11 @@ bool OVectorPath_Circle::FindNextTransitionSingle(std::shared_ptr<OType_Image> i
                                                   OVector& vResult, double& dAngle,
                                                   OType_DrawingContext* pContext, int iLabelKind,
                                                   int iLabelBase, bool bGoOn) {
-    return TransitionWalk<OVectorPath_Circle>::FindNextSingle(
-        *this, image.get(), iOrdinal, iPolarity, iMinDistance, iReferenceIndex, iResultIndex,
-        vResult, dAngle, pContext, iLabelKind, iLabelBase, bGoOn);
+    return SearchPath(*this, [&](auto walk) {
+        return decltype(walk)::type::FindNextSingle(*this, image, iOrdinal, iPolarity, iMinDistance,
+                                                    iReferenceIndex, iResultIndex, vResult, dAngle,
+                                                    pContext, iLabelKind, iLabelBase, bGoOn);
+    });
 }
 
 bool OVectorPath_Circle::FindNextTransitionPair(
@@ -65,11 +75,13 @@ bool OVectorPath_Circle::FindNextTransitionPair(
     int iMinDistance2To1, int iReferenceIndex2, int iSecondAfterFirst, int& iResultIndex1,
     OVector& vResult1, double& dAngle1, int& iResultIndex2, OVector& vResult2, double& dAngle2,
     OType_DrawingContext* pContext, int iLabelMode, int iLabelBase1, int iLabelBase2, bool bGoOn) {
-    return TransitionWalk<OVectorPath_Circle>::FindNextPair(
-        *this, image.get(), iOrdinal1, iPolarity1, iMinDistance1, iMinDistance1To2,
-        iReferenceIndex1, iOrdinal2, iPolarity2, iMinDistance2, iMinDistance2To1, iReferenceIndex2,
-        iSecondAfterFirst, iResultIndex1, vResult1, dAngle1, iResultIndex2, vResult2, dAngle2,
-        pContext, iLabelMode, iLabelBase1, iLabelBase2, bGoOn);
+    return SearchPath(*this, [&](auto walk) {
+        return decltype(walk)::type::FindNextPair(
+            *this, image, iOrdinal1, iPolarity1, iMinDistance1, iMinDistance1To2, iReferenceIndex1,
+            iOrdinal2, iPolarity2, iMinDistance2, iMinDistance2To1, iReferenceIndex2,
+            iSecondAfterFirst, iResultIndex1, vResult1, dAngle1, iResultIndex2, vResult2, dAngle2,
+            pContext, iLabelMode, iLabelBase1, iLabelBase2, bGoOn);
+    });
 }
 
 bool OVectorPath_Circle_Float::FindNextTransition(std::shared_ptr<OType_Image> image, int iPolarity,
@@ -77,18 +89,22 @@ bool OVectorPath_Circle_Float::FindNextTransition(std::shared_ptr<OType_Image> i
                                                   int& iResultIndex, OVector& vResult,
                                                   double& dAngle, OType_DrawingContext* pContext,
                                                   int iLabelKind, int iLabelNumber) {
-    return TransitionWalk<OVectorPath_Circle_Float>::FindNext(
-        *this, image.get(), iPolarity, iMinDistance, iReferenceIndex, iResultIndex, vResult, dAngle,
-        pContext, iLabelKind, iLabelNumber);
+    return SearchPath(*this, [&](auto walk) {
+        return decltype(walk)::type::FindNext(*this, image, iPolarity, iMinDistance,
+                                              iReferenceIndex, iResultIndex, vResult, dAngle,
+                                              pContext, iLabelKind, iLabelNumber);
+    });
 }
 
 bool OVectorPath_Circle_Float::FindNextTransitionSingle(
     std::shared_ptr<OType_Image> image, int iOrdinal, int iPolarity, int iMinDistance,
     int iReferenceIndex, int& iResultIndex, OVector& vResult, double& dAngle,
     OType_DrawingContext* pContext, int iLabelKind, int iLabelBase, bool bGoOn) {
-    return TransitionWalk<OVectorPath_Circle_Float>::FindNextSingle(
-        *this, image.get(), iOrdinal, iPolarity, iMinDistance, iReferenceIndex, iResultIndex,
-        vResult, dAngle, pContext, iLabelKind, iLabelBase, bGoOn);
+    return SearchPath(*this, [&](auto walk) {
+        return decltype(walk)::type::FindNextSingle(*this, image, iOrdinal, iPolarity, iMinDistance,
+                                                    iReferenceIndex, iResultIndex, vResult, dAngle,
+                                                    pContext, iLabelKind, iLabelBase, bGoOn);
+    });
 }
 
 bool OVectorPath_Circle_Float::FindNextTransitionPair(
@@ -97,9 +113,11 @@ bool OVectorPath_Circle_Float::FindNextTransitionPair(
     int iMinDistance2To1, int iReferenceIndex2, int iSecondAfterFirst, int& iResultIndex1,
     OVector& vResult1, double& dAngle1, int& iResultIndex2, OVector& vResult2, double& dAngle2,
     OType_DrawingContext* pContext, int iLabelMode, int iLabelBase1, int iLabelBase2, bool bGoOn) {
-    return TransitionWalk<OVectorPath_Circle_Float>::FindNextPair(
-        *this, image.get(), iOrdinal1, iPolarity1, iMinDistance1, iMinDistance1To2,
-        iReferenceIndex1, iOrdinal2, iPolarity2, iMinDistance2, iMinDistance2To1, iReferenceIndex2,
-        iSecondAfterFirst, iResultIndex1, vResult1, dAngle1, iResultIndex2, vResult2, dAngle2,
-        pContext, iLabelMode, iLabelBase1, iLabelBase2, bGoOn);
+    return SearchPath(*this, [&](auto walk) {
+        return decltype(walk)::type::FindNextPair(
+            *this, image, iOrdinal1, iPolarity1, iMinDistance1, iMinDistance1To2, iReferenceIndex1,
+            iOrdinal2, iPolarity2, iMinDistance2, iMinDistance2To1, iReferenceIndex2,
+            iSecondAfterFirst, iResultIndex1, vResult1, dAngle1, iResultIndex2, vResult2, dAngle2,
+            pContext, iLabelMode, iLabelBase1, iLabelBase2, bGoOn);
+    });
 }

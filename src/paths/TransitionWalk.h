@@ -2,16 +2,26 @@
 // TransitionWalk: the one walk behind the transition searches of every path kind. Internal: only
 // TransitionSearch.cpp includes it; no public header does.
 //
-// A search walks its path from wherever the path stands, in the class's own raster steps (one
-// position per image pixel), and evaluates the transition function once per position with
-// IsInTransitionThresholdAt on the path's index and point. A change of the answer between two
-// consecutive evaluations is a transition: entering (out, then in) or leaving (in, then out). A
+// A search walks its path from wherever the path stands, in raster steps (one position per image
+// pixel), and evaluates the transition function once per position. A change of the answer between
+// two consecutive evaluations is a transition: entering (out, then in) or leaving (in, then out). A
 // transition is reported at the last-in position, the most recent position that answered in
 // threshold: for an entering transition the first position inside, for a leaving one the last
 // position inside before the change. The path is left where the deciding change was seen.
 //
-// The three searches are written once, as static members of TransitionWalk<Path>, for the three
-// path classes; what differs between them is chosen at compile time:
+// How the walk reaches the path is decided once per search, by the path's dynamic type
+// (SearchPath below):
+//   - a path whose class is exactly the library's own (DirectReach) is walked with that
+//     class's own raster step and reset, called without the virtual table, and evaluated with
+//     IsInTransitionThresholdAt on its index and point fields: the fast walk;
+//   - a path of a class derived from it (VirtualReach) is walked through the virtual
+//     interface, MoveNextRaster, Reset, GetCount, CurrentPos, CurrentVector and CurrentAngle_Rad,
+//     and evaluated with IsInTransitionThreshold(image), so that the derived class's overrides
+//     decide what the search sees.
+// Both give the same answers for the library's own classes.
+//
+// The three searches are written once, as static members of TransitionWalk<Path, Reach>, for the
+// three path classes; what differs between them is chosen at compile time:
 //   - the angle result: the line never writes it, a circle writes its current angle at the
 //     position where the change was seen;
 //   - the overlay geometry: LineOverlay or CircleOverlay (TransitionOverlay.h);
@@ -20,8 +30,10 @@
 //
 // The argument codes and the tests against them are in TransitionArguments.h.
 
+#include <memory>
 #include <optional>
 #include <type_traits>
+#include <typeinfo>
 
 #include "paths/LineBandWalk.h"
 #include "paths/OVectorPath_Circle.h"
@@ -30,8 +42,15 @@
 #include "paths/TransitionArguments.h"
 #include "paths/TransitionOverlay.h"
 
-template <class Path>
+// How a search reaches its path: the class's own members, or the virtual interface.
+struct DirectReach {};
+struct VirtualReach {};
+
+template <class Path, class Reach>
 class TransitionWalk {
+    static_assert(std::is_same_v<Reach, DirectReach> || std::is_same_v<Reach, VirtualReach>,
+                  "a path is reached directly or through the virtual interface");
+    static constexpr bool kDirect = std::is_same_v<Reach, DirectReach>;
     static constexpr bool kIsCircle = !std::is_same_v<Path, OVectorPath_Line>;
     static_assert(std::is_same_v<Path, OVectorPath_Line> ||
                       std::is_same_v<Path, OVectorPath_Circle> ||
@@ -62,45 +81,49 @@ class TransitionWalk {
   public:
     // FindNextTransition is the single search for the first qualifying transition, labelled with
     // its number + 1, that marks it with a tick for every label kind.
-    static bool FindNext(Path& path, const OType_Image* pImage, int iPolarity, int iMinDistance,
-                         int iReferenceIndex, int& iResultIndex, OVector& vResult, double& dAngle,
-                         OType_DrawingContext* pContext, int iLabelKind, int iLabelNumber) {
+    static bool FindNext(Path& path, const std::shared_ptr<OType_Image>& image, int iPolarity,
+                         int iMinDistance, int iReferenceIndex, int& iResultIndex, OVector& vResult,
+                         double& dAngle, OType_DrawingContext* pContext, int iLabelKind,
+                         int iLabelNumber) {
         constexpr int kFirst = 1;
         constexpr bool kStopThere = false;
         constexpr bool kAlwaysTick = true;
-        return Single(path, pImage, kFirst, iPolarity, iMinDistance, iReferenceIndex,
+        return Single(path, image, kFirst, iPolarity, iMinDistance, iReferenceIndex,
                       Result{iResultIndex, vResult, dAngle}, pContext, iLabelKind, iLabelNumber,
                       kStopThere, kAlwaysTick);
     }
 
-    static bool FindNextSingle(Path& path, const OType_Image* pImage, int iOrdinal, int iPolarity,
-                               int iMinDistance, int iReferenceIndex, int& iResultIndex,
-                               OVector& vResult, double& dAngle, OType_DrawingContext* pContext,
-                               int iLabelKind, int iLabelBase, bool bGoOn) {
+    static bool FindNextSingle(Path& path, const std::shared_ptr<OType_Image>& image, int iOrdinal,
+                               int iPolarity, int iMinDistance, int iReferenceIndex,
+                               int& iResultIndex, OVector& vResult, double& dAngle,
+                               OType_DrawingContext* pContext, int iLabelKind, int iLabelBase,
+                               bool bGoOn) {
         const bool tick =
             iLabelKind != transitionsearch::kLabelKindSilent || Overlay::kSilentKindDrawsTick;
-        return Single(path, pImage, iOrdinal, iPolarity, iMinDistance, iReferenceIndex,
+        return Single(path, image, iOrdinal, iPolarity, iMinDistance, iReferenceIndex,
                       Result{iResultIndex, vResult, dAngle}, pContext, iLabelKind, iLabelBase,
                       bGoOn, tick);
     }
 
-    static bool FindNextPair(Path& path, const OType_Image* pImage, int iOrdinal1, int iPolarity1,
-                             int iMinDistance1, int iMinDistance1To2, int iReferenceIndex1,
-                             int iOrdinal2, int iPolarity2, int iMinDistance2, int iMinDistance2To1,
-                             int iReferenceIndex2, int iSecondAfterFirst, int& iResultIndex1,
-                             OVector& vResult1, double& dAngle1, int& iResultIndex2,
-                             OVector& vResult2, double& dAngle2, OType_DrawingContext* pContext,
-                             int iLabelMode, int iLabelBase1, int iLabelBase2, bool bGoOn) {
+    static bool FindNextPair(Path& path, const std::shared_ptr<OType_Image>& image, int iOrdinal1,
+                             int iPolarity1, int iMinDistance1, int iMinDistance1To2,
+                             int iReferenceIndex1, int iOrdinal2, int iPolarity2, int iMinDistance2,
+                             int iMinDistance2To1, int iReferenceIndex2, int iSecondAfterFirst,
+                             int& iResultIndex1, OVector& vResult1, double& dAngle1,
+                             int& iResultIndex2, OVector& vResult2, double& dAngle2,
+                             OType_DrawingContext* pContext, int iLabelMode, int iLabelBase1,
+                             int iLabelBase2, bool bGoOn) {
         using namespace transitionsearch;
         const Result firstResult{iResultIndex1, vResult1, dAngle1};
         const Result secondResult{iResultIndex2, vResult2, dAngle2};
         Clear(firstResult, iReferenceIndex1);
         Clear(secondResult, iReferenceIndex2);
-        if (pImage == nullptr) {
+        if (!image) {
             return false;
         }
         if constexpr (kIsCircle) {
-            if (iReferenceIndex1 >= path.m_iStepCount || iReferenceIndex2 >= path.m_iStepCount) {
+            const int count = Count(path);
+            if (iReferenceIndex1 >= count || iReferenceIndex2 >= count) {
                 return false;
             }
         }
@@ -110,12 +133,12 @@ class TransitionWalk {
         EdgeSearch second{iOrdinal2, iPolarity2, iMinDistance2, iMinDistance2To1, iReferenceIndex2};
         StartAtCurrentPosition(path, first, firstResult, bGoOn);
         StartAtCurrentPosition(path, second, secondResult, bGoOn);
-        overlay.MoveTo(path.m_vCurrent);
+        overlay.MoveTo(Point(path));
 
         const bool secondWaitsForFirst = iSecondAfterFirst == kSecondOnlyAfterFirst;
         bool bothDone = first.done && second.done;
         bool wrapped = false;
-        TransitionWalk walk(path, pImage);
+        TransitionWalk walk(path, image);
         const auto onTransition = [&](bool entering) {
             if (!first.done && walk.Counts(first, entering, iResultIndex2)) {
                 if (first.count == first.ordinal) {
@@ -131,7 +154,7 @@ class TransitionWalk {
                 if (second.count == second.ordinal) {
                     // After the wrap the second lap continues the numbering and the angle of the
                     // first: index + GetCount(), angle + 2 pi.
-                    walk.Take(secondResult, wrapped ? path.m_iStepCount : 0,
+                    walk.Take(secondResult, wrapped ? Count(path) : 0,
                               wrapped ? pathangles::kTwoPi : 0.0);
                     second.found = true;
                     second.done = !bGoOn;
@@ -148,9 +171,9 @@ class TransitionWalk {
         const auto onExhausted = [&]() {
             if constexpr (kIsCircle) {
                 if (path.m_bFullCircle && !wrapped && first.done && !second.done) {
-                    path.Path::Reset();
+                    Restart(path);
                     wrapped = true;
-                    const int lap = path.m_iStepCount;
+                    const int lap = Count(path);
                     if (second.reference > 0) {
                         second.reference = WrapSub32(second.reference, lap);
                     }
@@ -167,18 +190,69 @@ class TransitionWalk {
     }
 
   private:
-    TransitionWalk(Path& path, const OType_Image* pImage)
-        : m_path(path), m_pImage(pImage), m_vLastIn(path.m_vCurrent) {}
+    TransitionWalk(Path& path, const std::shared_ptr<OType_Image>& image)
+        : m_path(path), m_image(image), m_vLastIn(Point(path)) {}
+
+    // What the walk asks of the path, directly or through the virtual interface.
+    static bool StepRaster(Path& path) {
+        if constexpr (kDirect) {
+            return path.Path::MoveNextRaster();
+        } else {
+            return path.MoveNextRaster();
+        }
+    }
+    static void Restart(Path& path) {
+        if constexpr (kDirect) {
+            path.Path::Reset();
+        } else {
+            path.Reset();
+        }
+    }
+    static int Count(Path& path) {
+        if constexpr (kDirect) {
+            return path.m_iStepCount;
+        } else {
+            return path.GetCount();
+        }
+    }
+    static int Position(Path& path) {
+        if constexpr (kDirect) {
+            return path.m_iCurrentPos;
+        } else {
+            int index = transitionsearch::kNotFoundIndex;
+            path.CurrentPos(index);
+            return index;
+        }
+    }
+    static OVector Point(Path& path) {
+        if constexpr (kDirect) {
+            return path.m_vCurrent;
+        } else {
+            OVector point;
+            path.CurrentVector(point);
+            return point;
+        }
+    }
+    // A circle's current angle, widened to double.
+    static double Angle(Path& path) {
+        double angle = 0.0;
+        if constexpr (kDirect) {
+            path.Path::CurrentAngle_Rad(angle);
+        } else {
+            path.CurrentAngle_Rad(angle);
+        }
+        return angle;
+    }
 
     // The N-th qualifying transition (0: the current position), going on to the end or not;
     // qualifying transitions are marked, the k-th labelled base + k.
-    static bool Single(Path& path, const OType_Image* pImage, int iOrdinal, int iPolarity,
-                       int iMinDistance, int iReferenceIndex, const Result& result,
+    static bool Single(Path& path, const std::shared_ptr<OType_Image>& image, int iOrdinal,
+                       int iPolarity, int iMinDistance, int iReferenceIndex, const Result& result,
                        OType_DrawingContext* pContext, int iLabelKind, int iLabelBase, bool bGoOn,
                        bool bTick) {
         using namespace transitionsearch;
         Clear(result, kNotFoundIndex);
-        if (pImage == nullptr) {
+        if (!image) {
             return false;
         }
         Overlay overlay = MakeOverlay(path, pContext);
@@ -193,7 +267,7 @@ class TransitionWalk {
         int reference = iReferenceIndex;
         int count = 0;
         bool stop = false;
-        TransitionWalk walk(path, pImage);
+        TransitionWalk walk(path, image);
         walk.Walk(stop, [&](bool entering) {
             if (!AcceptsPolarity(iPolarity, entering) ||
                 !AtLeastAfter(walk.m_iLastIn, reference, iMinDistance)) {
@@ -223,11 +297,16 @@ class TransitionWalk {
     // One evaluation of the transition function at the current position; an answer in threshold
     // records the position as the last-in index and point.
     bool Evaluate() {
-        const bool in =
-            m_path.IsInTransitionThresholdAt(m_pImage, m_path.m_iCurrentPos, m_path.m_vCurrent);
+        bool in = false;
+        if constexpr (kDirect) {
+            in = m_path.IsInTransitionThresholdAt(m_image.get(), m_path.m_iCurrentPos,
+                                                  m_path.m_vCurrent);
+        } else {
+            in = m_path.IsInTransitionThreshold(m_image);
+        }
         if (in) {
-            m_iLastIn = m_path.m_iCurrentPos;
-            m_vLastIn = m_path.m_vCurrent;
+            m_iLastIn = Position(m_path);
+            m_vLastIn = Point(m_path);
         }
         return in;
     }
@@ -235,19 +314,18 @@ class TransitionWalk {
     // The walk: evaluate where the path stands, then raster step and evaluate until `done`, calling
     // onTransition(entering) at every change of the answer. When the path is exhausted,
     // onExhausted() may restart it (answering true), and the walk evaluates where it now stands.
-    // The raster step is the class's own, called without the virtual table.
     template <class OnTransition, class OnExhausted>
     void Walk(const bool& done, OnTransition onTransition, OnExhausted onExhausted) {
         bool previous = Evaluate();
-        if constexpr (!kIsCircle) {
-            if (!done && LineBandWalk::Applies(m_path, *m_pImage)) {
-                LineBandWalk(m_path, *m_pImage, m_iLastIn, m_vLastIn)
+        if constexpr (kDirect && !kIsCircle) {
+            if (!done && LineBandWalk::Applies(m_path, *m_image)) {
+                LineBandWalk(m_path, *m_image, m_iLastIn, m_vLastIn)
                     .Walk(previous, done, onTransition);
                 return;
             }
         }
         while (!done) {
-            if (!m_path.Path::MoveNextRaster() && !onExhausted()) {
+            if (!StepRaster(m_path) && !onExhausted()) {
                 return;
             }
             const bool answer = Evaluate();
@@ -312,8 +390,8 @@ class TransitionWalk {
         result.index = index;
     }
     static void TakeCurrent(Path& path, const Result& result) {
-        result.index = path.m_iCurrentPos;
-        result.point = path.m_vCurrent;
+        result.index = Position(path);
+        result.point = Point(path);
         TakeAngle(path, result, 0.0);
     }
     void Take(const Result& result, int indexOffset = 0, double angleOffset = 0.0) const {
@@ -324,14 +402,30 @@ class TransitionWalk {
     // A circle's angle where the change was seen: its current angle, widened to double.
     static void TakeAngle(Path& path, const Result& result, double offset) {
         if constexpr (kIsCircle) {
-            double angle = 0.0;
-            path.Path::CurrentAngle_Rad(angle);
-            result.angle = angle + offset;
+            result.angle = Angle(path) + offset;
         }
     }
 
     Path& m_path;
-    const OType_Image* m_pImage;
+    const std::shared_ptr<OType_Image>& m_image;
     int m_iLastIn = transitionsearch::kNoLastIn;
     OVector m_vLastIn;
 };
+
+// The walk type of one search, handed to the search by SearchPath.
+template <class Walk>
+struct WalkTag {
+    using type = Walk;
+};
+
+// Runs a search with the walk that fits the path's dynamic type, decided once per call: `search`
+// is called with WalkTag<TransitionWalk<Path, DirectReach>> for an object of exactly the class
+// Path, and with WalkTag<TransitionWalk<Path, VirtualReach>> for an object of a class derived
+// from it.
+template <class Path, class Search>
+bool SearchPath(Path& path, Search search) {
+    if (typeid(path) == typeid(Path)) {
+        return search(WalkTag<TransitionWalk<Path, DirectReach>>{});
+    }
+    return search(WalkTag<TransitionWalk<Path, VirtualReach>>{});
+}
