@@ -19,6 +19,10 @@ packages=(
     libopencv-dev
     libstb-dev
     nlohmann-json3-dev
+    libpng-dev
+    libtiff-dev
+    python3-jsonschema
+    chromium
 )
 
 missing=()

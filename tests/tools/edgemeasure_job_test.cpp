@@ -57,7 +57,9 @@ TEST(JobParser, RejectionsNameThePlaceAndTheProblem) {
          ".transition.leave: -256 is outside -255..255"},
         {"/radial/outer", 10, ".radial.outer: must be larger than inner"},
         {"/radial/center", json{1e9, 0},
-         ".radial.center: [1000000000.0,0] has a coordinate outside -20000..20000"},
+         ".radial.center: [1000000000.0,0] has a coordinate outside -100000..100000"},
+        {"/radial/outer", 50000, ".radial.outer: radial lines may be at most 46340 px long"},
+        {"/nominal", 20, ".tolerance: missing (\"nominal\" and \"tolerance\" come together)"},
         {"/radial/center", {1, 2, 3}, ".radial.center: expected a point [x, y], found [1,2,3]"},
         {"/radial/count", nullptr, ".radial.count: missing"},
         {"/search/polarty", "leaving", ".search.polarty: unknown key"},
@@ -126,8 +128,6 @@ TEST(CommandLine, RejectionsSayWhichOptionIsWrong) {
          "command line: transition.high: 300 is outside 0..255"},
         {{"measure", "--line", "1,2,3,4", "--transition", "step:1"},
          "--transition: 'step' is not one of band, deviation, signed-deviation, canny"},
-        {{"measure", "a.png", "b.png", "--line", "1,2,3,4"},
-         "b.png: only one image or folder per run (already given: a.png)"},
         {{"demo", "a", "b"}, "demo: takes at most one folder"},
     };
     for (const auto& c : cases) {

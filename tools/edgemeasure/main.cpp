@@ -2,6 +2,7 @@
 //
 //   edgemeasure demo                       a synthetic image measured, with overlay pictures
 //   edgemeasure measure --job job.json part.png -o result.json --overlay part-overlay.png
+//   edgemeasure schema results             the JSON Schema of the results
 //   edgemeasure --help
 //
 // Bad input ends the run with one line on standard error and the exit code 2 (ToolError.h).
@@ -16,6 +17,7 @@
 #include "command/Demo.h"
 #include "command/MeasureCommand.h"
 #include "job/ToolError.h"
+#include "output/Schemas.h"
 
 namespace {
 
@@ -23,13 +25,16 @@ int Run(const std::vector<std::string>& arguments) {
     const CommandLine command = ParseCommandLine(arguments);
     switch (command.action) {
         case CommandLine::Action::Help:
-            std::fputs(HelpText().c_str(), stdout);
+            std::fputs(HelpText(command.helpTopic).c_str(), stdout);
             return kExitOk;
         case CommandLine::Action::Version:
             std::printf("edgemeasure %s\n", EDGEMEASURE_VERSION);
             return kExitOk;
         case CommandLine::Action::Demo:
             return RunDemo(command.demoFolder);
+        case CommandLine::Action::Schema:
+            std::fputs(SchemaText(command.schemaName).c_str(), stdout);
+            return kExitOk;
         case CommandLine::Action::Measure:
             break;
     }

@@ -6,8 +6,8 @@
 
 #include <unistd.h>
 
+#include "image/ImageLoader.h"
 #include "job/ToolError.h"
-#include "output/ImageIO.h"
 
 std::vector<std::string> ListImages(const std::string& folder) {
     std::vector<std::string> files;
@@ -29,7 +29,8 @@ std::vector<std::string> ListImages(const std::string& folder) {
         throw ToolError("cannot read folder '" + folder + "': " + error.message());
     }
     if (files.empty()) {
-        throw ToolError("folder '" + folder + "' holds no image (.png .jpg .jpeg .bmp .pgm)");
+        throw ToolError("folder '" + folder +
+                        "' holds no image (.png .tif .tiff .jpg .jpeg .bmp .pgm .ppm .pnm .gif)");
     }
     std::sort(files.begin(), files.end());
     return files;

@@ -15,6 +15,8 @@ using nlohmann::json;
 
 // The source name of command-line measurements in messages.
 constexpr const char* kCommandLineSource = "command line";
+// The largest --mm-per-px: a metre per pixel.
+constexpr double kMaxMmPerPxOption = 1000.0;
 
 [[noreturn]] void Fail(const std::string& option, const std::string& problem) {
     throw ToolError(option + ": " + problem);
@@ -172,7 +174,16 @@ std::map<std::string, OptionHandler> MeasureOptions(CommandLine& command,
     };
     options["-o"] = options["--output"];
     options["--overlay"] = [&command](const std::string&, const std::string& v) {
-        command.overlayPng = v;
+        command.overlay = v;
+    };
+    options["--csv"] = [&command](const std::string&, const std::string& v) { command.csv = v; };
+    options["--mm-per-px"] = [&command](const std::string& o, const std::string& v) {
+        const json n = Numbers(o, v, 1, 1, "a number")[0];
+        const double scale = n.get<double>();
+        if (!(scale > 0.0) || scale > kMaxMmPerPxOption) {
+            Fail(o, "'" + v + "' is not a scale above 0 and at most 1000 mm per pixel");
+        }
+        command.mmPerPx = scale;
     };
     options["--svg"] = [&command](const std::string&, const std::string& v) {
         command.overlaySvg = v;
@@ -245,6 +256,19 @@ std::map<std::string, OptionHandler> MeasureOptions(CommandLine& command,
     options["--sigma-factor"] = fitNumber("sigma_factor");
     options["--inlier-distance"] = fitNumber("inlier_distance");
     options["--search-level"] = fitNumber("search_level");
+    options["--nominal"] = [&builder](const std::string& o, const std::string& v) {
+        builder.Measurement()["nominal"] = Numbers(o, v, 1, 1, "a number")[0];
+    };
+    options["--tolerance"] = [&builder](const std::string& o, const std::string& v) {
+        const auto n = Numbers(o, v, 1, 2, "T or LOWER,UPPER");
+        builder.Measurement()["tolerance"] = n.size() == 1 ? n[0] : json(n);
+    };
+    options["--quantity"] = [&builder](const std::string&, const std::string& v) {
+        builder.Measurement()["quantity"] = v;
+    };
+    options["--unit"] = [&builder](const std::string&, const std::string& v) {
+        builder.Measurement()["unit"] = v;
+    };
     options["--filter"] = [&builder](const std::string&, const std::string& v) {
         builder.Fit()["filter"] = v;
     };
@@ -262,12 +286,13 @@ CommandLine ParseMeasure(const std::vector<std::string>& arguments) {
             builder.Measurement()["subpixel"] = false;
             continue;
         }
+        if (argument == "--help" || argument == "-h") {
+            command.action = CommandLine::Action::Help;
+            command.helpTopic = "measure";
+            return command;
+        }
         if (argument.size() < 2 || argument[0] != '-') {
-            if (!command.input.empty()) {
-                Fail(argument,
-                     "only one image or folder per run (already given: " + command.input + ")");
-            }
-            command.input = argument;
+            command.inputs.push_back(argument);  // an image, a folder, or "-": standard input
             continue;
         }
         std::string value;
@@ -319,6 +344,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         command.action = CommandLine::Action::Version;
         return command;
     }
+    const bool wantsHelp =
+        arguments.size() == 2 && (arguments[1] == "--help" || arguments[1] == "-h");
+    if (wantsHelp && (first == "demo" || first == "schema" || first == "measure")) {
+        command.action = CommandLine::Action::Help;
+        command.helpTopic = first;
+        return command;
+    }
+    if (first == "schema") {
+        command.action = CommandLine::Action::Schema;
+        if (arguments.size() != 2 || (arguments[1] != "job" && arguments[1] != "results")) {
+            Fail("schema", "expects job or results");
+        }
+        command.schemaName = arguments[1];
+        return command;
+    }
     if (first == "demo") {
         command.action = CommandLine::Action::Demo;
         constexpr std::size_t kMaxDemoArguments = 2;
@@ -338,31 +378,54 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 Job BuildJob(const CommandLine& command) {
-    if (!command.jobFile.empty()) {
-        return LoadJobFile(command.jobFile);
-    }
     Job job;
-    job.measurements.push_back(
-        ParseMeasurement(*command.inlineMeasurement, kCommandLineSource, "", "measurement"));
+    if (!command.jobFile.empty()) {
+        job = LoadJobFile(command.jobFile);
+    } else {
+        job.measurements.push_back(
+            ParseMeasurement(*command.inlineMeasurement, kCommandLineSource, "", "measurement"));
+    }
+    if (command.mmPerPx) {
+        job.mmPerPx = command.mmPerPx;
+    }
+    for (const MeasurementSetup& m : job.measurements) {
+        if (m.tolerance && m.tolerance->inMm && !job.mmPerPx) {
+            throw ToolError("measurement '" + m.name +
+                            "': a tolerance in mm needs a scale (\"scale\": {\"mm_per_px\": S} "
+                            "in the job, or --mm-per-px S)");
+        }
+    }
     return job;
 }
 
-std::string HelpText() {
-    return R"(edgemeasure: edge measurement along lines and arcs in grey images.
+namespace {
+
+const char* const kOverviewHelp =
+    R"(edgemeasure: edge measurement along lines and arcs in grey images.
 
 Usage:
+  edgemeasure measure [OPTIONS] [IMAGE | FOLDER | -]...
+      Runs a job on images (and every image of the folders given); - reads an image from
+      standard input.
   edgemeasure demo [FOLDER]
-      Synthesises a test image with known dimensions, measures a bored hole (circle fit), a
-      slot (edge pair) and a straight edge (line fit with DETSAC), prints measured against true
-      values and writes the image, the job, the results and the overlay pictures into FOLDER
-      (default: edgemeasure-demo).
-  edgemeasure measure [OPTIONS] [IMAGE | FOLDER]
-      Runs a job on an image, or on every image of a folder (batch). Without IMAGE the job
-      file's "image" is used. Images: PNG, JPEG, BMP, PGM/PPM, grey or colour (made grey).
-  edgemeasure --help | --version
+      Measures a synthetic plate of known dimensions and writes its files into FOLDER.
+  edgemeasure schema job|results
+      Prints the JSON Schema of job files or of results.
+  edgemeasure COMMAND --help | --help | --version
+
+Exit codes: 0 all measured (and within tolerance); 1 a measurement failed or is out of
+tolerance; 2 bad input, reported in one line on standard error. See man edgemeasure.
+)";
+
+const char* const kMeasureHelp = R"(edgemeasure measure [OPTIONS] [IMAGE | FOLDER | -]...
+
+Runs a job on each image: files named (shell globs welcome), the images of folders named
+(.png .tif .tiff .jpg .jpeg .bmp .pgm .ppm .pnm .gif, sorted by name), or one image read
+from standard input (-). Without images the job file's "image" is used. Grey or colour (made
+grey), 8 or 16 bits (16 bits scaled to 8 for the path search: value * 255 / 65535).
 
 Job:
-  --job FILE               a JSON job file with one or more measurements (docs/EDGEMEASURE.md)
+  --job FILE               a JSON job file with one or more measurements (edgemeasure schema job)
   or one measurement from these options (coordinates in pixels, pixel centre at i + 0.5):
   --line X0,Y0,X1,Y1       search one line for edges
   --arc CX,CY,R[,START,SWEEP]
@@ -388,19 +451,71 @@ Job:
                            outlier filter of the fit (circle: none or stddev)
   --fit-mode M, --iterations N, --sigma-factor F, --inlier-distance PX, --search-level L
                            fit parameters (defaults 3, 5, 2.0, 2, 4)
+  --nominal N --tolerance T | --tolerance LOWER,UPPER
+                           judge the main quantity: pass when LOWER <= value - N <= UPPER
+  --quantity Q             diameter (circle default), radius, center_x, center_y, width (pair),
+                           angle (line, degrees), position (first edge), count (all edges)
+  --unit px|mm             the unit of the nominal value and tolerance (mm needs a scale)
+  --mm-per-px S            the scale: every length is also reported in mm
 
 Output:
-  -o, --output FILE        results as JSON (default: standard output)
-  --overlay FILE.png       the image with the paths, edges and fits drawn on it
-  --svg FILE.svg           the same as SVG, the image embedded
-  --overlay-dir FOLDER     NAME.overlay.png and NAME.overlay.svg per image (batch)
+  -o, --output FILE        results as JSON (default, or -: standard output)
+  --csv FILE               one row per image and measurement (- for standard output)
+  --overlay FILE           the image with the paths, edges and fits drawn on it; the format
+                           from the extension: .png, .jpg, .jpeg, .bmp or .svg
+  --svg FILE.svg           the drawing as SVG over the embedded image
+  --overlay-dir FOLDER     NAME.overlay.png and NAME.overlay.svg per image
 
-Exit codes: 0 all measured; 1 an edge was not found or a fit failed; 2 bad input (missing or
-corrupt image, unreadable folder, malformed job, parameter out of range), reported in one line
-on standard error. Result files are written whole or not at all.
+Exit codes: 0 all measured and within tolerance; 1 an edge was not found, a fit failed or a
+value is out of tolerance; 2 bad input (missing or damaged image, unreadable folder, malformed
+job, value out of range), in one line on standard error. Files are written whole or not at all.
 
 Example:
   edgemeasure measure part.png --radial 210,226,30,110,24 --transition band:0,110 \
-      --polarity leaving --overlay part-overlay.png
+      --polarity leaving --nominal 145.2 --tolerance 0.1 --overlay part-overlay.jpg
 )";
+
+const char* const kDemoHelp = R"(edgemeasure demo [FOLDER]
+
+Synthesises a test image with known dimensions (a bored hole, a slot and a straight edge with
+a burr), measures the hole (circle fit), the slot (edge pair) and the edge (line fit with
+DETSAC), prints measured against true values and writes into FOLDER (default:
+edgemeasure-demo) the image, the job, the results and the overlay pictures.
+)";
+
+const char* const kProfileHelp = R"(edgemeasure profile IMAGE --line X0,Y0,X1,Y1 [OPTIONS]
+
+The grey profile along a line, for tuning thresholds: samples one pixel apart from (X0,Y0) to
+(X1,Y1), each the mean of W samples across the line (bilinear interpolation), and its
+derivative smoothed by a Gaussian of S pixels.
+
+  --line X0,Y0,X1,Y1       the line (pixels; pixel centre at i + 0.5)
+  --width W                samples across the line, one pixel apart (default 1)
+  --sigma S                smoothing of the derivative in pixels (default 1.0)
+  -o, --output FILE        the CSV (default, or -: standard output): distance, x, y, grey,
+                           derivative
+  --plot FILE              the plot of profile and derivative as .svg or .png
+)";
+
+const char* const kSchemaHelp = R"(edgemeasure schema job|results
+
+Prints the JSON Schema (draft 2020-12) of job files or of result files, as in docs/.
+)";
+
+}  // namespace
+
+std::string HelpText(const std::string& topic) {
+    if (topic == "measure") {
+        return kMeasureHelp;
+    }
+    if (topic == "demo") {
+        return kDemoHelp;
+    }
+    if (topic == "profile") {
+        return kProfileHelp;
+    }
+    if (topic == "schema") {
+        return kSchemaHelp;
+    }
+    return std::string(kOverviewHelp) + "\n" + kMeasureHelp;
 }

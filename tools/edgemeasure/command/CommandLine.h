@@ -2,8 +2,9 @@
 // CommandLine: the arguments of edgemeasure.
 //
 //   edgemeasure demo [FOLDER]
-//   edgemeasure measure [OPTIONS] [IMAGE | FOLDER]
-//   edgemeasure --help | --version
+//   edgemeasure measure [OPTIONS] [IMAGE | FOLDER | -]...
+//   edgemeasure schema job|results
+//   edgemeasure --help | --version        (COMMAND --help: the help of one command)
 //
 // A measurement comes from a job file (--job) or from the path options for the common cases
 // (one measurement: --line, --arc, --radial or --parallel with --transition, --search, ...).
@@ -23,18 +24,23 @@
 #include "job/Job.h"
 
 struct CommandLine {
-    enum class Action { Help, Version, Demo, Measure };
+    enum class Action { Help, Version, Demo, Measure, Schema };
 
     Action action = Action::Help;
+    std::string helpTopic;   // help: "" (all) or a command
     std::string demoFolder;  // demo
+    std::string schemaName;  // schema: "job" or "results"
     // measure:
-    std::string input;    // an image or a folder of images; empty: the job's image
-    std::string jobFile;  // --job
+    std::vector<std::string> inputs;  // images, folders of images, "-"; none: the job's image
+    std::string jobFile;              // --job
     std::optional<nlohmann::json> inlineMeasurement;  // from the path options
-    std::string output;                               // --output; empty: standard output
-    std::string overlayPng;                           // --overlay
+    std::string output;                               // --output; empty or "-": standard output
+    std::string csv;                                  // --csv
+    std::string overlay;                              // --overlay (format by extension)
     std::string overlaySvg;                           // --svg
     std::string overlayDir;                           // --overlay-dir
+    std::string report;                               // --report (HTML)
+    std::optional<double> mmPerPx;                    // --mm-per-px
 };
 
 // The default folder of the demo's files.
@@ -42,7 +48,9 @@ constexpr const char* kDefaultDemoFolder = "edgemeasure-demo";
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
-// The job of a measure command: the job file, or the one measurement of the path options.
+// The job of a measure command: the job file, or the one measurement of the path options, with
+// --mm-per-px as its scale. Throws ToolError when a tolerance in mm has no scale.
 Job BuildJob(const CommandLine& command);
 
-std::string HelpText();
+// The help of all commands (topic "") or of one ("measure", "demo", "profile", "schema").
+std::string HelpText(const std::string& topic = "");

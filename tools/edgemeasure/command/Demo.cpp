@@ -19,6 +19,7 @@ const char* const kJobFile = "demo-job.json";
 const char* const kResultsFile = "demo-results.json";
 const char* const kOverlayPngFile = "demo-overlay.png";
 const char* const kOverlaySvgFile = "demo-overlay.svg";
+constexpr int kDemoBits = 8;
 
 const MeasurementResult* Find(const ImageRun& run, const std::string& name) {
     for (const MeasurementResult& r : run.results) {
@@ -139,11 +140,14 @@ int RunDemo(const std::string& folder) {
     const nlohmann::ordered_json jobJson = DemoJobJson(scene, kImageFile);
     const Job job = ParseJob(nlohmann::json(jobJson), kJobFile);
 
-    WriteFileAtomically(file(kImageFile), EncodePng(RgbImage::FromGrey(image)));
+    WriteFileAtomically(file(kImageFile), EncodeGreyPng(image));
     WriteFileAtomically(file(kJobFile), JsonText(jobJson));
 
     const bool drawOverlay = true;
-    const ImageRun run = MeasureImage(std::move(image), file(kImageFile), job, drawOverlay);
+    LoadedImage loaded;
+    loaded.grey = std::make_shared<OType_Image>(std::move(image));
+    loaded.info = {"PNG", kDemoBits, 1};
+    const ImageRun run = MeasureImage(loaded, file(kImageFile), job, drawOverlay);
     const std::vector<DemoComparison> rows = CompareWithTruth(scene, run);
     PrintTable(scene, rows);
     PrintFitSummary(run);

@@ -6,18 +6,26 @@
 #include <set>
 
 #include "command/Batch.h"
+#include "image/ImageLoader.h"
 #include "job/ToolError.h"
 #include "measure/ImageRun.h"
 #include "output/ImageIO.h"
 #include "output/OutputFile.h"
 #include "output/OverlayFiles.h"
+#include "output/ResultCsv.h"
 #include "output/ResultJson.h"
 
 namespace {
 
+constexpr const char* kStandardOutput = "-";
+
+bool ToStandardOutput(const std::string& path) {
+    return path.empty() || path == kStandardOutput;
+}
+
 // Fails early when the folder that would receive a file does not exist.
 void CheckOutputTarget(const std::string& path, const char* option) {
-    if (path.empty()) {
+    if (path.empty() || path == kStandardOutput) {
         return;
     }
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
@@ -30,12 +38,11 @@ void CheckOutputTarget(const std::string& path, const char* option) {
     }
 }
 
-void WriteResults(const nlohmann::ordered_json& document, const std::string& output) {
-    const std::string text = JsonText(document);
-    if (output.empty()) {
+void WriteText(const std::string& text, const std::string& path) {
+    if (ToStandardOutput(path)) {
         std::cout << text << std::flush;
     } else {
-        WriteFileAtomically(output, text);
+        WriteFileAtomically(path, text);
     }
 }
 
@@ -45,7 +52,7 @@ class OverlayNames {
   public:
     explicit OverlayNames(std::string folder) : m_folder(std::move(folder)) {}
     std::string For(const std::string& imagePath) {
-        const std::filesystem::path image(imagePath);
+        const std::filesystem::path image(imagePath == kStandardInputPath ? "stdin" : imagePath);
         std::string stem = image.stem().string();
         if (!m_used.insert(stem).second) {
             stem = image.filename().string();
@@ -58,83 +65,148 @@ class OverlayNames {
     std::set<std::string> m_used;
 };
 
-void WriteOverlays(const ImageRun& run, const std::string& png, const std::string& svg) {
-    if (!png.empty()) {
-        WriteOverlayPng(run, png);
-    }
-    if (!svg.empty()) {
-        WriteOverlaySvg(run, svg);
-    }
-}
-
-// The image is read before the overlay folder is made, so that a bad image leaves nothing behind.
-int RunSingle(const CommandLine& command, const Job& job, const std::string& imagePath) {
-    OType_Image image = LoadGreyImage(imagePath);
-    if (!command.overlayDir.empty()) {
-        MakeOutputFolder(command.overlayDir);
-    }
-    const bool drawOverlay =
-        !command.overlayPng.empty() || !command.overlaySvg.empty() || !command.overlayDir.empty();
-    const ImageRun run = MeasureImage(std::move(image), imagePath, job, drawOverlay);
-    WriteOverlays(run, command.overlayPng, command.overlaySvg);
-    if (!command.overlayDir.empty()) {
-        const std::string base = OverlayNames(command.overlayDir).For(imagePath);
-        WriteOverlays(run, base + ".png", base + ".svg");
-    }
-    WriteResults(ResultDocument(ImageRunJson(run)), command.output);
-    return run.AllOk() ? kExitOk : kExitMeasurementFailed;
-}
-
-int RunBatch(const CommandLine& command, const Job& job, const std::string& folder) {
-    if (!command.overlayPng.empty() || !command.overlaySvg.empty()) {
-        throw ToolError("--overlay and --svg name one file; use --overlay-dir with a folder");
-    }
-    const std::vector<std::string> files = ListImages(folder);
-    OverlayNames names(command.overlayDir);
-    nlohmann::ordered_json entries = nlohmann::ordered_json::array();
-    bool allOk = true;
-    bool anyUnreadable = false;
-    ProgressLine progress(files.size());
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        progress.Show(i + 1, std::filesystem::path(files[i]).filename().string());
-        try {
-            const ImageRun run =
-                MeasureImage(LoadGreyImage(files[i]), files[i], job, !command.overlayDir.empty());
-            if (!command.overlayDir.empty()) {
-                const std::string base = names.For(files[i]);
-                WriteOverlays(run, base + ".png", base + ".svg");
-            }
-            allOk = allOk && run.AllOk();
-            entries.push_back(ImageRunJson(run));
-        } catch (const ToolError& error) {
-            progress.Clear();
-            std::fprintf(stderr, "edgemeasure: error: %s\n", error.what());
-            anyUnreadable = true;
-            entries.push_back(ImageErrorJson(files[i], error.what()));
+// The images of the inputs: files and "-" as given, folders by their image files.
+std::vector<std::string> ImagePaths(const std::vector<std::string>& inputs, bool& anyFolder) {
+    std::vector<std::string> paths;
+    int standardInputs = 0;
+    for (const std::string& input : inputs) {
+        std::error_code error;
+        if (input != kStandardInputPath && std::filesystem::is_directory(input, error)) {
+            anyFolder = true;
+            const std::vector<std::string> files = ListImages(input);
+            paths.insert(paths.end(), files.begin(), files.end());
+        } else {
+            standardInputs += input == kStandardInputPath ? 1 : 0;
+            paths.push_back(input);
         }
     }
-    progress.Clear();
-    WriteResults(BatchResultDocument(std::move(entries)), command.output);
-    return anyUnreadable ? kExitBadInput : allOk ? kExitOk : kExitMeasurementFailed;
+    if (standardInputs > 1) {
+        throw ToolError("-: standard input holds one image; name it once");
+    }
+    return paths;
 }
+
+class MeasureRun {
+  public:
+    MeasureRun(const CommandLine& command, const Job& job) : m_command(command), m_job(job) {}
+
+    // One image: a bad image is an error, and nothing is written.
+    int Single(const std::string& path) {
+        const LoadedImage image = LoadImage(path);
+        const std::string shown = path == kStandardInputPath ? kStandardInputName : path;
+        if (!m_command.overlayDir.empty()) {
+            MakeOutputFolder(m_command.overlayDir);
+        }
+        const ImageRun run = MeasureImage(image, shown, m_job, DrawsOverlay());
+        WriteOverlays(run, path);
+        m_csv += CsvRows(run);
+        WriteText(JsonText(ResultDocument(ImageRunJson(run))), m_command.output);
+        WriteCsv();
+        return run.AllPass() ? kExitOk : kExitMeasurementFailed;
+    }
+
+    // Several images: one that cannot be read is reported and listed, the others are measured.
+    int Batch(const std::vector<std::string>& paths) {
+        if (!m_command.overlay.empty() || !m_command.overlaySvg.empty()) {
+            throw ToolError(
+                "--overlay and --svg name one file; use --overlay-dir for several images");
+        }
+        if (!m_command.overlayDir.empty()) {
+            MakeOutputFolder(m_command.overlayDir);
+        }
+        nlohmann::ordered_json entries = nlohmann::ordered_json::array();
+        bool allPass = true;
+        bool anyUnreadable = false;
+        ProgressLine progress(paths.size());
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            const std::string shown =
+                paths[i] == kStandardInputPath ? kStandardInputName : paths[i];
+            progress.Show(i + 1, std::filesystem::path(shown).filename().string());
+            try {
+                const ImageRun run =
+                    MeasureImage(LoadImage(paths[i]), shown, m_job, DrawsOverlay());
+                WriteOverlays(run, paths[i]);
+                allPass = allPass && run.AllPass();
+                entries.push_back(ImageRunJson(run));
+                m_csv += CsvRows(run);
+            } catch (const ToolError& error) {
+                progress.Clear();
+                std::fprintf(stderr, "edgemeasure: error: %s\n", error.what());
+                anyUnreadable = true;
+                entries.push_back(ImageErrorJson(shown, error.what()));
+                AppendCsvErrorRow(shown, error.what(), m_csv);
+            }
+        }
+        progress.Clear();
+        WriteText(JsonText(BatchResultDocument(std::move(entries))), m_command.output);
+        WriteCsv();
+        return anyUnreadable ? kExitBadInput : allPass ? kExitOk : kExitMeasurementFailed;
+    }
+
+  private:
+    bool DrawsOverlay() const {
+        return !m_command.overlay.empty() || !m_command.overlaySvg.empty() ||
+               !m_command.overlayDir.empty() || !m_command.report.empty();
+    }
+
+    std::string CsvRows(const ImageRun& run) const {
+        std::string rows;
+        if (!m_command.csv.empty()) {
+            AppendCsvRows(run, rows);
+        }
+        return rows;
+    }
+
+    void WriteCsv() const {
+        if (!m_command.csv.empty()) {
+            WriteText(CsvHeader() + m_csv, m_command.csv);
+        }
+    }
+
+    void WriteOverlays(const ImageRun& run, const std::string& path) {
+        if (!m_command.overlay.empty()) {
+            WriteOverlay(run, m_command.overlay, "--overlay");
+        }
+        if (!m_command.overlaySvg.empty()) {
+            WriteOverlaySvg(run, m_command.overlaySvg);
+        }
+        if (!m_command.overlayDir.empty()) {
+            const std::string base = m_names.For(path);
+            WriteOverlayPng(run, base + ".png");
+            WriteOverlaySvg(run, base + ".svg");
+        }
+    }
+
+    const CommandLine& m_command;
+    const Job& m_job;
+    OverlayNames m_names{m_command.overlayDir};
+    std::string m_csv;
+};
 
 }  // namespace
 
 int RunMeasureCommand(const CommandLine& command) {
     const Job job = BuildJob(command);
-    const std::string input = !command.input.empty() ? command.input : job.image.value_or("");
-    if (input.empty()) {
+    std::vector<std::string> inputs = command.inputs;
+    if (inputs.empty() && job.image) {
+        inputs.push_back(*job.image);
+    }
+    if (inputs.empty()) {
         throw ToolError("no image given (name an image or folder, or \"image\" in the job)");
     }
-    CheckOutputTarget(command.output, "--output");
-    CheckOutputTarget(command.overlayPng, "--overlay");
-    CheckOutputTarget(command.overlaySvg, "--svg");
-    std::error_code error;
-    if (std::filesystem::is_directory(input, error)) {
-        if (!command.overlayDir.empty()) {
-            MakeOutputFolder(command.overlayDir);
-        }
-        return RunBatch(command, job, input);
+    if (ToStandardOutput(command.output) && command.csv == kStandardOutput) {
+        throw ToolError("--csv: standard output already receives the JSON results (give -o FILE)");
     }
-    return RunSingle(command, job, input);
+    CheckOutputTarget(command.output, "--output");
+    CheckOutputTarget(command.csv, "--csv");
+    CheckOutputTarget(command.overlay, "--overlay");
+    CheckOutputTarget(command.overlaySvg, "--svg");
+    CheckOutputTarget(command.report, "--report");
+    if (!command.overlay.empty()) {
+        OverlayFormatOf(command.overlay, "--overlay");
+    }
+    bool anyFolder = false;
+    const std::vector<std::string> paths = ImagePaths(inputs, anyFolder);
+    MeasureRun run(command, job);
+    return paths.size() == 1 && !anyFolder ? run.Single(paths.front()) : run.Batch(paths);
 }

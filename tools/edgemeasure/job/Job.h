@@ -104,6 +104,22 @@ struct LineFitSetup {
 
 enum class MeasurementKind { Edges, Circle, Line };
 
+// The quantity that a tolerance judges: a circle's diameter, radius or centre coordinate, a
+// pair's width, a line's angle (degrees), an edge's position (its distance from the start of
+// its path) or the number of edges found.
+enum class Quantity { Diameter, Radius, CenterX, CenterY, Width, Angle, Position, Count };
+
+// A nominal value with its tolerance: the measurement passes when
+// lower <= value - nominal <= upper. Lengths are in pixels, or in millimetres when `inMm` (which
+// needs the job's scale); angles in degrees; counts plain.
+struct ToleranceSetup {
+    Quantity quantity = Quantity::Diameter;
+    double nominal = 0.0;
+    double lower = 0.0;
+    double upper = 0.0;
+    bool inMm = false;
+};
+
 struct MeasurementSetup {
     std::string name;
     MeasurementKind kind = MeasurementKind::Edges;
@@ -113,10 +129,14 @@ struct MeasurementSetup {
     bool subpixel = true;
     CircleFitSetup circleFit;
     LineFitSetup lineFit;
+    std::optional<ToleranceSetup> tolerance;
 };
 
 struct Job {
     // The image named by the job file (relative paths already resolved against its folder).
     std::optional<std::string> image;
     std::vector<MeasurementSetup> measurements;
+    // Millimetres per pixel ("scale": {"mm_per_px": s}, or --mm-per-px); lengths are then also
+    // reported in millimetres.
+    std::optional<double> mmPerPx;
 };

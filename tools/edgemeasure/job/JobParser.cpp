@@ -1,11 +1,14 @@
 #include "job/JobParser.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "job/Angles.h"
 #include "job/JsonFieldReader.h"
+#include "job/JsonText.h"
+#include "job/Tolerance.h"
 #include "job/ToolError.h"
 
 namespace {
@@ -25,6 +28,22 @@ constexpr int kSearchLevelMax = 8;
 // Search ordinals and step distances: far beyond any path that fits the coordinate limit.
 constexpr int kOrdinalMax = 100000;
 constexpr int kDistanceMax = 1000000;
+// Scales: from a micrometre per 1000 pixels to a metre per pixel.
+constexpr double kMinMmPerPx = 0.0;
+constexpr double kMaxMmPerPx = 1000.0;
+const std::string kMaxLineText = std::to_string(static_cast<int>(kMaxObliqueLineLength));
+
+// The library counts an oblique line's steps in 32-bit squares (Limits.h).
+void CheckLineLength(const JsonFieldReader& r, const char* key, Point2 from, Point2 to) {
+    const double dx = to.x - from.x;
+    const double dy = to.y - from.y;
+    const bool oblique =
+        std::floor(from.x) != std::floor(to.x) && std::floor(from.y) != std::floor(to.y);
+    if (oblique && std::hypot(dx, dy) > kMaxObliqueLineLength) {
+        r.Fail(key, "an oblique line may be at most " + kMaxLineText +
+                        " px long (lines along a row or column may be longer)");
+    }
+}
 
 PathLayout ParseLayout(const JsonFieldReader& m, MeasurementKind kind) {
     const char* const names[] = {"line", "arc", "radial", "parallel"};
@@ -41,7 +60,9 @@ PathLayout ParseLayout(const JsonFieldReader& m, MeasurementKind kind) {
         if (kind != MeasurementKind::Edges) {
             m.Fail("line", "a single line measures edges only (use \"parallel\" to fit a line)");
         }
-        return LineLayout{r.Point("from", kMaxCoordinate), r.Point("to", kMaxCoordinate)};
+        const LineLayout line{r.Point("from", kMaxCoordinate), r.Point("to", kMaxCoordinate)};
+        CheckLineLength(r, "to", line.from, line.to);
+        return line;
     }
     if (m.Has("arc")) {
         const JsonFieldReader r = m.Object("arc");
@@ -75,6 +96,9 @@ PathLayout ParseLayout(const JsonFieldReader& m, MeasurementKind kind) {
         if (radial.outer <= radial.inner) {
             r.Fail("outer", "must be larger than inner");
         }
+        if (radial.outer - radial.inner > kMaxObliqueLineLength) {
+            r.Fail("outer", "radial lines may be at most " + kMaxLineText + " px long");
+        }
         return radial;
     }
     const JsonFieldReader r = m.Object("parallel");
@@ -87,6 +111,7 @@ PathLayout ParseLayout(const JsonFieldReader& m, MeasurementKind kind) {
     parallel.to = r.Point("to", kMaxCoordinate);
     parallel.count = r.Int("count", 1, kMaxPathCount);
     parallel.step = r.Point("step", kMaxCoordinate);
+    CheckLineLength(r, "to", parallel.from, parallel.to);
     return parallel;
 }
 
@@ -224,6 +249,9 @@ void ParseFit(const JsonFieldReader& m, MeasurementSetup& setup) {
 
 std::string ReadWholeFile(const std::string& path) {
     std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        throw ToolError("cannot read job file '" + path + "': is a folder");
+    }
     if (!std::filesystem::is_regular_file(path, error)) {
         throw ToolError("cannot read job file '" + path + "': no such file");
     }
@@ -242,7 +270,7 @@ MeasurementSetup ParseMeasurement(const nlohmann::json& object, const std::strin
                                   const std::string& context, const std::string& defaultName) {
     const JsonFieldReader m(object, source, context);
     m.RejectUnknownKeys({"name", "kind", "line", "arc", "radial", "parallel", "transition",
-                         "search", "subpixel", "fit"});
+                         "search", "subpixel", "fit", "nominal", "tolerance", "quantity", "unit"});
     MeasurementSetup setup;
     setup.name = m.String("name", defaultName);
     if (setup.name.empty()) {
@@ -262,15 +290,24 @@ MeasurementSetup ParseMeasurement(const nlohmann::json& object, const std::strin
     }
     setup.subpixel = m.Bool("subpixel", true);
     ParseFit(m, setup);
+    setup.tolerance = ParseTolerance(m, setup);
     return setup;
 }
 
 Job ParseJob(const nlohmann::json& document, const std::string& source) {
     const JsonFieldReader r(document, source, "");
-    r.RejectUnknownKeys({"image", "measurements"});
+    r.RejectUnknownKeys({"image", "scale", "measurements"});
     Job job;
     if (r.Has("image")) {
         job.image = r.String("image");
+    }
+    if (r.Has("scale")) {
+        const JsonFieldReader scale = r.Object("scale");
+        scale.RejectUnknownKeys({"mm_per_px"});
+        job.mmPerPx = scale.Double("mm_per_px", kMinMmPerPx, kMaxMmPerPx);
+        if (*job.mmPerPx <= 0.0) {
+            scale.Fail("mm_per_px", "must be above 0");
+        }
     }
     const nlohmann::json& list = r.Field("measurements");
     if (!list.is_array() || list.empty()) {
@@ -286,18 +323,7 @@ Job ParseJob(const nlohmann::json& document, const std::string& source) {
 
 Job LoadJobFile(const std::string& path) {
     const std::string text = ReadWholeFile(path);
-    nlohmann::json document;
-    try {
-        document = nlohmann::json::parse(text);
-    } catch (const nlohmann::json::parse_error& error) {
-        // The library's message starts with "[json.exception.parse_error.101] parse error at
-        // line 3, column 5: ..."; keep what follows the bracket.
-        std::string what = error.what();
-        const auto bracket = what.find("] ");
-        throw ToolError(path + ": malformed JSON: " +
-                        (bracket == std::string::npos ? what : what.substr(bracket + 2)));
-    }
-    Job job = ParseJob(document, path);
+    Job job = ParseJob(ParseJsonText(text, path), path);
     if (job.image && std::filesystem::path(*job.image).is_relative()) {
         job.image =
             (std::filesystem::path(path).parent_path() / *job.image).lexically_normal().string();

@@ -14,10 +14,8 @@
 #include <nlohmann/json.hpp>
 
 #include "job/Job.h"
+#include "job/Limits.h"
 
-// Largest coordinate, radius or step (pixels, in absolute value) that a job may use: well inside
-// the domain where the paths count their steps exactly and the circle fit judges plausibility.
-constexpr double kMaxCoordinate = 20000.0;
 // Most paths that one radial or parallel layout may make.
 constexpr int kMaxPathCount = 1000;
 
@@ -30,5 +28,6 @@ MeasurementSetup ParseMeasurement(const nlohmann::json& object, const std::strin
                                   const std::string& context, const std::string& defaultName);
 
 // Reads and parses a job file; a relative "image" is taken relative to the file's folder.
-// Throws ToolError for an unreadable file, malformed JSON or an invalid job.
+// Throws ToolError for an unreadable file (or a folder), malformed JSON (with its line and
+// column: "job.json:3:14: malformed JSON: ...") or an invalid job.
 Job LoadJobFile(const std::string& path);

@@ -1,5 +1,6 @@
 #include "job/PathLayout.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "job/Angles.h"
@@ -85,4 +86,73 @@ void PathStart(const PathGeometry& geometry, Point2& point, Point2& direction) {
 
 bool IsArc(const PathGeometry& geometry) {
     return std::holds_alternative<ArcLayout>(geometry);
+}
+
+namespace {
+
+// Liang-Barsky: whether the segment from a to b meets the rectangle [0, w] x [0, h].
+bool SegmentMeetsRectangle(Point2 a, Point2 b, double w, double h) {
+    double enter = 0.0;
+    double leave = 1.0;
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x, w - a.x, a.y, h - a.y};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) {
+                return false;
+            }
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0) {
+            enter = std::max(enter, t);
+        } else {
+            leave = std::min(leave, t);
+        }
+    }
+    return enter <= leave;
+}
+
+}  // namespace
+
+bool PathTouchesImage(const PathGeometry& geometry, int width, int height) {
+    if (const auto* line = std::get_if<LineLayout>(&geometry)) {
+        return SegmentMeetsRectangle(line->from, line->to, width, height);
+    }
+    // An arc as the chords between points about a pixel apart (at most a few hundred thousand
+    // for the largest radius).
+    const auto& arc = std::get<ArcLayout>(geometry);
+    const double sweep = RadiansFromDegrees(arc.sweepDeg);
+    const int chords = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) * arc.radius)));
+    const double start = RadiansFromDegrees(arc.startDeg);
+    Point2 previous{arc.center.x + arc.radius * std::cos(start),
+                    arc.center.y + arc.radius * std::sin(start)};
+    for (int k = 1; k <= chords; ++k) {
+        const double t = start + sweep * k / chords;
+        const Point2 next{arc.center.x + arc.radius * std::cos(t),
+                          arc.center.y + arc.radius * std::sin(t)};
+        if (SegmentMeetsRectangle(previous, next, width, height)) {
+            return true;
+        }
+        previous = next;
+    }
+    return false;
+}
+
+double DistanceAlong(const PathGeometry& geometry, const Point2& point,
+                     std::optional<double> angleRad) {
+    if (const auto* line = std::get_if<LineLayout>(&geometry)) {
+        const double dx = line->to.x - line->from.x;
+        const double dy = line->to.y - line->from.y;
+        const double length = std::hypot(dx, dy);
+        return length > 0.0
+                   ? ((point.x - line->from.x) * dx + (point.y - line->from.y) * dy) / length
+                   : 0.0;
+    }
+    const auto& arc = std::get<ArcLayout>(geometry);
+    const double angle =
+        angleRad ? *angleRad : std::atan2(point.y - arc.center.y, point.x - arc.center.x);
+    return std::fabs(angle - RadiansFromDegrees(arc.startDeg)) * arc.radius;
 }

@@ -16,6 +16,7 @@
 //   }
 
 #include <memory>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -33,3 +34,12 @@ std::unique_ptr<OVectorPath> MakePath(const PathGeometry& geometry);
 void PathStart(const PathGeometry& geometry, Point2& point, Point2& direction);
 
 bool IsArc(const PathGeometry& geometry);
+
+// True when some part of the path lies on the image [0, width) x [0, height) (pixels).
+bool PathTouchesImage(const PathGeometry& geometry, int width, int height);
+
+// The distance of a point of the path from its start, along the path (pixels): along a line its
+// projection on the line, along an arc the arc length to its angle `angleRad` (the edge's angle
+// on the arc).
+double DistanceAlong(const PathGeometry& geometry, const Point2& point,
+                     std::optional<double> angleRad);

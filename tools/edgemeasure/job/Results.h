@@ -26,6 +26,7 @@ struct EdgeRecord {
     std::optional<double> angle;  // radians, on arcs only
     std::optional<Point2> subpixelPoint;
     std::optional<double> subpixelAngle;  // radians, on arcs only
+    double distance = 0.0;                // pixels from the start of its path, along it
 
     // The refined point where there is one, else the search point.
     Point2 Best() const { return subpixelPoint ? *subpixelPoint : point; }
@@ -78,6 +79,15 @@ struct LineFitResult {
     double sigmaInliers = 0.0;
 };
 
+// A result judged against its tolerance (Tolerance.h); `value` and `deviation` are absent when
+// the measurement did not give the quantity.
+struct ToleranceVerdict {
+    ToleranceSetup setup;
+    std::optional<double> value;
+    std::optional<double> deviation;
+    bool pass = false;
+};
+
 struct MeasurementResult {
     std::string name;
     MeasurementKind kind = MeasurementKind::Edges;
@@ -88,4 +98,8 @@ struct MeasurementResult {
     std::optional<PairRecord> pair;
     std::optional<CircleFitResult> circle;
     std::optional<LineFitResult> line;
+    std::optional<ToleranceVerdict> verdict;
+
+    // Measured, and within its tolerance where it has one.
+    bool Passes() const { return ok && (!verdict || verdict->pass); }
 };

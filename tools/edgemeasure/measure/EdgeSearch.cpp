@@ -1,6 +1,8 @@
 #include "measure/EdgeSearch.h"
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "job/Angles.h"
 #include "subpixel/OSubpixelCalculation.h"
@@ -12,6 +14,8 @@ constexpr int kPathStartIndex = 0;
 // The pair's labels: "S<n>" for first edges, "E<n>" for second edges.
 constexpr int kPairLabelStartEnd = 0;
 constexpr int kLabelBase = 0;
+// The least distance in steps between the two edges of a pair searched one after the other.
+constexpr int kDistinctEdgeSteps = 1;
 
 Point2 ToPoint(const OVector& v) {
     return {v.dX(), v.dY()};
@@ -56,6 +60,7 @@ std::vector<EdgeRecord> SearchFirstOrAll(OVectorPath& path, int pathNumber,
     // Every successful search moves the path forward, so a path has at most as many edges as
     // positions; the bound only guards against a search that would not advance.
     const int maxEdges = all ? path.GetCount() + 1 : 1;
+    std::set<int> seen;  // path indices, a full circle's wrapped ones reduced by its count
     for (int found = 0; found < maxEdges; ++found) {
         int index = -1;
         OVector point;
@@ -63,6 +68,11 @@ std::vector<EdgeRecord> SearchFirstOrAll(OVectorPath& path, int pathNumber,
         if (!path.FindNextTransition(s.image, static_cast<int>(search.polarity), search.minDistance,
                                      reference, index, point, angle, s.context, s.labelKind,
                                      found)) {
+            break;
+        }
+        // An edge met again (after a full circle's wrap) ends the list: it never appears twice.
+        const int count = path.GetCount();
+        if (!seen.insert(count > 0 && index >= count ? index - count : index).second) {
             break;
         }
         edges.push_back(MakeRecord(path, pathNumber, index, point, angle));
@@ -119,7 +129,12 @@ std::optional<PairRecord> SearchPair(OVectorPath& path, const SearchSetup& searc
     double angle1 = 0.0;
     double angle2 = 0.0;
     const PairEdgeSetup& a = search.first;
-    const PairEdgeSetup& b = search.second;
+    PairEdgeSetup b = search.second;
+    // A transition is found at one path index only: a second edge at least one step after the
+    // first is never the first edge again (with both polarities "any" it otherwise would be).
+    if (search.secondAfterFirst) {
+        b.minDistanceToOther = std::max(b.minDistanceToOther, kDistinctEdgeSteps);
+    }
     const bool goOnToEnd = false;
     if (!path.FindNextTransitionPair(
             s.image, a.ordinal, static_cast<int>(a.polarity), a.minDistance, a.minDistanceToOther,
@@ -128,6 +143,9 @@ std::optional<PairRecord> SearchPair(OVectorPath& path, const SearchSetup& searc
             angle1, index2, point2, angle2, s.context, kPairLabelStartEnd, kLabelBase, kLabelBase,
             goOnToEnd)) {
         return std::nullopt;
+    }
+    if (index1 == index2) {
+        return std::nullopt;  // searched independently, both found the same edge: no pair
     }
     PairRecord pair;
     pair.first = MakeRecord(path, 0, index1, point1, angle1);

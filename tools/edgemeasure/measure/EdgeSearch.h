@@ -8,7 +8,10 @@
 //          distance applies from the path start and between consecutive edges.
 // - pair:  a first and a second edge at once (FindNextTransitionPair); its distance is taken
 //          between the refined points where both refinements succeeded, else between the points
-//          of the search.
+//          of the search. The two edges are never the same transition: searched one after the
+//          other, the second lies at least one step after the first; searched independently, a
+//          pair of one edge found twice is no pair.
+// No search lists an edge twice (a full circle's search stops where it meets an edge again).
 // Each search starts from the beginning of its path. With a drawing context the library draws
 // its ticks and labels (numbers 1, 2, ...; "S1"/"E1" for a pair), as the label kind says.
 // Refinement (OSubpixelCalculation, method 1) may fail for an edge closer than three steps to an

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "job/Tolerance.h"
 #include "overlay/OverlayContext.h"
 #include "overlay/OverlayStyle.h"
 
@@ -11,20 +12,29 @@ bool ImageRun::AllOk() const {
                        [](const MeasurementResult& r) { return r.ok; });
 }
 
-ImageRun MeasureImage(OType_Image image, const std::string& imagePath, const Job& job,
+bool ImageRun::AllPass() const {
+    return std::all_of(results.begin(), results.end(),
+                       [](const MeasurementResult& r) { return r.Passes(); });
+}
+
+ImageRun MeasureImage(const LoadedImage& image, const std::string& imagePath, const Job& job,
                       bool drawOverlay) {
     ImageRun run;
     run.imagePath = imagePath;
-    run.width = image.GetWidth();
-    run.height = image.GetHeight();
-    if (drawOverlay) {
-        run.background = RgbImage::FromGrey(image);
-    }
+    run.width = image.grey->GetWidth();
+    run.height = image.grey->GetHeight();
+    run.info = image.info;
+    run.mmPerPx = job.mmPerPx;
+    run.image = image.grey;
     const double textScale = std::max(1.0, std::max(run.width, run.height) / kNominalImageSize);
     OverlayContext context(textScale);
-    const auto shared = std::make_shared<OType_Image>(std::move(image));
     for (const MeasurementSetup& setup : job.measurements) {
-        run.results.push_back(RunMeasurement(setup, shared, drawOverlay ? &context : nullptr));
+        MeasurementResult result =
+            RunMeasurement(setup, image.grey, drawOverlay ? &context : nullptr);
+        if (setup.tolerance) {
+            result.verdict = Judge(*setup.tolerance, result, job.mmPerPx);
+        }
+        run.results.push_back(std::move(result));
     }
     run.drawing = context.Drawing();
     return run;

@@ -2,29 +2,38 @@
 // ImageRun: a job run on one image, with the drawing of its overlay (OverlayFiles.h writes the
 // pictures, ResultJson.h the results).
 //
-//   ImageRun run = MeasureImage(LoadGreyImage("part.png"), "part.png", job, true);
+// Each result is judged against its tolerance, if it has one.
+//
+//   ImageRun run = MeasureImage(LoadImage("part.png"), "part.png", job, true);
 
 #include <string>
 #include <vector>
 
+#include <memory>
+#include <optional>
+
 #include "foundation/OType_Image.h"
+#include "image/LoadedImage.h"
 #include "job/Job.h"
 #include "measure/Measurement.h"
 #include "overlay/OverlayDrawing.h"
-#include "overlay/RgbImage.h"
 
 struct ImageRun {
     std::string imagePath;
     int width = 0;
     int height = 0;
+    ImageInfo info;
+    std::optional<double> mmPerPx;  // the job's scale
     std::vector<MeasurementResult> results;
-    RgbImage background;  // the image in colour, without the drawing (empty without overlay)
+    std::shared_ptr<OType_Image> image;  // the measured pixels, for overlays and reports
     OverlayDrawing drawing;
 
     bool AllOk() const;
+    // Every measurement made and within its tolerance.
+    bool AllPass() const;
 };
 
 // Runs every measurement of the job; with `drawOverlay` the searches, paths and fits are drawn
-// for the overlay files (which then need a colour copy of the image).
-ImageRun MeasureImage(OType_Image image, const std::string& imagePath, const Job& job,
+// for the overlay files.
+ImageRun MeasureImage(const LoadedImage& image, const std::string& imagePath, const Job& job,
                       bool drawOverlay);

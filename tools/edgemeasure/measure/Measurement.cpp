@@ -44,6 +44,40 @@ void Conclude(const MeasurementSetup& setup, MeasurementResult& result) {
     }
 }
 
+bool AnyOnImage(const std::vector<PathGeometry>& paths, const OType_Image& image) {
+    for (const PathGeometry& path : paths) {
+        if (PathTouchesImage(path, image.GetWidth(), image.GetHeight())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string OutsideProblem(const std::vector<PathGeometry>& paths, const OType_Image& image) {
+    const std::string size =
+        std::to_string(image.GetWidth()) + " x " + std::to_string(image.GetHeight()) + " px";
+    return (paths.size() == 1 ? "the path lies" : "every path lies") +
+           std::string(" wholly outside the image (") + size + ")";
+}
+
+void SetDistance(const std::vector<PathGeometry>& paths, EdgeRecord& edge) {
+    const auto at = static_cast<std::size_t>(edge.path);
+    if (at < paths.size()) {
+        edge.distance = DistanceAlong(paths[at], edge.Best(),
+                                      edge.subpixelAngle ? edge.subpixelAngle : edge.angle);
+    }
+}
+
+void SetDistances(const std::vector<PathGeometry>& paths, MeasurementResult& result) {
+    for (EdgeRecord& edge : result.edges) {
+        SetDistance(paths, edge);
+    }
+    if (result.pair) {
+        SetDistance(paths, result.pair->first);
+        SetDistance(paths, result.pair->second);
+    }
+}
+
 }  // namespace
 
 MeasurementResult RunMeasurement(const MeasurementSetup& setup,
@@ -57,6 +91,13 @@ MeasurementResult RunMeasurement(const MeasurementSetup& setup,
     if (overlay != nullptr) {
         DrawPaths(*overlay, paths);
         overlay->SetColour(kSearchColour);
+    }
+    if (!AnyOnImage(paths, *image)) {
+        result.problem = OutsideProblem(paths, *image);
+        if (overlay != nullptr) {
+            DrawResult(*overlay, result, paths);
+        }
+        return result;
     }
     // Numbers on every one of many paths would hide the image: several paths get ticks only.
     const SearchSettings settings{image, overlay, setup.subpixel,
@@ -75,6 +116,7 @@ MeasurementResult RunMeasurement(const MeasurementSetup& setup,
             result.edges.insert(result.edges.end(), found.begin(), found.end());
         }
     }
+    SetDistances(paths, result);
     Conclude(setup, result);
     if (overlay != nullptr) {
         DrawResult(*overlay, result, paths);

@@ -7,7 +7,9 @@
 // succeeded, else its search point). A measurement is ok when it found what it looks for: at
 // least one edge (or the pair), or a fitted figure. Otherwise `problem` says what is missing.
 // Paths that run partly outside the image are searched like any other: the samples outside
-// count as "not in threshold" for the band and are gaps for the other transition functions.
+// count as "not in threshold" for the band and are gaps for the other transition functions. A
+// measurement whose paths all lie wholly outside the image is not searched; its problem says so.
+// Every edge carries its distance along its path from the path's start.
 //
 // With an overlay context, the paths and their direction arrows are drawn first, then the
 // library's ticks and labels of the searches, then the refined points, the fitted figure with its

@@ -3,20 +3,15 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <memory>
 
-#include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
 
 #include "job/ToolError.h"
 
 namespace {
 
-constexpr int kGreyChannels = 1;  // ask the decoder for one grey channel
-
-struct StbFree {
-    void operator()(unsigned char* pixels) const { stbi_image_free(pixels); }
-};
+constexpr int kJpegQuality = 92;  // visually lossless for overlays, a fraction of a PNG's size
+constexpr int kGreyChannels = 1;
 
 void AppendBytes(void* context, void* data, int size) {
     auto* bytes = static_cast<std::vector<unsigned char>*>(context);
@@ -26,50 +21,68 @@ void AppendBytes(void* context, void* data, int size) {
 
 }  // namespace
 
-OType_Image LoadGreyImage(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
-        throw ToolError("cannot read image '" + path + "': no such file");
+PictureFormat OverlayFormatOf(const std::string& path, const std::string& option) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".png") {
+        return PictureFormat::Png;
     }
-    if (!std::filesystem::is_regular_file(path, error)) {
-        throw ToolError("cannot read image '" + path + "': not a file");
+    if (extension == ".jpg" || extension == ".jpeg") {
+        return PictureFormat::Jpeg;
     }
-    int width = 0;
-    int height = 0;
-    int channelsInFile = 0;
-    std::unique_ptr<unsigned char, StbFree> pixels(
-        stbi_load(path.c_str(), &width, &height, &channelsInFile, kGreyChannels));
-    if (!pixels) {
-        const char* reason = stbi_failure_reason();
-        throw ToolError("cannot decode image '" + path +
-                        "': " + (reason != nullptr ? reason : "unknown format"));
+    if (extension == ".bmp") {
+        return PictureFormat::Bmp;
     }
-    const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    return OType_Image(width, height,
-                       std::vector<unsigned char>(pixels.get(), pixels.get() + size));
+    if (extension == ".svg") {
+        return PictureFormat::Svg;
+    }
+    throw ToolError(option + ": '" + path +
+                    "' has no known picture extension (.png, .jpg, .jpeg, .bmp or .svg)");
 }
 
-std::vector<unsigned char> EncodePng(const RgbImage& image) {
+std::vector<unsigned char> EncodePicture(const RgbImage& image, PictureFormat format) {
     std::vector<unsigned char> bytes;
     if (image.Width() == 0 || image.Height() == 0) {
         return bytes;
     }
-    const int rowBytes = image.Width() * RgbImage::kChannels;
     // stb's writer takes a non-const pointer but only reads the pixels.
     auto* pixels = const_cast<std::uint8_t*>(image.Bytes().data());
-    if (stbi_write_png_to_func(&AppendBytes, &bytes, image.Width(), image.Height(),
-                               RgbImage::kChannels, pixels, rowBytes) == 0) {
+    const int w = image.Width();
+    const int h = image.Height();
+    const int channels = RgbImage::kChannels;
+    int written = 0;
+    switch (format) {
+        case PictureFormat::Jpeg:
+            written =
+                stbi_write_jpg_to_func(&AppendBytes, &bytes, w, h, channels, pixels, kJpegQuality);
+            break;
+        case PictureFormat::Bmp:
+            written = stbi_write_bmp_to_func(&AppendBytes, &bytes, w, h, channels, pixels);
+            break;
+        default:
+            written =
+                stbi_write_png_to_func(&AppendBytes, &bytes, w, h, channels, pixels, w * channels);
+    }
+    if (written == 0) {
         bytes.clear();
     }
     return bytes;
 }
 
-bool IsImageFileName(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    static const char* const kExtensions[] = {".png", ".jpg", ".jpeg", ".bmp",
-                                              ".pgm", ".ppm", ".pnm"};
-    return std::any_of(std::begin(kExtensions), std::end(kExtensions),
-                       [&extension](const char* known) { return extension == known; });
+std::vector<unsigned char> EncodePng(const RgbImage& image) {
+    return EncodePicture(image, PictureFormat::Png);
+}
+
+std::vector<unsigned char> EncodeGreyPng(const OType_Image& image) {
+    std::vector<unsigned char> bytes;
+    if (image.GetWidth() == 0 || image.GetHeight() == 0) {
+        return bytes;
+    }
+    auto* pixels = const_cast<unsigned char*>(image.GetData());
+    if (stbi_write_png_to_func(&AppendBytes, &bytes, image.GetWidth(), image.GetHeight(),
+                               kGreyChannels, pixels, image.GetStride()) == 0) {
+        bytes.clear();
+    }
+    return bytes;
 }

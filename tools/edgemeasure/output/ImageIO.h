@@ -1,14 +1,12 @@
 #pragma once
-// ImageIO: reading images into the library's grey image and writing overlay pictures, through
-// stb's image library (the Debian libstb package). No decoder of our own.
+// ImageIO: encoding pictures for output through stb's image writer (the Debian libstb package).
 //
-// Reading: PNG, JPEG, BMP and binary PGM/PPM (8 or 16 bits per channel, grey or colour, with or
-// without alpha). Colour becomes grey by the library's luma weights (about 0.30 R + 0.59 G
-// + 0.11 B); 16-bit samples are scaled to 8 bits. Problems throw ToolError naming the file:
-// "cannot read image 'a.png': no such file", "cannot decode image 'b.png': <reason>".
+// PNG (colour, or grey for the image embedded in SVG and HTML), JPEG (quality 92) and BMP. The
+// format of an overlay file comes from its extension (OverlayFormatOf); an unknown extension is
+// a ToolError that lists the known ones.
 //
-//   OType_Image image = LoadGreyImage("part.png");
 //   std::vector<unsigned char> png = EncodePng(canvas);
+//   std::vector<unsigned char> jpg = EncodePicture(canvas, PictureFormat::Jpeg);
 
 #include <string>
 #include <vector>
@@ -16,11 +14,14 @@
 #include "foundation/OType_Image.h"
 #include "overlay/RgbImage.h"
 
-OType_Image LoadGreyImage(const std::string& path);
+enum class PictureFormat { Png, Jpeg, Bmp, Svg };
 
-// The PNG file contents of a colour image; an empty image gives an empty result.
+// The format named by a file's extension (.png, .jpg, .jpeg, .bmp, .svg, any case); throws
+// ToolError naming `option` for any other.
+PictureFormat OverlayFormatOf(const std::string& path, const std::string& option);
+
+// The file contents of a colour image (PNG, JPEG or BMP); an empty image gives an empty result.
+std::vector<unsigned char> EncodePicture(const RgbImage& image, PictureFormat format);
 std::vector<unsigned char> EncodePng(const RgbImage& image);
-
-// True for the file names that batch mode picks up (.png, .jpg, .jpeg, .bmp, .pgm, .ppm, .pnm, any
-// case).
-bool IsImageFileName(const std::string& path);
+// A grey image as a one-channel PNG.
+std::vector<unsigned char> EncodeGreyPng(const OType_Image& image);

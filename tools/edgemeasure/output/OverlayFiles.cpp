@@ -5,12 +5,21 @@
 #include "output/RasterOverlay.h"
 #include "output/SvgOverlay.h"
 
-void WriteOverlayPng(const ImageRun& run, const std::string& path) {
-    RgbImage canvas = run.background;
+void WriteOverlay(const ImageRun& run, const std::string& path, const std::string& option) {
+    const PictureFormat format = OverlayFormatOf(path, option);
+    if (format == PictureFormat::Svg) {
+        WriteOverlaySvg(run, path);
+        return;
+    }
+    RgbImage canvas = RgbImage::FromGrey(*run.image);
     RenderOverlay(run.drawing, canvas);
-    WriteFileAtomically(path, EncodePng(canvas));
+    WriteFileAtomically(path, EncodePicture(canvas, format));
+}
+
+void WriteOverlayPng(const ImageRun& run, const std::string& path) {
+    WriteOverlay(run, path, "--overlay");
 }
 
 void WriteOverlaySvg(const ImageRun& run, const std::string& path) {
-    WriteFileAtomically(path, RenderSvg(run.background, run.drawing, run.imagePath));
+    WriteFileAtomically(path, RenderSvg(*run.image, run.drawing, run.imagePath));
 }

@@ -3,12 +3,14 @@
 #include <cmath>
 
 #include "job/Angles.h"
+#include "job/Tolerance.h"
 
 namespace {
 
 using json = nlohmann::ordered_json;
 
 constexpr double kRoundingScale = 1e6;  // results to 1e-6 pixel or radian
+constexpr int kMeasuredBits = 8;        // the depth of the grey values that are searched
 
 double Round(double value) {
     return std::round(value * kRoundingScale) / kRoundingScale;
@@ -31,6 +33,21 @@ json OrNull(const std::optional<T>& value, F&& convert) {
     return value ? json(convert(*value)) : json(nullptr);
 }
 
+// The millimetres of a length or a point, with the image's scale.
+struct Millimetres {
+    std::optional<double> mmPerPx;
+
+    json Of(double px) const { return Round(px * *mmPerPx); }
+    json Of(const Point2& p) const { return json::array({Of(p.x), Of(p.y)}); }
+    // Adds `key`_mm beside a length or point when there is a scale.
+    template <class T>
+    void Add(json& object, const char* key, const T& value) const {
+        if (mmPerPx) {
+            object[std::string(key) + "_mm"] = Of(value);
+        }
+    }
+};
+
 json EdgeJson(const EdgeRecord& edge) {
     json subpixel = nullptr;
     if (edge.subpixelPoint) {
@@ -41,6 +58,7 @@ json EdgeJson(const EdgeRecord& edge) {
             {"index", edge.index},
             {"point", ToJson(edge.point)},
             {"angle", OrNull(edge.angle, Round)},
+            {"distance", Round(edge.distance)},
             {"subpixel", subpixel}};
 }
 
@@ -49,11 +67,14 @@ json DeviationJson(const CircleDeviation& d) {
         {"value", Round(d.value)}, {"point", ToJson(d.point)}, {"on_circle", ToJson(d.onCircle)}};
 }
 
-json CircleJson(const CircleFitResult& c) {
+json CircleJson(const CircleFitResult& c, const Millimetres& mm) {
     json result = {{"center", ToJson(c.center)},        {"radius", Round(c.radius)},
                    {"diameter", Round(2.0 * c.radius)}, {"sigma", Round(c.sigma)},
                    {"iterations", c.iterations},        {"inliers", ToJson(c.inliers)},
                    {"outliers", ToJson(c.outliers)},    {"quality", nullptr}};
+    mm.Add(result, "center", c.center);
+    mm.Add(result, "radius", c.radius);
+    mm.Add(result, "diameter", 2.0 * c.radius);
     if (c.hasQuality) {
         result["quality"] = {{"max_deviation", OrNull(c.maxDeviation, DeviationJson)},
                              {"max_inner_deviation", OrNull(c.maxInnerDeviation, DeviationJson)},
@@ -64,7 +85,7 @@ json CircleJson(const CircleFitResult& c) {
     return result;
 }
 
-json LineJson(const LineFitResult& l) {
+json LineJson(const LineFitResult& l, const Millimetres& mm) {
     const auto farthest = [](const LineFarthest& f) {
         return json{
             {"distance", Round(f.distance)}, {"point", ToJson(f.point)}, {"foot", ToJson(f.foot)}};
@@ -76,6 +97,7 @@ json LineJson(const LineFitResult& l) {
                    {"inliers", ToJson(l.inliers)},
                    {"outliers", ToJson(l.outliers)},
                    {"quality", nullptr}};
+    mm.Add(result, "point", l.centre);
     if (l.hasQuality) {
         result["quality"] = {{"farthest", OrNull(l.farthest, farthest)},
                              {"sigma_all", Round(l.sigmaAll)},
@@ -96,9 +118,21 @@ const char* KindName(MeasurementKind kind) {
     return "edges";
 }
 
+json VerdictJson(const ToleranceVerdict& v) {
+    return {{"quantity", QuantityName(v.setup.quantity)},
+            {"unit", UnitName(v.setup)},
+            {"value", OrNull(v.value, Round)},
+            {"nominal", v.setup.nominal},
+            {"lower", v.setup.lower},
+            {"upper", v.setup.upper},
+            {"deviation", OrNull(v.deviation, Round)},
+            {"pass", v.pass}};
+}
+
 }  // namespace
 
-nlohmann::ordered_json MeasurementJson(const MeasurementResult& r) {
+nlohmann::ordered_json MeasurementJson(const MeasurementResult& r, std::optional<double> mmPerPx) {
+    const Millimetres mm{mmPerPx};
     json edges = json::array();
     for (const EdgeRecord& edge : r.edges) {
         edges.push_back(EdgeJson(edge));
@@ -110,12 +144,17 @@ nlohmann::ordered_json MeasurementJson(const MeasurementResult& r) {
         result["pair"] = {{"first", EdgeJson(r.pair->first)},
                           {"second", EdgeJson(r.pair->second)},
                           {"distance", Round(r.pair->distance)}};
+        mm.Add(result["pair"], "distance", r.pair->distance);
     }
     if (r.circle) {
-        result["circle"] = CircleJson(*r.circle);
+        result["circle"] = CircleJson(*r.circle, mm);
     }
     if (r.line) {
-        result["line"] = LineJson(*r.line);
+        result["line"] = LineJson(*r.line, mm);
+    }
+    if (r.verdict) {
+        result["tolerance"] = VerdictJson(*r.verdict);
+        result["pass"] = r.verdict->pass;
     }
     return result;
 }
@@ -123,11 +162,23 @@ nlohmann::ordered_json MeasurementJson(const MeasurementResult& r) {
 nlohmann::ordered_json ImageRunJson(const ImageRun& run) {
     json measurements = json::array();
     for (const MeasurementResult& r : run.results) {
-        measurements.push_back(MeasurementJson(r));
+        measurements.push_back(MeasurementJson(r, run.mmPerPx));
     }
-    return {{"image", {{"path", run.imagePath}, {"width", run.width}, {"height", run.height}}},
-            {"ok", run.AllOk()},
-            {"measurements", measurements}};
+    json image = {{"path", run.imagePath},
+                  {"width", run.width},
+                  {"height", run.height},
+                  {"format", run.info.format},
+                  {"bits", run.info.bitsPerSample}};
+    if (run.info.bitsPerSample > kMeasuredBits) {
+        // The path search reads 8-bit grey values: say how the deeper samples were scaled.
+        image["scaled_to_8_bits"] = "value * 255 / 65535, rounded";
+    }
+    json entry = {{"image", image}, {"ok", run.AllOk()}, {"pass", run.AllPass()}};
+    if (run.mmPerPx) {
+        entry["scale"] = {{"mm_per_px", *run.mmPerPx}};
+    }
+    entry["measurements"] = measurements;
+    return entry;
 }
 
 nlohmann::ordered_json ImageErrorJson(const std::string& path, const std::string& error) {

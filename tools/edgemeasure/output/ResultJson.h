@@ -6,15 +6,20 @@
 // measurements. Points are [x, y] in pixels, angles in radians (lines also in degrees), numbers
 // rounded to 1e-6. Per edge: the path it lies on, its path index, its point, its angle (arcs; null
 // on lines) and its sub-pixel point and angle (null where refinement was off or failed). Per fit:
-// the figure, its quality figures (fit mode 3) and the kept and rejected points.
+// the figure, its quality figures (fit mode 3) and the kept and rejected points. With a scale,
+// every length and point also in millimetres (the key with "_mm" appended); with a tolerance,
+// its verdict ("tolerance", and "pass" beside "ok").
 //
 //   std::cout << ImageRunJson(run).dump(2);
+
+#include <optional>
 
 #include <nlohmann/json.hpp>
 
 #include "measure/ImageRun.h"
 
-nlohmann::ordered_json MeasurementJson(const MeasurementResult& result);
+nlohmann::ordered_json MeasurementJson(const MeasurementResult& result,
+                                       std::optional<double> mmPerPx = std::nullopt);
 nlohmann::ordered_json ImageRunJson(const ImageRun& run);
 // The document of one image: the tool's name and version with the image's entry.
 nlohmann::ordered_json ResultDocument(const nlohmann::ordered_json& imageEntry);

@@ -97,18 +97,18 @@ std::string Base64Encode(const std::vector<unsigned char>& bytes) {
     return result;
 }
 
-std::string RenderSvg(const RgbImage& background, const OverlayDrawing& drawing,
+std::string RenderSvg(const OType_Image& image, const OverlayDrawing& drawing,
                       const std::string& title) {
     std::ostringstream out;
-    const int width = background.Width();
-    const int height = background.Height();
+    const int width = image.GetWidth();
+    const int height = image.GetHeight();
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
         << "\" viewBox=\"0 0 " << width << ' ' << height << "\">\n"
         << "  <title>" << EscapeXml(title) << "</title>\n"
         << "  <image x=\"0\" y=\"0\" width=\"" << width << "\" height=\"" << height
         << "\" style=\"image-rendering:pixelated\" href=\"data:image/png;base64,"
-        << Base64Encode(EncodePng(background)) << "\"/>\n"
+        << Base64Encode(EncodeGreyPng(image)) << "\"/>\n"
         << "  <g fill=\"none\" stroke-width=\"1\" font-family=\"monospace\" "
            "dominant-baseline=\"hanging\">\n";
     for (const OverlayItem& item : drawing.items) {

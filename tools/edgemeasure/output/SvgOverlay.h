@@ -1,5 +1,5 @@
 #pragma once
-// SvgOverlay: the overlay as an SVG document: the image embedded as a base64 PNG, with the
+// SvgOverlay: the overlay as an SVG document: the image embedded as a base64 grey PNG, with the
 // drawing on top as vector elements (polylines and texts), so that it can be zoomed without
 // losing the marks and the texts can be searched.
 //
@@ -8,15 +8,16 @@
 // bottom-left corner) and escapement, with the width that the overlay font gives them, so they sit
 // where the PNG shows them. Strokes do not scale with zoom.
 //
-//   std::string svg = RenderSvg(RgbImage::FromGrey(image), context.Drawing(), "part.png");
+//   std::string svg = RenderSvg(image, context.Drawing(), "part.png");
 
 #include <string>
 #include <vector>
 
+#include "foundation/OType_Image.h"
 #include "overlay/OverlayDrawing.h"
 #include "overlay/RgbImage.h"
 
-std::string RenderSvg(const RgbImage& background, const OverlayDrawing& drawing,
+std::string RenderSvg(const OType_Image& image, const OverlayDrawing& drawing,
                       const std::string& title);
 
 // Base64 (RFC 4648, with padding) of bytes, for the embedded image.

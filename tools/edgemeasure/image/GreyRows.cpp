@@ -1,0 +1,67 @@
+#include "image/GreyRows.h"
+
+#include <cstring>
+
+#include "image/ImageDecoders.h"
+#include "job/Limits.h"
+#include "job/ToolError.h"
+
+namespace {
+
+// Luma weights in 1/256: the same as the 8-bit decoder of the other formats uses, so that a
+// colour image reads to the same grey values whatever its file format.
+constexpr unsigned kRedWeight = 77;
+constexpr unsigned kGreenWeight = 150;
+constexpr unsigned kBlueWeight = 29;
+constexpr unsigned kWeightShift = 8;
+
+template <class Sample>
+unsigned Luma(const Sample* p) {
+    return (kRedWeight * p[0] + kGreenWeight * p[1] + kBlueWeight * p[2]) >> kWeightShift;
+}
+
+template <class Sample>
+void ConvertRow(const Sample* in, unsigned char* out, std::int64_t width, int channels,
+                bool invert) {
+    constexpr bool kWide = sizeof(Sample) == 2;
+    constexpr unsigned kMax = kWide ? 65535u : 255u;
+    const bool colour = channels >= 3;
+    for (std::int64_t x = 0; x < width; ++x, in += channels) {
+        unsigned value = colour ? Luma(in) : in[0];
+        if (invert) {
+            value = kMax - value;
+        }
+        out[x] = kWide ? EightBitsOf(value) : static_cast<unsigned char>(value);
+    }
+}
+
+}  // namespace
+
+GreyRows::GreyRows(int channels, int bitsPerSample, bool invert)
+    : m_channels(channels), m_bits(bitsPerSample), m_invert(invert) {}
+
+void GreyRows::Convert(const void* samples, unsigned char* grey, std::int64_t width) const {
+    if (m_bits == 16) {
+        ConvertRow(static_cast<const std::uint16_t*>(samples), grey, width, m_channels, m_invert);
+    } else {
+        ConvertRow(static_cast<const unsigned char*>(samples), grey, width, m_channels, m_invert);
+    }
+}
+
+bool ImageSizeAccepted(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
+           width * height <= kMaxImagePixels;
+}
+
+void CheckImageSize(std::int64_t width, std::int64_t height, const std::string& name,
+                    const std::string& format) {
+    if (width <= 0 || height <= 0) {
+        FailDamaged(name, format, "it holds no pixels");
+    }
+    if (!ImageSizeAccepted(width, height)) {
+        throw ToolError("cannot read image '" + name + "': " + std::to_string(width) + " x " +
+                        std::to_string(height) + " pixels is more than edgemeasure reads (" +
+                        "at most " + std::to_string(kMaxImageSide) + " pixels a side and " +
+                        std::to_string(kMaxImagePixels) + " pixels in all)");
+    }
+}

@@ -1,0 +1,37 @@
+#pragma once
+// GreyRows: the conversion of one decoded row (8- or 16-bit samples in host byte order, 1 to 4
+// channels) into 8-bit grey, by the rules stated in LoadedImage.h; and the check of an image's
+// size against the limits (Limits.h) before its pixels are allocated.
+//
+//   GreyRows rows(3, 16);                  // RGB, 16 bits per sample
+//   rows.Convert(decodedRow, greyRow, width);
+
+#include <cstdint>
+#include <string>
+
+class GreyRows {
+  public:
+    // `invert` for files whose zero is white (TIFF's min-is-white).
+    GreyRows(int channels, int bitsPerSample, bool invert = false);
+
+    void Convert(const void* samples, unsigned char* grey, std::int64_t width) const;
+
+  private:
+    int m_channels;
+    int m_bits;
+    bool m_invert;
+};
+
+// A 16-bit sample in 8 bits, rounded to the nearest.
+inline unsigned char EightBitsOf(unsigned value) {
+    constexpr unsigned kMax16 = 65535;
+    constexpr unsigned kMax8 = 255;
+    return static_cast<unsigned char>((value * kMax8 + kMax16 / 2) / kMax16);
+}
+
+// True when an image of this size is within the limits (Limits.h).
+bool ImageSizeAccepted(std::int64_t width, std::int64_t height);
+
+// Throws ToolError naming the image when width x height exceeds the limits or is empty.
+void CheckImageSize(std::int64_t width, std::int64_t height, const std::string& name,
+                    const std::string& format);

@@ -1,0 +1,99 @@
+// JPEG, BMP, PGM/PPM, GIF and the other formats of stb's decoder, read through its callbacks.
+// The decoder's own buffer becomes the image (a view with a deleter), so the pixels are held
+// once; 16-bit PGM/PPM samples are scaled to 8 bits in place.
+
+#include <stb/stb_image.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "image/GreyRows.h"
+#include "image/ImageDecoders.h"
+
+namespace {
+
+constexpr int kGreyChannels = 1;  // ask the decoder for one grey channel
+
+int ReadCallback(void* user, char* data, int size) {
+    return static_cast<int>(
+        static_cast<ByteSource*>(user)->Read(data, static_cast<std::size_t>(size)));
+}
+
+void SkipCallback(void* user, int count) {
+    auto* source = static_cast<ByteSource*>(user);
+    const std::uint64_t at = source->Position();
+    // A negative skip never goes before the start; one past the end leaves the source at its end.
+    const std::uint64_t target =
+        count < 0
+            ? at - std::min<std::uint64_t>(at, static_cast<std::uint64_t>(-std::int64_t{count}))
+            : at + static_cast<std::uint64_t>(count);
+    if (!source->Seek(target)) {
+        source->Seek(source->Size());
+    }
+}
+
+int EofCallback(void* user) {
+    const auto* source = static_cast<ByteSource*>(user);
+    return source->Position() >= source->Size() ? 1 : 0;
+}
+
+const stbi_io_callbacks kCallbacks = {ReadCallback, SkipCallback, EofCallback};
+
+// The decoder's buffer, freed with the image that views it.
+struct StbPixels {
+    void* buffer = nullptr;
+    OType_Image view;
+    ~StbPixels() { stbi_image_free(buffer); }
+};
+
+std::string Reason(const char* reason) {
+    const std::string text = reason != nullptr ? reason : "";
+    if (text == "outofmem") {
+        return "out of memory";
+    }
+    if (text.empty() || text == "unknown image type") {
+        return "unknown content";
+    }
+    return "damaged data: " + text;
+}
+
+}  // namespace
+
+LoadedImage DecodeWithStb(ByteSource& source, const std::string& name, const std::string& format) {
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    if (stbi_info_from_callbacks(&kCallbacks, &source, &width, &height, &channels) == 0) {
+        FailDamaged(name, format, Reason(stbi_failure_reason()));
+    }
+    CheckImageSize(width, height, name, format);
+    source.Seek(0);
+    const bool sixteen = stbi_is_16_bit_from_callbacks(&kCallbacks, &source) != 0;
+    source.Seek(0);
+    auto pixels = std::make_shared<StbPixels>();
+    if (sixteen) {
+        pixels->buffer = stbi_load_16_from_callbacks(&kCallbacks, &source, &width, &height,
+                                                     &channels, kGreyChannels);
+    } else {
+        pixels->buffer = stbi_load_from_callbacks(&kCallbacks, &source, &width, &height, &channels,
+                                                  kGreyChannels);
+    }
+    if (pixels->buffer == nullptr) {
+        FailDamaged(name, format, Reason(stbi_failure_reason()));
+    }
+    auto* bytes = static_cast<unsigned char*>(pixels->buffer);
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    if (sixteen) {
+        // Each byte written lies at or before the two it is read from.
+        for (std::size_t i = 0; i < count; ++i) {
+            std::uint16_t value = 0;
+            std::memcpy(&value, bytes + 2 * i, sizeof value);
+            bytes[i] = EightBitsOf(value);
+        }
+    }
+    pixels->view = OType_Image(width, height, bytes, width);
+    LoadedImage image;
+    image.info = {format, sixteen ? 16 : 8, channels};
+    image.grey = std::shared_ptr<OType_Image>(pixels, &pixels->view);
+    return image;
+}
