@@ -16,7 +16,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
 build="${2:-build-fuzz}"
-targets=(${FUZZ_TARGETS:-fuzz_path_records fuzz_canny fuzz_search fuzz_circle_fit fuzz_regression})
+targets=(${FUZZ_TARGETS:-fuzz_path_records fuzz_canny fuzz_search fuzz_circle_fit fuzz_regression
+    fuzz_image_loader fuzz_job_parser})
 # The machine's cores are shared; never more than two fuzzers at once.
 parallel=2
 # An input that runs longer than this counts as a hang.

@@ -1,5 +1,6 @@
 #include "image/GreyRows.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "image/ImageDecoders.h"
@@ -48,20 +49,20 @@ void GreyRows::Convert(const void* samples, unsigned char* grey, std::int64_t wi
     }
 }
 
-bool ImageSizeAccepted(std::int64_t width, std::int64_t height) {
+bool ImageSizeAccepted(std::int64_t width, std::int64_t height, std::int64_t maxPixels) {
     return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
-           width * height <= kMaxImagePixels;
+           width * height <= std::min(maxPixels, kMaxImagePixels);
 }
 
 void CheckImageSize(std::int64_t width, std::int64_t height, const std::string& name,
-                    const std::string& format) {
+                    const std::string& format, std::int64_t maxPixels) {
     if (width <= 0 || height <= 0) {
         FailDamaged(name, format, "it holds no pixels");
     }
-    if (!ImageSizeAccepted(width, height)) {
+    if (!ImageSizeAccepted(width, height, maxPixels)) {
         throw ToolError("cannot read image '" + name + "': " + std::to_string(width) + " x " +
                         std::to_string(height) + " pixels is more than edgemeasure reads (" +
                         "at most " + std::to_string(kMaxImageSide) + " pixels a side and " +
-                        std::to_string(kMaxImagePixels) + " pixels in all)");
+                        std::to_string(std::min(maxPixels, kMaxImagePixels)) + " pixels in all)");
     }
 }

@@ -29,9 +29,9 @@ inline unsigned char EightBitsOf(unsigned value) {
     return static_cast<unsigned char>((value * kMax8 + kMax16 / 2) / kMax16);
 }
 
-// True when an image of this size is within the limits (Limits.h).
-bool ImageSizeAccepted(std::int64_t width, std::int64_t height);
+// True when an image of this size is within the limits (Limits.h) and has at most `maxPixels`.
+bool ImageSizeAccepted(std::int64_t width, std::int64_t height, std::int64_t maxPixels);
 
 // Throws ToolError naming the image when width x height exceeds the limits or is empty.
 void CheckImageSize(std::int64_t width, std::int64_t height, const std::string& name,
-                    const std::string& format);
+                    const std::string& format, std::int64_t maxPixels);

@@ -11,14 +11,17 @@
 // throws ToolError in the user's terms: "cannot read image 'x.png': not a PNG file or damaged
 // (the file ends early)".
 
+#include <cstdint>
 #include <string>
 
 #include "image/ByteSource.h"
 #include "image/LoadedImage.h"
 
-LoadedImage DecodePng(ByteSource& source, const std::string& name);
-LoadedImage DecodeTiff(ByteSource& source, const std::string& name);
-LoadedImage DecodeWithStb(ByteSource& source, const std::string& name, const std::string& format);
+// `maxPixels`: the most pixels accepted (at most kMaxImagePixels).
+LoadedImage DecodePng(ByteSource& source, const std::string& name, std::int64_t maxPixels);
+LoadedImage DecodeTiff(ByteSource& source, const std::string& name, std::int64_t maxPixels);
+LoadedImage DecodeWithStb(ByteSource& source, const std::string& name, const std::string& format,
+                          std::int64_t maxPixels);
 
 // "cannot read image 'NAME': not a FORMAT file or damaged (REASON)".
 [[noreturn]] void FailDamaged(const std::string& name, const std::string& format,

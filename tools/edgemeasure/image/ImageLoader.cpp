@@ -58,7 +58,7 @@ const char* FormatOfName(const std::string& path) {
     return nullptr;
 }
 
-LoadedImage Decode(ByteSource& source, const std::string& name) {
+LoadedImage Decode(ByteSource& source, const std::string& name, std::int64_t maxPixels) {
     constexpr std::size_t kSniffBytes = 8;
     unsigned char head[kSniffBytes] = {};
     const std::size_t got = source.Read(head, kSniffBytes);
@@ -71,11 +71,11 @@ LoadedImage Decode(ByteSource& source, const std::string& name) {
         if (got >= s.size && std::memcmp(head, s.bytes, s.size) == 0) {
             switch (s.family) {
                 case Family::Png:
-                    return DecodePng(source, name);
+                    return DecodePng(source, name, maxPixels);
                 case Family::Tiff:
-                    return DecodeTiff(source, name);
+                    return DecodeTiff(source, name, maxPixels);
                 default:
-                    return DecodeWithStb(source, name, s.format);
+                    return DecodeWithStb(source, name, s.format, maxPixels);
             }
         }
     }
@@ -94,15 +94,16 @@ void FailDamaged(const std::string& name, const std::string& format, const std::
                     " file or damaged (" + reason + ")");
 }
 
-LoadedImage DecodeImage(const unsigned char* bytes, std::size_t size, const std::string& name) {
+LoadedImage DecodeImage(const unsigned char* bytes, std::size_t size, const std::string& name,
+                        std::int64_t maxPixels) {
     MemorySource source(bytes, size);
-    return Decode(source, name);
+    return Decode(source, name, maxPixels);
 }
 
 LoadedImage LoadImage(const std::string& path) {
     if (path == kStandardInputPath) {
         const std::vector<unsigned char> bytes = ReadAllOf(stdin);
-        return DecodeImage(bytes.data(), bytes.size(), kStandardInputName);
+        return DecodeImage(bytes.data(), bytes.size(), kStandardInputName, kMaxImagePixels);
     }
     std::error_code error;
     if (!std::filesystem::exists(path, error)) {
@@ -115,7 +116,7 @@ LoadedImage LoadImage(const std::string& path) {
         throw ToolError("cannot read image '" + path + "': not a file");
     }
     FileSource source(path, path);
-    return Decode(source, path);
+    return Decode(source, path, kMaxImagePixels);
 }
 
 bool IsImageFileName(const std::string& path) {

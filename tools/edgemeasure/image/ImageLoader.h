@@ -13,9 +13,11 @@
 //   LoadedImage same = DecodeImage(bytes.data(), bytes.size(), "part.tif");
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "image/LoadedImage.h"
+#include "job/Limits.h"
 
 constexpr const char* kStandardInputPath = "-";
 constexpr const char* kStandardInputName = "standard input";
@@ -23,7 +25,9 @@ constexpr const char* kStandardInputName = "standard input";
 LoadedImage LoadImage(const std::string& path);
 
 // An image from bytes in memory; `name` names it in messages (its extension is a hint only).
-LoadedImage DecodeImage(const unsigned char* bytes, std::size_t size, const std::string& name);
+// `maxPixels` lowers the pixel limit (for the fuzzer, whose memory is bounded).
+LoadedImage DecodeImage(const unsigned char* bytes, std::size_t size, const std::string& name,
+                        std::int64_t maxPixels = kMaxImagePixels);
 
 // True for the file names that a folder is searched for (.png .tif .tiff .jpg .jpeg .bmp .pgm
 // .ppm .pnm .gif, any case).

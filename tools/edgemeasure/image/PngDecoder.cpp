@@ -96,7 +96,7 @@ void ReadRows(png_structp png, int passes, std::size_t rowBytes, PngPixels& out)
     }
 }
 
-PngRead ReadPng(PngState& state, PngPixels& out) {
+PngRead ReadPng(PngState& state, PngPixels& out, std::int64_t maxPixels) {
     PngHandles handles;
     handles.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, OnError, OnWarning);
     handles.info = handles.png != nullptr ? png_create_info_struct(handles.png) : nullptr;
@@ -113,7 +113,7 @@ PngRead ReadPng(PngState& state, PngPixels& out) {
     png_read_info(png, info);
     out.width = png_get_image_width(png, info);
     out.height = png_get_image_height(png, info);
-    if (!ImageSizeAccepted(out.width, out.height)) {
+    if (!ImageSizeAccepted(out.width, out.height, maxPixels)) {
         return PngRead::TooLarge;
     }
     out.bits = png_get_bit_depth(png, info) == 16 ? 16 : 8;
@@ -147,15 +147,15 @@ std::string Reason(const char* message) {
 
 }  // namespace
 
-LoadedImage DecodePng(ByteSource& source, const std::string& name) {
+LoadedImage DecodePng(ByteSource& source, const std::string& name, std::int64_t maxPixels) {
     PngState state;
     state.source = &source;
     PngPixels pixels;
-    switch (ReadPng(state, pixels)) {
+    switch (ReadPng(state, pixels, maxPixels)) {
         case PngRead::Failed:
             FailDamaged(name, "PNG", Reason(state.message));
         case PngRead::TooLarge:
-            CheckImageSize(pixels.width, pixels.height, name, "PNG");
+            CheckImageSize(pixels.width, pixels.height, name, "PNG", maxPixels);
             break;
         case PngRead::Ok:
             break;

@@ -59,14 +59,15 @@ std::string Reason(const char* reason) {
 
 }  // namespace
 
-LoadedImage DecodeWithStb(ByteSource& source, const std::string& name, const std::string& format) {
+LoadedImage DecodeWithStb(ByteSource& source, const std::string& name, const std::string& format,
+                          std::int64_t maxPixels) {
     int width = 0;
     int height = 0;
     int channels = 0;
     if (stbi_info_from_callbacks(&kCallbacks, &source, &width, &height, &channels) == 0) {
         FailDamaged(name, format, Reason(stbi_failure_reason()));
     }
-    CheckImageSize(width, height, name, format);
+    CheckImageSize(width, height, name, format, maxPixels);
     source.Seek(0);
     const bool sixteen = stbi_is_16_bit_from_callbacks(&kCallbacks, &source) != 0;
     source.Seek(0);

@@ -205,7 +205,7 @@ std::string Reason(const std::string& message) {
 
 }  // namespace
 
-LoadedImage DecodeTiff(ByteSource& source, const std::string& name) {
+LoadedImage DecodeTiff(ByteSource& source, const std::string& name, std::int64_t maxPixels) {
     TiffClient client;
     client.source = &source;
     std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions*)> options(TIFFOpenOptionsAlloc(),
@@ -220,7 +220,7 @@ LoadedImage DecodeTiff(ByteSource& source, const std::string& name) {
         FailDamaged(name, "TIFF", Reason(client.message));
     }
     const Layout layout = ReadLayout(tiff.get());
-    CheckImageSize(layout.width, layout.height, name, "TIFF");
+    CheckImageSize(layout.width, layout.height, name, "TIFF", maxPixels);
     std::vector<unsigned char> grey(std::size_t{layout.width} * layout.height);
     bool read = false;
     if (layout.Direct()) {

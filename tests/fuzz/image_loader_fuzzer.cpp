@@ -1,0 +1,40 @@
+// Fuzz target: edgemeasure's image loader (PNG through libpng, TIFF through libtiff, JPEG, BMP,
+// PGM/PPM and GIF through stb) on arbitrary bytes.
+//
+// Rules that hold for every input: the loader answers an image or throws ToolError, never
+// anything else and never a crash or a read outside the bytes; an image it answers lies within
+// the pixel limits, has the size it claims, and every pixel can be read.
+
+#include <cstdint>
+
+#include "FuzzInput.h"
+#include "image/ImageLoader.h"
+#include "job/Limits.h"
+#include "job/ToolError.h"
+
+namespace {
+
+// The fuzzer's memory is bounded: images above a few million pixels are refused by their header,
+// as the tool refuses those above its limit (which the suite tests).
+constexpr std::int64_t kMaxFuzzPixels = std::int64_t{1} << 22;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    try {
+        const LoadedImage image = DecodeImage(data, size, "fuzz.img", kMaxFuzzPixels);
+        const OType_Image& grey = *image.grey;
+        const std::int64_t pixels = std::int64_t{grey.GetWidth()} * grey.GetHeight();
+        FuzzRequire(grey.GetWidth() > 0 && grey.GetHeight() > 0 && pixels <= kMaxFuzzPixels,
+                    "an image outside the pixel limit");
+        FuzzRequire(image.info.bitsPerSample == 8 || image.info.bitsPerSample == 16,
+                    "a depth other than 8 or 16 bits");
+        for (int y = 0; y < grey.GetHeight(); ++y) {
+            for (int x = 0; x < grey.GetWidth(); ++x) {
+                FuzzRequire(grey.GetPixel_Grey(x, y) >= 0, "a pixel that cannot be read");
+            }
+        }
+    } catch (const ToolError&) {
+    }
+    return 0;
+}
