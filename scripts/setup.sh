@@ -23,6 +23,10 @@ packages=(
     libtiff-dev
     python3-jsonschema
     chromium
+    pybind11-dev
+    python3-dev
+    python3-numpy
+    python3-pytest
 )
 
 missing=()

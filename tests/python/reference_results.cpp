@@ -1,0 +1,103 @@
+// The C++ side of the agreement test (test_agreement.py): runs a fixed set of measurements on an
+// image and a point set that the test writes, and prints every result with 17 significant
+// digits, so that the test can compare the module's answers with the library's exactly.
+//
+// Usage: reference_results <image.raw> <width> <height> <points.txt>
+//   image.raw:  width * height grey bytes, row by row
+//   points.txt: "cx cy r" (the circle fit's guess), then one "x y" per line
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "EdgeDetection.h"
+
+namespace {
+
+void PrintEdges(const char* name, OVectorPath& path, const std::shared_ptr<OType_Image>& image) {
+    int index = -1;
+    OVector point;
+    double angle = 0.0;
+    int reference = 0;
+    while (path.FindNextTransition(image, 0, 0, reference, index, point, angle, nullptr, 0, 0)) {
+        std::printf("%s %d %.17g %.17g %.17g\n", name, index, point.dX(), point.dY(), angle);
+        OVector refined;
+        double refinedAngle = 0.0;
+        if (OSubpixelCalculation::CalculateTransitionOnPath(image.get(), &path, 1, index, refined,
+                                                            refinedAngle) == 1) {
+            std::printf("%s_subpixel %.17g %.17g %.17g\n", name, refined.dX(), refined.dY(),
+                        refinedAngle);
+        }
+        reference = index;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: reference_results image.raw width height points.txt\n");
+        return 2;
+    }
+    const int width = std::stoi(argv[2]);
+    const int height = std::stoi(argv[3]);
+    std::ifstream raw(argv[1], std::ios::binary);
+    std::vector<unsigned char> pixels((std::istreambuf_iterator<char>(raw)), {});
+    auto image = std::make_shared<OType_Image>(width, height, pixels);
+
+    OVectorPath_Line line(OVector(5.5, 20.25), OVector(width - 6.5, height - 20.75));
+    line.bCreateTransitionFunction(0, 0, 100, 0, 0, image);
+    PrintEdges("line", line, image);
+
+    OVectorPath_Circle circle(OVector(width / 2.0 + 30, height / 2.0), height / 4.0, 10.0, 360.0);
+    circle.bCreateTransitionFunction(1, 10, 30, 2, 0, image);
+    PrintEdges("circle", circle, image);
+
+    OVectorPath_Line cannyLine(OVector(5.5, 20.25), OVector(width - 6.5, height - 20.75));
+    cannyLine.bCreateTransitionFunction(3, 20, 0, 0, 2, image);
+    PrintEdges("canny", cannyLine, image);
+
+    std::ifstream text(argv[4]);
+    double cx = 0, cy = 0, r = 0;
+    text >> cx >> cy >> r;
+    std::vector<double> xs, ys;
+    for (double x = 0, y = 0; text >> x >> y;) {
+        xs.push_back(x);
+        ys.push_back(y);
+    }
+    const auto n = static_cast<std::int64_t>(xs.size());
+    OFastArrayList<double> lx(n), ly(n);
+    OVector_Array points;
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        lx.Add(xs[i]);
+        ly.Add(ys[i]);
+        points.Add(std::make_shared<OVector>(xs[i], ys[i]));
+    }
+    OCircleFit_Circle fit(cx, cy, r, 1e10, 0);
+    int in = 0, out = 0;
+    bool f1, f2, f3;
+    double d[15], sAll = 0, sIn = 0;
+    if (OCircleFit_OutlierFilter::bComputeCircleFit(
+            3, lx, ly, true, true, true, true, true, 1, 5, 2.0, fit, nullptr, nullptr, in, out,
+            f1, d[0], d[1], d[2], d[3], d[4], f2, d[5], d[6], d[7], d[8], d[9], f3, d[10], d[11],
+            d[12], d[13], d[14], sAll, sIn, {})) {
+        std::printf("circle_fit %.17g %.17g %.17g %.17g %d %d %d %.17g %.17g\n", fit.m_dCenterX,
+                    fit.m_dCenterY, fit.m_dRadius, fit.m_dSigma, fit.m_iIterations, in, out, sAll,
+                    sIn);
+    }
+    double angle = 0.0;
+    OVector centre;
+    bool found = false;
+    std::int64_t dist = 0, fx = 0, fy = 0;
+    double footX = 0, footY = 0;
+    if (OVector_Regression::bComputeRegressionLine(3, points, true, true, true, 2, 5, 2.0, 2, 4,
+                                                   angle, centre, nullptr, in, out, found, dist,
+                                                   fx, fy, footX, footY, sAll, sIn, nullptr)) {
+        std::printf("line_fit %.17g %.17g %.17g %d %d %.17g %.17g\n", angle, centre.dX(),
+                    centre.dY(), in, out, sAll, sIn);
+    }
+    return 0;
+}

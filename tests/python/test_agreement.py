@@ -1,0 +1,64 @@
+# The module answers exactly as the library called from C++ (reference_results.cpp) on the same
+# image and points: searches with three transition functions, refinements and both fits.
+import os
+import subprocess
+
+import numpy as np
+
+import edgedetection as ed
+from conftest import disc_scene
+
+
+def module_results(image, guess, points):
+    lines = []
+    height, width = image.shape
+    paths = [
+        ("line", ed.LinePath((5.5, 20.25), (width - 6.5, height - 20.75)), ("band", 0, 100)),
+        ("circle", ed.CirclePath((width / 2 + 30, height / 2), height / 4, 10.0, 360.0),
+         ("deviation", 30, 10, 2)),
+        ("canny", ed.LinePath((5.5, 20.25), (width - 6.5, height - 20.75)), ("canny", 20, 2)),
+    ]
+    for name, path, rule in paths:
+        if rule[0] == "band":
+            path.set_band(*rule[1:])
+        elif rule[0] == "deviation":
+            path.set_deviation(*rule[1:])
+        else:
+            path.set_canny(image, rule[1], sigma_index=rule[2])
+        for edge in path.find_all(image):
+            lines.append(f"{name} {edge.index} {edge.x!r} {edge.y!r} {edge.angle or 0.0!r}")
+            fine = path.refine(image, edge)
+            if fine:
+                lines.append(f"{name}_subpixel {fine.x!r} {fine.y!r} {fine.angle or 0.0!r}")
+    c = ed.fit_circle(points, guess)
+    lines.append(f"circle_fit {c.x!r} {c.y!r} {c.radius!r} {c.sigma!r} {c.iterations} "
+                 f"{len(c.inliers)} {len(c.outliers)} {c.sigma_all!r} {c.sigma_inliers!r}")
+    f = ed.fit_line(points)
+    lines.append(f"line_fit {f.angle!r} {f.x!r} {f.y!r} {len(f.inliers)} {len(f.outliers)} "
+                 f"{f.sigma_all!r} {f.sigma_inliers!r}")
+    return lines
+
+
+def as_numbers(lines):
+    return [[float(v) for v in line.split()[1:]] for line in lines]
+
+
+def test_module_agrees_with_the_library(tmp_path):
+    rng = np.random.default_rng(7)
+    image = np.clip(disc_scene().astype(int) + rng.normal(0, 6, (240, 320)), 0, 255).astype(np.uint8)
+    image[100:140, 20:60] = 90  # a grey patch for the deviation rule
+    angles = rng.uniform(0, 2 * np.pi, 40)
+    points = np.c_[150 + 33 * np.cos(angles), 110 + 33 * np.sin(angles)] + rng.normal(0, 0.3, (40, 2))
+    points[:3] += 9.0
+    guess = (145.0, 112.0, 30.0)
+    (tmp_path / "image.raw").write_bytes(image.tobytes())
+    text = [" ".join(map(repr, guess))] + [f"{x!r} {y!r}" for x, y in points]
+    (tmp_path / "points.txt").write_text("\n".join(text) + "\n")
+    reference = subprocess.run(
+        [os.environ["EDGEDETECTION_REFERENCE"], str(tmp_path / "image.raw"), "320", "240",
+         str(tmp_path / "points.txt")], check=True, capture_output=True, text=True).stdout.split("\n")
+    ours = module_results(image, guess, points)
+    reference = [line for line in reference if line]
+    assert [line.split()[0] for line in ours] == [line.split()[0] for line in reference]
+    assert len(ours) > 12
+    assert as_numbers(ours) == as_numbers(reference)

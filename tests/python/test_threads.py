@@ -1,0 +1,41 @@
+# Several Python threads measuring one shared image give the answers of one thread; two threads
+# sharing one path take turns instead of corrupting it.
+from concurrent.futures import ThreadPoolExecutor
+
+import numpy as np
+
+import edgedetection as ed
+from conftest import disc_scene
+
+
+def measure_rows(image, rows):
+    results = []
+    for y in rows:
+        line = ed.LinePath((0.5, y + 0.5), (319.5, y + 0.5))
+        line.set_band(0, 100)
+        edges = line.find_all(image)
+        results.append([(e.index, line.refine(image, e)) for e in edges])
+    return repr(results)
+
+
+def test_threads_on_one_image_agree_with_one_thread():
+    image = ed.Image(disc_scene())
+    chunks = [range(k, 240, 4) for k in range(4)]
+    alone = [measure_rows(image, rows) for rows in chunks]
+    with ThreadPoolExecutor(4) as pool:
+        together = list(pool.map(lambda rows: measure_rows(image, rows), chunks * 5))
+    assert together == alone * 5
+
+
+def test_threads_sharing_one_path_take_turns():
+    image = disc_scene()
+    arc = ed.CirclePath((160.0, 120.0), 50.0)
+    arc.set_canny(image, 20)
+    expected = len(arc.find_all(image))
+
+    def walk(_):
+        return [len(arc.find_all(image)) for _ in range(50)] + [arc.reset()]
+
+    with ThreadPoolExecutor(2) as pool:
+        counts = [c for run in pool.map(walk, range(4)) for c in run if c is not None]
+    assert expected > 0 and set(counts) <= set(range(expected + 1))
