@@ -81,9 +81,9 @@ int main(int argc, char** argv) {
     bool f1, f2, f3;
     double d[15], sAll = 0, sIn = 0;
     if (OCircleFit_OutlierFilter::bComputeCircleFit(
-            3, lx, ly, true, true, true, true, true, 1, 5, 2.0, fit, nullptr, nullptr, in, out,
-            f1, d[0], d[1], d[2], d[3], d[4], f2, d[5], d[6], d[7], d[8], d[9], f3, d[10], d[11],
-            d[12], d[13], d[14], sAll, sIn, {})) {
+            3, lx, ly, true, true, true, true, true, 1, 5, 2.0, fit, nullptr, nullptr, in, out, f1,
+            d[0], d[1], d[2], d[3], d[4], f2, d[5], d[6], d[7], d[8], d[9], f3, d[10], d[11], d[12],
+            d[13], d[14], sAll, sIn, {})) {
         std::printf("circle_fit %.17g %.17g %.17g %.17g %d %d %d %.17g %.17g\n", fit.m_dCenterX,
                     fit.m_dCenterY, fit.m_dRadius, fit.m_dSigma, fit.m_iIterations, in, out, sAll,
                     sIn);
@@ -94,8 +94,8 @@ int main(int argc, char** argv) {
     std::int64_t dist = 0, fx = 0, fy = 0;
     double footX = 0, footY = 0;
     if (OVector_Regression::bComputeRegressionLine(3, points, true, true, true, 2, 5, 2.0, 2, 4,
-                                                   angle, centre, nullptr, in, out, found, dist,
-                                                   fx, fy, footX, footY, sAll, sIn, nullptr)) {
+                                                   angle, centre, nullptr, in, out, found, dist, fx,
+                                                   fy, footX, footY, sAll, sIn, nullptr)) {
         std::printf("line_fit %.17g %.17g %.17g %d %d %.17g %.17g\n", angle, centre.dX(),
                     centre.dY(), in, out, sAll, sIn);
     }
