@@ -4,8 +4,9 @@
 
 1. Call overhead: the searches of bench/python_call_benchmark.cpp on the same scene, timed with
    timeit; with the C++ program's path given, it runs it too and prints the difference per call.
-2. Threads: throughput of 1 and 2 threads measuring one shared image (circle fits of 400 points
-   and full-circle searches), interleaved round by round; the ratio of the medians.
+2. Threads: throughput of 1 and 2 threads measuring one shared image, interleaved round by round,
+   for two workloads (a circle fit with a full-circle search; a DETSAC line fit); the ratio of
+   the medians.
 Every figure is the median of several rounds; the load average is printed beside them, since the
 machine's cores may be shared.
 """
@@ -75,36 +76,45 @@ def threads_ratio():
     image = scene()
     angles = np.arange(400) * (2 * math.pi / 400)
     radii = 40 + 0.3 * np.sin(7 * np.arange(400))
-    points = np.c_[128 + radii * np.cos(angles), 128 + radii * np.sin(angles)]
+    ring = np.c_[128 + radii * np.cos(angles), 128 + radii * np.sin(angles)]
+    xs = np.arange(150.0)
+    row = np.c_[xs, 0.25 * xs + 30 + 0.4 * np.sin(5 * xs)]
 
-    def work(calls):
+    def fit_and_search():
         arc = ed.CirclePath((120.0, 110.0), 60.0)
         arc.set_band(0, 100)
-        for _ in range(calls):
-            ed.fit_circle(points, (130.0, 125.0, 35.0))
-            arc.reset()
-            arc.find_all(image)
+        ed.fit_circle(ring, (130.0, 125.0, 35.0))
+        arc.find_all(image)
 
-    calls = 40
-    work(calls)  # warm up
+    def line_fit():
+        ed.fit_line(row, search_level=0)
 
-    def throughput(thread_count):
-        threads = [threading.Thread(target=work, args=(calls,)) for _ in range(thread_count)]
+    workloads = {"circle fit of 400 points + full-circle search": fit_and_search,
+                 "DETSAC line fit of 150 points, search level 0": line_fit}
+    for title, call in workloads.items():
         start = time.perf_counter()
-        for t in threads:
-            t.start()
-        for t in threads:
-            t.join()
-        return thread_count * calls / (time.perf_counter() - start)
+        call()
+        calls = max(20, int(0.2 / (time.perf_counter() - start)))
 
-    one, two = [], []
-    for _ in range(ROUNDS):
-        one.append(throughput(1))
-        two.append(throughput(2))
-    per_call_us = 1e6 / statistics.median(one)
-    print(f"Threads: one {statistics.median(one):.0f} calls/s ({per_call_us:.0f} us per fit + "
-          f"search), two {statistics.median(two):.0f} calls/s, ratio "
-          f"{statistics.median(two) / statistics.median(one):.2f}")
+        def work():
+            for _ in range(calls):
+                call()
+
+        def throughput(thread_count):
+            threads = [threading.Thread(target=work) for _ in range(thread_count)]
+            start = time.perf_counter()
+            for t in threads:
+                t.start()
+            for t in threads:
+                t.join()
+            return thread_count * calls / (time.perf_counter() - start)
+
+        one, two = [], []
+        for _ in range(ROUNDS):
+            one.append(throughput(1))
+            two.append(throughput(2))
+        print(f"Threads, {title}: one {1e6 / statistics.median(one):.0f} us per call, two "
+              f"threads {statistics.median(two) / statistics.median(one):.2f} x the throughput")
 
 
 def main():

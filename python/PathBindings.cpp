@@ -32,6 +32,9 @@ constexpr double kDegreesPerRadian = 57.29577951308232;
 // moving mean, as bCreateTransitionFunction accepts them (for the messages).
 constexpr int kGreyMax = 255;
 constexpr int kDepthMax = OVectorPath::kHistorySize;
+// Longest arc accepted, in pixels (steps): far beyond any image, while listing its positions
+// (points, profile, a Canny transition function) still fits in memory.
+constexpr double kMaxArcLength = 1 << 22;
 // Least Canny threshold.
 constexpr int kCannyThresholdMin = 1;
 
@@ -459,6 +462,9 @@ void BindPaths(py::module_& m) {
                              "finite, got radius " +
                              std::to_string(radius) + ", start_angle " + std::to_string(start) +
                              ", sweep " + std::to_string(sweep));
+                     }
+                     if (radius * std::abs(sweep) / kDegreesPerRadian > kMaxArcLength) {
+                         throw py::value_error("the arc is longer than 4194304 pixels");
                      }
                      return std::make_unique<Wrapper>(center, radius, start, sweep);
                  }),

@@ -118,6 +118,7 @@ POINTS = np.c_[np.cos(np.arange(8)), np.sin(np.arange(8))] * 10 + 50
     (lambda: ed.LinePath((0.0,), (1.0, 1.0)), TypeError),
     (lambda: ed.CirclePath((5.0, 5.0), -1.0), ValueError),
     (lambda: ed.CirclePath((5.0, 5.0), 3.0, sweep=math.inf), ValueError),
+    (lambda: ed.CirclePath((5.0, 5.0), 1e7), ValueError),
     (lambda: band_line().set_band(10, 5), ValueError),
     (lambda: band_line().set_band(0, 256), ValueError),
     (lambda: band_line().set_deviation(30, 10, depth=11), ValueError),
@@ -174,3 +175,6 @@ def test_stub_names_the_modules_classes_and_members():
     for name in classes:
         public = {m for m in dir(getattr(ed, name)) if not m.startswith("_")}
         assert public == stubbed(name) - {"__init__", "__int__"}, name
+        members = getattr(ed, name).__dict__
+        assert all(members[m].__doc__ for m in public - {"name", "value"} if m in members), name
+    assert all(getattr(ed, f).__doc__ for f in functions)
