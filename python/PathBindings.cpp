@@ -80,6 +80,11 @@ std::string Number(double value) {
     return std::string(py::repr(py::float_(value)));
 }
 
+// Points go back to Python as (x, y) tuples.
+py::tuple AsTuple(const Point& p) {
+    return py::make_tuple(p[0], p[1]);
+}
+
 std::string PointText(const Point& p) {
     return "(" + Number(p[0]) + ", " + Number(p[1]) + ")";
 }
@@ -223,7 +228,7 @@ void SetTransition(PathObject& self, int type, int p1, int p2, int p3, int p4,
 }
 
 template <class Index>
-Point PointAt(PathObject& self, Index index) {
+py::tuple PointAt(PathObject& self, Index index) {
     const auto [ok, point, count] = self.Run([index](OVectorPath& p) {
         OVector v;
         const bool inside = p.GetVectorAt(index, v);
@@ -233,7 +238,7 @@ Point PointAt(PathObject& self, Index index) {
         CheckIndex(index, count);
         throw py::index_error("the path has no point at this index");
     }
-    return point;
+    return AsTuple(point);
 }
 
 template <class Index>
@@ -269,31 +274,31 @@ void BindPathBase(py::class_<PathObject>& path) {
         .def_property_readonly(
             "current_point",
             [](PathObject& self) {
-                return self.Run([](OVectorPath& p) {
+                return AsTuple(self.Run([](OVectorPath& p) {
                     OVector v;
                     p.CurrentVector(v);
                     return ToPoint(v);
-                });
+                }));
             },
             "(x, y) of the current position in pixels (the start point before the first).")
         .def_property_readonly(
             "start",
             [](PathObject& self) {
-                return self.Run([](OVectorPath& p) {
+                return AsTuple(self.Run([](OVectorPath& p) {
                     OVector v;
                     p.GetStartVector(v);
                     return ToPoint(v);
-                });
+                }));
             },
             "(x, y) of position 0 in pixels.")
         .def_property_readonly(
             "end",
             [](PathObject& self) {
-                return self.Run([](OVectorPath& p) {
+                return AsTuple(self.Run([](OVectorPath& p) {
                     OVector v;
                     p.GetEndVector(v);
                     return ToPoint(v);
-                });
+                }));
             },
             "(x, y) of the last position in pixels.")
         .def(
@@ -471,7 +476,7 @@ void BindPaths(py::module_& m) {
                  py::arg("center"), py::arg("radius"), py::arg("start_angle") = 0.0,
                  py::arg("sweep") = 360.0, "An arc; angles in degrees.")
             .def_property_readonly(
-                "center", [](Wrapper& self) { return std::get<0>(self.Geometry()); },
+                "center", [](Wrapper& self) { return AsTuple(std::get<0>(self.Geometry())); },
                 "(x, y) of the centre, pixels.")
             .def_property_readonly(
                 "radius", [](Wrapper& self) { return std::get<1>(self.Geometry()); },

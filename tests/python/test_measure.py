@@ -40,6 +40,25 @@ def test_line_searches_by_polarity_ordinal_and_pair():
     assert line.find_next(image, min_distance=140) is None
 
 
+def test_path_geometry_and_transition_setup():
+    line = ed.LinePath((0.5, 0.5), (3.5, 4.5))  # a 3-4-5 line: 5 steps
+    assert line.count == 5 and line.points().shape == (5, 2)
+    # Steps are the raw difference divided by the count, truncated: 1/65536 px short at most.
+    assert line.point_at(2.5) == pytest.approx((2.0, 2.5), abs=1e-4) and line.angle_at(1) == 0.0
+    assert line.points(raster=True).shape[0] == 5 and line.position == -1
+    line.move_to(2)
+    assert line.position == 2 and line.current_point == tuple(line.points()[2])
+    line.set_deviation(-30, 10, depth=4, signed=True)
+    assert line.transition == (2, 10, -30, 4)
+    line.set_deviation(30, 10)
+    assert line.transition == (1, 10, 30, 2) and not line.in_threshold(5)
+    arc = ed.CirclePath((10.0, 10.0), 5.0, 90.0, 180.0)
+    assert arc.point_at(0) == pytest.approx((10.0, 15.0), abs=1e-4)
+    assert arc.angle_at(0) == pytest.approx(math.pi / 2)
+    assert list(arc.profile(np.zeros((20, 20), np.uint8))) == [0] * arc.count
+    assert arc.profile(np.zeros((12, 12), np.uint8))[0] == ed.NO_VALUE
+
+
 def test_circle_from_refined_radial_edges(disc):
     edges = []
     for k in range(24):
@@ -86,6 +105,8 @@ def test_canny_marks_the_dark_side_and_the_peak():
     assert result.dtype == np.int32 and len(result) == 16
     peak = int(np.argmax(result))
     assert set(result[:peak]) == {1} and set(result[peak + 1:]) == {0} and result[peak] > 10
+    magnitudes = ed.canny(np.r_[np.zeros(8, int), np.full(8, 200)], 10, keep_magnitudes=True)
+    assert magnitudes.max() == result[peak] and len(set(magnitudes)) > 3
     gap = ed.canny(np.r_[[ed.NO_VALUE] * 3, np.full(5, 90)], 10)
     assert list(gap) == [0] * 8
 
