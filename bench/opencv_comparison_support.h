@@ -105,6 +105,34 @@ void RenderScene(SharedGreyImage& image, SignedDistance distance, double dark, d
     }
 }
 
+// Renders a scene given by the fraction of the bright level at each point (for scenes that are
+// not one blurred step, such as a blurred bar), every pixel the mean of kSuperSamples^2 samples,
+// with Gaussian noise of `noiseSigma` grey levels (fixed seed), rounded to bytes.
+template <class Fraction>
+void RenderFractions(SharedGreyImage& image, Fraction fraction, double dark, double bright,
+                     double noiseSigma, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    std::normal_distribution<double> noise(0.0, noiseSigma > 0.0 ? noiseSigma : 1.0);
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+            double mean = 0.0;
+            for (int sy = 0; sy < kSuperSamples; ++sy) {
+                for (int sx = 0; sx < kSuperSamples; ++sx) {
+                    mean +=
+                        fraction(x + (sx + 0.5) / kSuperSamples, y + (sy + 0.5) / kSuperSamples);
+                }
+            }
+            mean /= kSuperSamples * kSuperSamples;
+            double grey = dark + (bright - dark) * mean;
+            if (noiseSigma > 0.0) {
+                grey += noise(random);
+            }
+            image.At(x, y) = static_cast<unsigned char>(
+                std::clamp(std::lround(grey), long{0}, static_cast<long>(kGreyMax)));
+        }
+    }
+}
+
 // A point set in both libraries' forms: the fit lists of the library and OpenCV's float points.
 struct PointSet {
     std::vector<double> x;

@@ -9,8 +9,15 @@
 // - paths: OVectorPath and its line, circle and polygon paths, with their transition function,
 //   transition search, storage and drawing helpers;
 // - circlefit: OCircleFit and OCircleFit_OutlierFilter;
-// - regression: OVector_Regression.
+// - regression: OVector_Regression;
+// - caliper: OCaliper with its regions (OCaliperLine, OCaliperArc), settings and results, and the
+//   16-bit grey image OType_Image16.
 
+#include "caliper/OCaliper.h"
+#include "caliper/OCaliperRegion.h"
+#include "caliper/OCaliperResult.h"
+#include "caliper/OCaliperSettings.h"
+#include "caliper/OType_Image16.h"
 #include "circlefit/OCircleFit.h"
 #include "circlefit/OCircleFit_OutlierFilter.h"
 #include "edge/OCannyEdge.h"

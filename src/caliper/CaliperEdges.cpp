@@ -1,0 +1,432 @@
+#include "caliper/CaliperEdges.h"
+
+#include "caliper/CaliperSampler.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+
+namespace caliper {
+
+namespace {
+
+double Nan() {
+    return std::nan("");
+}
+
+bool Wanted(double value, OCaliperPolarity polarity) {
+    switch (polarity) {
+        case OCaliperPolarity::Rising:
+            return value > 0.0;
+        case OCaliperPolarity::Falling:
+            return value < 0.0;
+        case OCaliperPolarity::Any:
+            return value != 0.0;
+    }
+    return false;
+}
+
+// The vertex of the parabola through (-1, l[0]), (0, l[1]), (1, l[2]) with l[1] the largest:
+// offset, value there, and d offset / d l[i].
+struct Vertex {
+    double offset;
+    double value;
+    double curvature;  // l[0] - 2 l[1] + l[2], negative
+    std::array<double, 3> gradient;
+};
+
+Vertex ParabolaVertex(const std::array<double, 3>& l) {
+    const double d = l[0] - 2.0 * l[1] + l[2];
+    const double n = l[0] - l[2];
+    Vertex v{};
+    v.curvature = d;
+    v.offset = std::clamp(n / (2.0 * d), -0.5, 0.5);
+    v.value = l[1] - n * n / (8.0 * d);
+    v.gradient = {(d - n) / (2.0 * d * d), n / (d * d), (-d - n) / (2.0 * d * d)};
+    return v;
+}
+
+// Refines the extremum at k: the Gaussian through the three magnitudes when all three are
+// positive (exact for a Gaussian peak), the plain parabola otherwise.
+Peak Refine(const double* derivative, int k) {
+    const double sign = derivative[k] > 0.0 ? 1.0 : -1.0;
+    const std::array<double, 3> m = {sign * derivative[k - 1], sign * derivative[k],
+                                     sign * derivative[k + 1]};
+    Peak peak;
+    peak.index = k;
+    if (m[0] > 0.0 && m[2] > 0.0) {
+        const Vertex v = ParabolaVertex({std::log(m[0]), std::log(m[1]), std::log(m[2])});
+        peak.offset = v.offset;
+        peak.amplitude = sign * std::exp(v.value);
+        peak.widthSamples = std::sqrt(-1.0 / v.curvature);
+        for (int i = 0; i < 3; ++i) {
+            // d log(sign * d) / d d = 1 / d.
+            peak.sensitivity[i] = v.gradient[static_cast<std::size_t>(i)] / derivative[k - 1 + i];
+        }
+        return peak;
+    }
+    const Vertex v = ParabolaVertex(m);
+    peak.offset = v.offset;
+    peak.amplitude = sign * v.value;
+    // The Gaussian of the same curvature at the vertex: value / sigma^2 = -curvature.
+    peak.widthSamples = std::sqrt(v.value / -v.curvature);
+    for (int i = 0; i < 3; ++i) {
+        peak.sensitivity[i] = v.gradient[static_cast<std::size_t>(i)] * sign;
+    }
+    return peak;
+}
+
+// Solves the n x n system a x = b in place by Gaussian elimination with partial pivoting.
+template <std::size_t N>
+bool Solve(std::array<std::array<double, N>, N>& a, std::array<double, N>& b) {
+    for (std::size_t c = 0; c < N; ++c) {
+        std::size_t pivot = c;
+        for (std::size_t r = c + 1; r < N; ++r) {
+            if (std::fabs(a[r][c]) > std::fabs(a[pivot][c])) {
+                pivot = r;
+            }
+        }
+        if (!(std::fabs(a[pivot][c]) > 0.0)) {
+            return false;
+        }
+        std::swap(a[c], a[pivot]);
+        std::swap(b[c], b[pivot]);
+        for (std::size_t r = c + 1; r < N; ++r) {
+            const double f = a[r][c] / a[c][c];
+            for (std::size_t k = c; k < N; ++k) {
+                a[r][k] -= f * a[c][k];
+            }
+            b[r] -= f * b[c];
+        }
+    }
+    for (std::size_t c = N; c-- > 0;) {
+        for (std::size_t k = c + 1; k < N; ++k) {
+            b[c] -= a[c][k] * b[k];
+        }
+        b[c] /= a[c][c];
+    }
+    return true;
+}
+
+// The pair model's parameters: base, the two contrasts, the two positions, the blur.
+constexpr std::size_t kFitParameters = 6;
+using FitVector = std::array<double, kFitParameters>;
+using FitMatrix = std::array<FitVector, kFitParameters>;
+enum FitIndex : std::size_t { kBase, kAContrast, kBContrast, kA, kB, kBlur };
+
+constexpr double kInverseSqrt2 = 0.70710678118654752440;
+constexpr double kInverseSqrt2Pi = 0.39894228040143267794;
+
+// The normal equations of the model at p (when `normal` is given) and the sum of squared
+// residuals.
+double PairModel(const double* values, int first, int last, const std::vector<Tap>& taps,
+                 const FitVector& p, FitMatrix* normal, FitVector* rhs) {
+    const std::size_t perSample = taps.size() / static_cast<std::size_t>(last - first + 1);
+    double cost = 0.0;
+    const Tap* tap = taps.data();
+    for (int k = first; k <= last; ++k) {
+        FitVector j{};
+        double model = 0.0;
+        for (std::size_t t = 0; t < perSample; ++t, ++tap) {
+            const double za = (tap->along - p[kA]) / p[kBlur];
+            const double zb = (tap->along - p[kB]) / p[kBlur];
+            const double fa = 0.5 * std::erfc(-za * kInverseSqrt2);
+            const double fb = 0.5 * std::erfc(-zb * kInverseSqrt2);
+            const double ga = kInverseSqrt2Pi * std::exp(-0.5 * za * za) / p[kBlur];
+            const double gb = kInverseSqrt2Pi * std::exp(-0.5 * zb * zb) / p[kBlur];
+            model += tap->weight * (p[kBase] + p[kAContrast] * fa + p[kBContrast] * fb);
+            j[kBase] += tap->weight;
+            j[kAContrast] += tap->weight * fa;
+            j[kBContrast] += tap->weight * fb;
+            j[kA] -= tap->weight * p[kAContrast] * ga;
+            j[kB] -= tap->weight * p[kBContrast] * gb;
+            j[kBlur] -= tap->weight * (p[kAContrast] * ga * za + p[kBContrast] * gb * zb);
+        }
+        const double residual = values[k] - model;
+        cost += residual * residual;
+        if (normal != nullptr) {
+            for (std::size_t r = 0; r < kFitParameters; ++r) {
+                for (std::size_t c = 0; c < kFitParameters; ++c) {
+                    (*normal)[r][c] += j[r] * j[c];
+                }
+                (*rhs)[r] += j[r] * residual;
+            }
+        }
+    }
+    return cost;
+}
+
+// Levenberg-Marquardt: damping starts small, shrinks after a step that lowers the cost and grows
+// after one that does not; the fit has converged when a step moves both centres by less than
+// kFitTolerance samples.
+constexpr int kFitIterations = 50;
+constexpr double kInitialDamping = 1e-3;
+constexpr double kDampingFactor = 10.0;
+constexpr double kMaxDamping = 1e12;
+constexpr double kFitTolerance = 1e-7;
+constexpr double kMinDamping = 1e-9;
+
+}  // namespace
+
+void MakeDerivativeKernel(double sigmaSamples, DerivativeKernel& kernel) {
+    kernel.radius = std::max(1, static_cast<int>(std::ceil(kKernelReachSigmas * sigmaSamples)));
+    const auto size = static_cast<std::size_t>(2 * kernel.radius + 1);
+    kernel.taps.assign(size, 0.0);
+    kernel.smoothing.assign(size, 0.0);
+    double moment = 0.0;
+    double sum = 0.0;
+    for (int m = -kernel.radius; m <= kernel.radius; ++m) {
+        const double g = std::exp(-0.5 * m * m / (sigmaSamples * sigmaSamples));
+        kernel.smoothing[static_cast<std::size_t>(kernel.radius + m)] = g;
+        kernel.taps[static_cast<std::size_t>(kernel.radius + m)] = m * g;
+        moment += m * m * g;
+        sum += g;
+    }
+    for (std::size_t i = 0; i < size; ++i) {
+        kernel.taps[i] /= moment;
+        kernel.smoothing[i] /= sum;
+    }
+}
+
+namespace {
+
+double Smoothed(const double* values, const DerivativeKernel& kernel, int k) {
+    double sum = 0.0;
+    for (int m = -kernel.radius; m <= kernel.radius; ++m) {
+        sum += kernel.smooth(m) * values[k + m];
+    }
+    return sum;
+}
+
+double Mean(const double* values, int first, int n) {
+    double sum = 0.0;
+    for (int k = first; k < first + n; ++k) {
+        sum += values[k];
+    }
+    return sum / n;
+}
+
+// The cubic through (0, q0) and (1, q1) with slopes s0 and s1 (Hermite): its value and slope.
+void Hermite(double q0, double q1, double s0, double s1, double t, double& value, double& slope) {
+    const double t2 = t * t;
+    const double t3 = t2 * t;
+    value = (2.0 * t3 - 3.0 * t2 + 1.0) * q0 + (t3 - 2.0 * t2 + t) * s0 +
+            (-2.0 * t3 + 3.0 * t2) * q1 + (t3 - t2) * s1;
+    slope = (6.0 * t2 - 6.0 * t) * q0 + (3.0 * t2 - 4.0 * t + 1.0) * s0 +
+            (-6.0 * t2 + 6.0 * t) * q1 + (3.0 * t2 - 2.0 * t) * s1;
+}
+
+constexpr int kNewtonSteps = 4;
+
+}  // namespace
+
+bool FindLevelCrossing(const double* values, const double* derivative, int count,
+                       const DerivativeKernel& kernel, double step, const Peak& peak, int leftLimit,
+                       int rightLimit, LevelCrossing& crossing) {
+    const int r = kernel.radius;
+    const int centre = peak.index + static_cast<int>(std::lround(peak.offset));
+    const int gap = static_cast<int>(std::ceil(kPlateauGapSigmas * peak.widthSamples));
+    const int longest = static_cast<int>(std::ceil(kMaxPlateauSigmas * peak.widthSamples));
+    const int n = std::min({centre - gap - std::max(leftLimit, 0) + 1,
+                            std::min(rightLimit, count - 1) - (centre + gap) + 1, longest});
+    if (n < kMinPlateauSamples) {
+        return false;
+    }
+    const double level =
+        0.5 * (Mean(values, centre - gap - n + 1, n) + Mean(values, centre + gap, n));
+    const double sign = peak.amplitude > 0.0 ? 1.0 : -1.0;
+    // The bracketing pair of samples next to the peak, where the derivative is defined.
+    for (int j = peak.index - 1; j <= peak.index; ++j) {
+        if (j - r < 0 || j + 1 + r >= count || std::isnan(derivative[j]) ||
+            std::isnan(derivative[j + 1])) {
+            continue;
+        }
+        const double q0 = Smoothed(values, kernel, j) - level;
+        const double q1 = Smoothed(values, kernel, j + 1) - level;
+        if (!(sign * q0 <= 0.0 && sign * q1 > 0.0)) {
+            continue;
+        }
+        // Slopes per sample from the derivative (grey levels per pixel).
+        const double s0 = derivative[j] * step;
+        const double s1 = derivative[j + 1] * step;
+        double t = q0 / (q0 - q1);
+        double value = 0.0;
+        double slope = 0.0;
+        for (int i = 0; i < kNewtonSteps; ++i) {
+            Hermite(q0, q1, s0, s1, t, value, slope);
+            if (!(sign * slope > 0.0)) {
+                break;
+            }
+            t = std::clamp(t - value / slope, 0.0, 1.0);
+        }
+        Hermite(q0, q1, s0, s1, t, value, slope);
+        if (!(sign * slope > 0.0)) {
+            return false;
+        }
+        crossing.position = j + t;
+        crossing.slope = slope / step;
+        crossing.plateauSamples = n;
+        crossing.first = j - r;
+        crossing.coefficients.assign(static_cast<std::size_t>(2 * r + 2), 0.0);
+        // The smoothed value at the crossing, linearly between its two samples.
+        for (int m = -r; m <= r; ++m) {
+            crossing.coefficients[static_cast<std::size_t>(m + r)] -=
+                (1.0 - t) * kernel.smooth(m) / crossing.slope;
+            crossing.coefficients[static_cast<std::size_t>(m + r + 1)] -=
+                t * kernel.smooth(m) / crossing.slope;
+        }
+        return true;
+    }
+    return false;
+}
+
+void FilterProfile(const double* values, const std::uint8_t* outside, int count,
+                   const DerivativeKernel& kernel, double step, double* derivative) {
+    const int r = kernel.radius;
+    const double* h = kernel.taps.data() + r;
+    const double inverseStep = 1.0 / step;
+    for (int k = 0; k < count; ++k) {
+        derivative[k] = Nan();
+    }
+    // A sample outside the image spoils every derivative whose kernel reaches it: lastOutside is
+    // the last such sample at or before k + r.
+    int lastOutside = -1 - 2 * r;
+    for (int q = 0; q < 2 * r && q < count; ++q) {
+        if (outside[q] != 0) {
+            lastOutside = q;
+        }
+    }
+    for (int k = r; k + r < count; ++k) {
+        if (outside[k + r] != 0) {
+            lastOutside = k + r;
+        }
+        if (lastOutside >= k - r) {
+            continue;
+        }
+        double sum = 0.0;
+        for (int m = 1; m <= r; ++m) {
+            sum += h[m] * (values[k + m] - values[k - m]);
+        }
+        derivative[k] = sum * inverseStep;
+    }
+}
+
+void FindPeaks(const double* derivative, int count, double threshold, OCaliperPolarity polarity,
+               std::vector<Peak>& peaks) {
+    peaks.clear();
+    for (int k = 1; k + 1 < count; ++k) {
+        const double v = derivative[k];
+        const double before = derivative[k - 1];
+        const double after = derivative[k + 1];
+        if (!(std::fabs(v) >= threshold) || !Wanted(v, polarity) || std::isnan(before) ||
+            std::isnan(after)) {
+            continue;
+        }
+        // A plateau counts once, at its first sample.
+        const bool extremum = v > 0.0 ? (v > before && v >= after) : (v < before && v <= after);
+        if (extremum) {
+            peaks.push_back(Refine(derivative, k));
+        }
+    }
+}
+
+void PositionCoefficients(const Peak& peak, const DerivativeKernel& kernel, double* coefficients) {
+    const int r = kernel.radius;
+    const int n = 2 * r + 3;
+    for (int j = 0; j < n; ++j) {
+        coefficients[j] = 0.0;
+    }
+    // derivative[index + i] = sum_m h(m) values[index + i + m] / step, and the position in pixels
+    // is (index + offset) * step: the steps cancel.
+    for (int i = -1; i <= 1; ++i) {
+        for (int m = -r; m <= r; ++m) {
+            coefficients[i + m + r + 1] += peak.sensitivity[i + 1] * kernel.tap(m);
+        }
+    }
+}
+
+bool FitPairProfile(const double* values, int first, int last, const std::vector<Tap>& taps,
+                    PairProfileFit& fit) {
+    if (last <= first || taps.empty()) {
+        return false;
+    }
+    FitVector p = {fit.base, fit.aContrast, fit.bContrast, fit.a, fit.b, fit.blur};
+    double cost = PairModel(values, first, last, taps, p, nullptr, nullptr);
+    double damping = kInitialDamping;
+    bool converged = false;
+    FitMatrix normal{};
+    for (int iteration = 0; iteration < kFitIterations && !converged; ++iteration) {
+        normal = {};
+        FitVector rhs{};
+        PairModel(values, first, last, taps, p, &normal, &rhs);
+        bool stepped = false;
+        while (!stepped && damping < kMaxDamping) {
+            FitMatrix a = normal;
+            FitVector b = rhs;
+            for (std::size_t r = 0; r < kFitParameters; ++r) {
+                a[r][r] += damping * normal[r][r];
+            }
+            if (!Solve(a, b)) {
+                return false;
+            }
+            FitVector trial = p;
+            for (std::size_t r = 0; r < kFitParameters; ++r) {
+                trial[r] += b[r];
+            }
+            const double trialCost =
+                trial[kBlur] > 0.0 ? PairModel(values, first, last, taps, trial, nullptr, nullptr)
+                                   : cost + 1.0;
+            if (trialCost <= cost) {
+                converged = std::fabs(b[kA]) < kFitTolerance && std::fabs(b[kB]) < kFitTolerance;
+                p = trial;
+                cost = trialCost;
+                damping = std::max(damping / kDampingFactor, kMinDamping);
+                stepped = true;
+            } else {
+                damping *= kDampingFactor;
+            }
+        }
+        // No step lowers the cost any more: the fit sits at its minimum within rounding.
+        converged = converged || !stepped;
+    }
+    const bool sane = converged && p[kA] < p[kB] && p[kA] >= first && p[kB] <= last &&
+                      p[kAContrast] * fit.aContrast > 0.0 && p[kBContrast] * fit.bContrast > 0.0;
+    if (!sane) {
+        return false;
+    }
+    // Covariance of a and b: their columns of the inverse normal matrix; with the blur held fixed,
+    // the same of the normal matrix without the blur's row and column.
+    FitVector ea{};
+    FitVector eb{};
+    ea[kA] = 1.0;
+    eb[kB] = 1.0;
+    FitMatrix na = normal;
+    FitMatrix nb = normal;
+    if (!Solve(na, ea) || !Solve(nb, eb)) {
+        return false;
+    }
+    FitMatrix fixedBlur = normal;
+    FitVector fa{};
+    FitVector fb{};
+    fa[kA] = 1.0;
+    fb[kB] = 1.0;
+    for (std::size_t r = 0; r < kFitParameters; ++r) {
+        fixedBlur[r][kBlur] = fixedBlur[kBlur][r] = r == kBlur ? 1.0 : 0.0;
+    }
+    FitMatrix ma = fixedBlur;
+    FitMatrix mb = fixedBlur;
+    if (!Solve(ma, fa) || !Solve(mb, fb)) {
+        return false;
+    }
+    const double widthVariance = ea[kA] + eb[kB] - 2.0 * ea[kB];
+    const double knownBlurVariance = fa[kA] + fb[kB] - 2.0 * fa[kB];
+    fit = {p[kBase],      p[kAContrast],
+           p[kBContrast], p[kA],
+           p[kB],         p[kBlur],
+           ea[kA],        eb[kB],
+           widthVariance, std::sqrt(widthVariance / knownBlurVariance)};
+    return true;
+}
+
+}  // namespace caliper

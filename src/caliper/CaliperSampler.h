@@ -1,0 +1,342 @@
+#pragma once
+// The calipers' sampling, internal to the library: one generic sampler for every pixel type
+// (8-bit and 16-bit grey) and every region shape (line and arc).
+//
+// A region becomes a Geometry: FrameAt(k) gives the axis point of sample k and the unit vector
+// across the axis there; PointAt(index) the axis point at a fractional sample index. A profile
+// sample is the mean, over the caliper's lines (offsets `across` along that unit vector), of the
+// bilinear interpolation of the pixels. Pixel i covers [i, i + 1) and its value belongs to its
+// centre i + 0.5, so a point x interpolates between pixels floor(x - 0.5) and the next one; a
+// point within half a pixel of the border reads the border pixel. A point outside
+// [0, width] x [0, height] is outside the image and is never read.
+//
+// The same taps serve the noise bookkeeping: NoiseGain() adds up, pixel by pixel, how strongly a
+// linear function of the profile (the sub-pixel position of an edge, linearised) depends on each
+// pixel, so that the position's variance is the pixel noise variance times that gain.
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace caliper {
+
+// Grey pixels of any unsigned type, row-major, `stride` pixels from one row to the next.
+template <class Pixel>
+struct PixelGrid {
+    const Pixel* data;
+    std::ptrdiff_t stride;
+    int width;
+    int height;
+
+    double At(int x, int y) const { return data[static_cast<std::ptrdiff_t>(y) * stride + x]; }
+    bool Inside(double x, double y) const {
+        return x >= 0.0 && y >= 0.0 && x <= width && y <= height;  // false for NaN
+    }
+};
+
+// The axis point of a sample, the unit vector across the axis there and the unit tangent in the
+// direction of increasing samples.
+struct Frame {
+    double x;
+    double y;
+    double nx;
+    double ny;
+    double tx;
+    double ty;
+};
+
+// A straight axis: sample k at origin + k * (ux, uy), across direction (nx, ny) = the unit
+// tangent turned a quarter towards +y.
+struct LineGeometry {
+    double ox, oy, ux, uy, nx, ny;
+
+    Frame FrameAt(int k) const { return {ox + k * ux, oy + k * uy, nx, ny, ny, -nx}; }
+    void PointAt(double index, double& x, double& y) const {
+        x = ox + index * ux;
+        y = oy + index * uy;
+    }
+    // Samples along the axis per pixel along the axis, on the line `across` pixels off it.
+    double SamplesPerPixel(double /*across*/) const { return 1.0 / std::hypot(ux, uy); }
+};
+
+// Radius below which a line of an arc caliper counts as passing through the centre.
+constexpr double kNearCentre = 1e-6;
+
+// An arc: sample k at angle start + k * increment on the circle of `radius`; across is radial.
+struct ArcGeometry {
+    double cx, cy, radius, start, increment;
+
+    Frame FrameAt(int k) const {
+        const double angle = start + k * increment;
+        const double c = std::cos(angle);
+        const double s = std::sin(angle);
+        const double turn = increment > 0.0 ? 1.0 : -1.0;
+        return {cx + radius * c, cy + radius * s, c, s, -s * turn, c * turn};
+    }
+    void PointAt(double index, double& x, double& y) const {
+        const double angle = start + index * increment;
+        x = cx + radius * std::cos(angle);
+        y = cy + radius * std::sin(angle);
+    }
+    // A sample spans radius * |increment| pixels on the circle, (radius + across) * |increment|
+    // on the line `across` pixels out.
+    double SamplesPerPixel(double across) const {
+        return 1.0 / (std::max(radius + across, kNearCentre) * std::fabs(increment));
+    }
+};
+
+// Bilinear taps of one coordinate: pixels i0 and i1 (clamped to the image), weight w1 on i1.
+struct Taps {
+    int i0;
+    int i1;
+    double w1;
+};
+
+// The centre of pixel i is i + 0.5.
+constexpr double kPixelCentre = 0.5;
+
+// Taps of a coordinate inside [0, size]: between floor(c - 0.5) and the next pixel, clamped.
+inline Taps ClampedTaps(double coordinate, int size) {
+    const double c = coordinate - kPixelCentre;
+    const double floorC = std::floor(c);
+    const int i = static_cast<int>(floorC);  // -1 .. size - 1 for a coordinate inside
+    return {std::clamp(i, 0, size - 1), std::clamp(i + 1, 0, size - 1), c - floorC};
+}
+
+template <class Pixel>
+double InterpolateClamped(const PixelGrid<Pixel>& grid, double x, double y) {
+    const Taps tx = ClampedTaps(x, grid.width);
+    const Taps ty = ClampedTaps(y, grid.height);
+    const double top =
+        grid.At(tx.i0, ty.i0) + tx.w1 * (grid.At(tx.i1, ty.i0) - grid.At(tx.i0, ty.i0));
+    const double bottom =
+        grid.At(tx.i0, ty.i1) + tx.w1 * (grid.At(tx.i1, ty.i1) - grid.At(tx.i0, ty.i1));
+    return top + ty.w1 * (bottom - top);
+}
+
+// A point is safe for the unchecked sampler when both taps lie inside without clamping, with a
+// margin for the rounding of positions computed from the frame.
+constexpr double kSafetyMargin = 1e-6;
+
+template <class Pixel>
+bool SafeForFastPath(const PixelGrid<Pixel>& grid, double x, double y) {
+    return x >= kPixelCentre + kSafetyMargin && y >= kPixelCentre + kSafetyMargin &&
+           x <= grid.width - kPixelCentre - kSafetyMargin &&
+           y <= grid.height - kPixelCentre - kSafetyMargin;
+}
+
+// Samples the profile: values[k] is the mean over the lines at offsets `across`. With `safe`
+// every point is known to be inside with both taps (no checks, no clamping). Otherwise each point
+// is checked: outside[k] = 1 when any of its lines is outside, and values[k] is the mean of the
+// lines inside (NaN when none is). Answers the number of samples with outside[k] = 1.
+template <class Pixel, class Geometry>
+int SampleProfile(const PixelGrid<Pixel>& grid, const Geometry& geometry, int count,
+                  const std::vector<double>& across, bool safe, double* values,
+                  std::uint8_t* outside) {
+    const int lines = static_cast<int>(across.size());
+    const double inverseLines = 1.0 / lines;
+    if (safe) {
+        const std::ptrdiff_t stride = grid.stride;
+        for (int k = 0; k < count; ++k) {
+            const Frame f = geometry.FrameAt(k);
+            double sum = 0.0;
+            for (int j = 0; j < lines; ++j) {
+                // Shifted so that pixel centres fall on whole numbers; positive, so the cast
+                // floors.
+                const double x = f.x + across[j] * f.nx - kPixelCentre;
+                const double y = f.y + across[j] * f.ny - kPixelCentre;
+                const int ix = static_cast<int>(x);
+                const int iy = static_cast<int>(y);
+                const double fx = x - ix;
+                const double fy = y - iy;
+                const Pixel* p = grid.data + static_cast<std::ptrdiff_t>(iy) * stride + ix;
+                const double top = p[0] + fx * (static_cast<double>(p[1]) - p[0]);
+                const double bottom =
+                    p[stride] + fx * (static_cast<double>(p[stride + 1]) - p[stride]);
+                sum += top + fy * (bottom - top);
+            }
+            values[k] = sum * inverseLines;
+            outside[k] = 0;
+        }
+        return 0;
+    }
+    int outsideCount = 0;
+    for (int k = 0; k < count; ++k) {
+        const Frame f = geometry.FrameAt(k);
+        double sum = 0.0;
+        int inside = 0;
+        for (int j = 0; j < lines; ++j) {
+            const double x = f.x + across[j] * f.nx;
+            const double y = f.y + across[j] * f.ny;
+            if (grid.Inside(x, y)) {
+                sum += InterpolateClamped(grid, x, y);
+                ++inside;
+            }
+        }
+        values[k] = inside > 0 ? sum / inside : std::nan("");
+        outside[k] = inside < lines ? 1 : 0;
+        outsideCount += outside[k];
+    }
+    return outsideCount;
+}
+
+// A pixel read by the sampler: where its centre lies along the axis (in samples, measured along
+// the tangent from the sample that reads it) and its weight in that sample's value.
+struct Tap {
+    double along;
+    double weight;
+};
+
+// The 4 x lines taps of each sample first .. last, in sample order: the profile's sample k is
+// exactly sum of weight x pixel over its taps, so a model of the grey values along the axis,
+// evaluated at `along`, predicts the profile as the sampler sees it.
+template <class Geometry>
+void CollectTaps(const Geometry& geometry, int width, int height, const std::vector<double>& across,
+                 int first, int last, std::vector<Tap>& taps) {
+    taps.clear();
+    const double share = 1.0 / static_cast<double>(across.size());
+    for (int k = first; k <= last; ++k) {
+        const Frame f = geometry.FrameAt(k);
+        for (const double t : across) {
+            const double x = f.x + t * f.nx;
+            const double y = f.y + t * f.ny;
+            const double scale = geometry.SamplesPerPixel(t);
+            const Taps hx = ClampedTaps(x, width);
+            const Taps hy = ClampedTaps(y, height);
+            const int xs[2] = {hx.i0, hx.i1};
+            const int ys[2] = {hy.i0, hy.i1};
+            const double wx[2] = {1.0 - hx.w1, hx.w1};
+            const double wy[2] = {1.0 - hy.w1, hy.w1};
+            for (int b = 0; b < 2; ++b) {
+                for (int a = 0; a < 2; ++a) {
+                    const double dx = xs[a] + kPixelCentre - x;
+                    const double dy = ys[b] + kPixelCentre - y;
+                    taps.push_back({k + (dx * f.tx + dy * f.ty) * scale, wx[a] * wy[b] * share});
+                }
+            }
+        }
+    }
+}
+
+// Pixel noise from the pixels under the caliper: at up to kNoiseProbes sample points spread
+// along the axis (and over the lines), the response of the 3 x 3 mask
+// [1 -2 1; -2 4 -2; 1 -2 1] at the pixel that holds the point. The mask answers 0 on any plane,
+// and white noise of variance s^2 gives a response of variance 36 s^2. Samples with
+// excluded[k] != 0 (near edges, where the mask answers the edge's curvature) are skipped.
+// Answers the noise's standard deviation, or NaN when no probe fits inside the image.
+constexpr int kNoiseProbes = 64;
+constexpr double kMaskNoiseVariance = 36.0;
+constexpr double kRoundingNoise = 0.28867513459481288225;  // sqrt(1 / 12)
+
+template <class Pixel>
+double MaskResponse(const PixelGrid<Pixel>& g, int x, int y) {
+    const double corners =
+        g.At(x - 1, y - 1) + g.At(x + 1, y - 1) + g.At(x - 1, y + 1) + g.At(x + 1, y + 1);
+    const double sides = g.At(x, y - 1) + g.At(x - 1, y) + g.At(x + 1, y) + g.At(x, y + 1);
+    return corners - 2.0 * sides + 4.0 * g.At(x, y);
+}
+
+template <class Pixel, class Geometry>
+double EstimateNoise(const PixelGrid<Pixel>& grid, const Geometry& geometry, int count,
+                     const std::vector<double>& across, const std::uint8_t* excluded) {
+    const int lines = static_cast<int>(across.size());
+    const int stride = std::max(1, count / kNoiseProbes);
+    double sumSquares = 0.0;
+    int probes = 0;
+    for (int k = 0, probe = 0; k < count; k += stride, ++probe) {
+        if (excluded[k] != 0) {
+            continue;
+        }
+        const Frame f = geometry.FrameAt(k);
+        const double offset = across[static_cast<std::size_t>(probe % lines)];
+        const double x = std::floor(f.x + offset * f.nx);
+        const double y = std::floor(f.y + offset * f.ny);
+        if (!(x >= 1.0 && y >= 1.0 && x <= grid.width - 2.0 && y <= grid.height - 2.0)) {
+            continue;
+        }
+        const double r = MaskResponse(grid, static_cast<int>(x), static_cast<int>(y));
+        sumSquares += r * r;
+        ++probes;
+    }
+    if (probes == 0) {
+        return std::nan("");
+    }
+    // Grey values are whole numbers: their rounding alone adds 1/12 of a grey level squared, which
+    // a flat stretch of equal values does not show.
+    return std::max(std::sqrt(sumSquares / (probes * kMaskNoiseVariance)), kRoundingNoise);
+}
+
+// Lines that NoiseGain follows at most: the central ones. Lines further apart than two pixels
+// share no pixel, so the gain of the mean of all lines is that of these, scaled by their share.
+constexpr int kGainLines = 8;
+// Largest pixel box NoiseGain adds up exactly (8 MiB of scratch).
+constexpr std::size_t kMaxGainCells = std::size_t{1} << 20;
+// Sum of the squared bilinear weights of a point, averaged over its position in the pixel:
+// (E[(1 - f)^2 + f^2])^2 = (2/3)^2 for f uniform in [0, 1).
+constexpr double kMeanSquaredBilinearWeight = 4.0 / 9.0;
+
+// Sum over pixels of the squared weight with which sum_j coefficients[j] * profile[first + j]
+// depends on each pixel (samples first .. first + n - 1, all inside the image). `grid` is scratch.
+template <class Geometry>
+double NoiseGain(const Geometry& geometry, int width, int height, const std::vector<double>& across,
+                 int first, const double* coefficients, int n, std::vector<double>& grid) {
+    const int lines = static_cast<int>(across.size());
+    const int used = std::min(lines, kGainLines);
+    const int firstLine = (lines - used) / 2;
+    // Bounding box of the taps.
+    int minX = width, minY = height, maxX = -1, maxY = -1;
+    for (int j = 0; j < n; ++j) {
+        const Frame f = geometry.FrameAt(first + j);
+        for (int l = firstLine; l < firstLine + used; ++l) {
+            const Taps tx = ClampedTaps(f.x + across[static_cast<std::size_t>(l)] * f.nx, width);
+            const Taps ty = ClampedTaps(f.y + across[static_cast<std::size_t>(l)] * f.ny, height);
+            minX = std::min(minX, tx.i0);
+            maxX = std::max(maxX, tx.i1);
+            minY = std::min(minY, ty.i0);
+            maxY = std::max(maxY, ty.i1);
+        }
+    }
+    if (maxX < minX || maxY < minY) {
+        return 0.0;
+    }
+    const std::size_t boxWidth = static_cast<std::size_t>(maxX - minX + 1);
+    const std::size_t cells = boxWidth * static_cast<std::size_t>(maxY - minY + 1);
+    if (cells > kMaxGainCells) {
+        // A filter hundreds of pixels long: the lines' samples seldom share pixels, so each
+        // counts with the mean squared bilinear weight.
+        double sum = 0.0;
+        for (int j = 0; j < n; ++j) {
+            sum += coefficients[j] * coefficients[j];
+        }
+        return sum * kMeanSquaredBilinearWeight / lines;
+    }
+    grid.assign(cells, 0.0);
+    const double share = 1.0 / used;
+    for (int j = 0; j < n; ++j) {
+        const Frame f = geometry.FrameAt(first + j);
+        const double c = coefficients[j] * share;
+        for (int l = firstLine; l < firstLine + used; ++l) {
+            const Taps tx = ClampedTaps(f.x + across[static_cast<std::size_t>(l)] * f.nx, width);
+            const Taps ty = ClampedTaps(f.y + across[static_cast<std::size_t>(l)] * f.ny, height);
+            const std::size_t row0 = static_cast<std::size_t>(ty.i0 - minY) * boxWidth;
+            const std::size_t row1 = static_cast<std::size_t>(ty.i1 - minY) * boxWidth;
+            const std::size_t col0 = static_cast<std::size_t>(tx.i0 - minX);
+            const std::size_t col1 = static_cast<std::size_t>(tx.i1 - minX);
+            const double top = c * (1.0 - ty.w1);
+            const double bottom = c * ty.w1;
+            grid[row0 + col0] += top * (1.0 - tx.w1);
+            grid[row0 + col1] += top * tx.w1;
+            grid[row1 + col0] += bottom * (1.0 - tx.w1);
+            grid[row1 + col1] += bottom * tx.w1;
+        }
+    }
+    double gain = 0.0;
+    for (const double w : grid) {
+        gain += w * w;
+    }
+    return gain * used / lines;
+}
+
+}  // namespace caliper
