@@ -18,6 +18,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <type_traits>
 #include <vector>
 
 namespace caliper {
@@ -100,9 +102,9 @@ constexpr double kPixelCentre = 0.5;
 // Taps of a coordinate inside [0, size]: between floor(c - 0.5) and the next pixel, clamped.
 inline Taps ClampedTaps(double coordinate, int size) {
     const double c = coordinate - kPixelCentre;
-    const double floorC = std::floor(c);
-    const int i = static_cast<int>(floorC);  // -1 .. size - 1 for a coordinate inside
-    return {std::clamp(i, 0, size - 1), std::clamp(i + 1, 0, size - 1), c - floorC};
+    // c >= -0.5 inside the image: shifted by one, the cast floors.
+    const int i = static_cast<int>(c + 1.0) - 1;  // -1 .. size - 1
+    return {std::clamp(i, 0, size - 1), std::clamp(i + 1, 0, size - 1), c - i};
 }
 
 template <class Pixel>
@@ -127,17 +129,74 @@ bool SafeForFastPath(const PixelGrid<Pixel>& grid, double x, double y) {
            y <= grid.height - kPixelCentre - kSafetyMargin;
 }
 
+// The straight caliper's unchecked sampler in fixed point: positions in 32.32 (stepped by exact
+// integer additions, so a thousand steps drift by less than 1e-6 pixel), bilinear weights in 16
+// bits, sums exact in 64 bits. Bit budget: a pixel of 16 bits times two weights of 16 bits is
+// 2^48, and a sum over at most 2^12 lines stays below 2^60.
+constexpr int kPositionShift = 32;
+constexpr double kPositionOne = 4294967296.0;  // 2^32
+constexpr int kWeightShift = 16;
+constexpr std::int64_t kWeightMask = (std::int64_t{1} << kWeightShift) - 1;
+constexpr int kMaxLineBits = 12;
+static_assert(16 + 2 * kWeightShift + kMaxLineBits < std::numeric_limits<std::int64_t>::digits,
+              "sums of bilinear samples of 16-bit pixels over 2^12 lines fit in 64 bits");
+
+inline std::int64_t FixedPosition(double pixels) {
+    return std::llround(pixels * kPositionOne);
+}
+
+template <class Pixel>
+void SampleLineFixed(const PixelGrid<Pixel>& grid, const LineGeometry& g, int count,
+                     const std::vector<double>& across, double* values) {
+    const int lines = static_cast<int>(across.size());
+    const double spacing = lines > 1 ? across[1] - across[0] : 0.0;
+    // The first line's first point, shifted so that pixel centres fall on whole numbers.
+    const std::int64_t x0 = FixedPosition(g.ox + across[0] * g.nx - kPixelCentre);
+    const std::int64_t y0 = FixedPosition(g.oy + across[0] * g.ny - kPixelCentre);
+    const std::int64_t stepX = FixedPosition(g.ux);
+    const std::int64_t stepY = FixedPosition(g.uy);
+    const std::int64_t lineX = FixedPosition(spacing * g.nx);
+    const std::int64_t lineY = FixedPosition(spacing * g.ny);
+    const std::ptrdiff_t stride = grid.stride;
+    const double scale = 1.0 / (static_cast<double>(std::int64_t{1} << (2 * kWeightShift)) * lines);
+    for (int k = 0; k < count; ++k) {
+        std::int64_t x = x0 + k * stepX;
+        std::int64_t y = y0 + k * stepY;
+        std::int64_t sum = 0;
+        for (int j = 0; j < lines; ++j, x += lineX, y += lineY) {
+            const std::int64_t fx = (x >> (kPositionShift - kWeightShift)) & kWeightMask;
+            const std::int64_t fy = (y >> (kPositionShift - kWeightShift)) & kWeightMask;
+            const Pixel* p = grid.data + (y >> kPositionShift) * stride + (x >> kPositionShift);
+            const std::int64_t top = (std::int64_t{p[0]} << kWeightShift) + fx * (p[1] - p[0]);
+            const std::int64_t bottom =
+                (std::int64_t{p[stride]} << kWeightShift) + fx * (p[stride + 1] - p[stride]);
+            sum += (top << kWeightShift) + fy * (bottom - top);
+        }
+        values[k] = static_cast<double>(sum) * scale;
+    }
+}
+
 // Samples the profile: values[k] is the mean over the lines at offsets `across`. With `safe`
 // every point is known to be inside with both taps (no checks, no clamping). Otherwise each point
 // is checked: outside[k] = 1 when any of its lines is outside, and values[k] is the mean of the
-// lines inside (NaN when none is). Answers the number of samples with outside[k] = 1.
+// lines inside (NaN when none is). Answers how many samples are partly and wholly outside.
+struct OutsideCount {
+    int partly = 0;  // at least one line outside
+    int wholly = 0;  // every line outside
+};
+
 template <class Pixel, class Geometry>
-int SampleProfile(const PixelGrid<Pixel>& grid, const Geometry& geometry, int count,
-                  const std::vector<double>& across, bool safe, double* values,
-                  std::uint8_t* outside) {
+OutsideCount SampleProfile(const PixelGrid<Pixel>& grid, const Geometry& geometry, int count,
+                           const std::vector<double>& across, bool safe, double* values,
+                           std::uint8_t* outside) {
     const int lines = static_cast<int>(across.size());
-    const double inverseLines = 1.0 / lines;
     if (safe) {
+        std::fill(outside, outside + count, 0);
+        if constexpr (std::is_same_v<Geometry, LineGeometry>) {
+            SampleLineFixed(grid, geometry, count, across, values);
+            return {};
+        }
+        const double inverseLines = 1.0 / lines;
         const std::ptrdiff_t stride = grid.stride;
         for (int k = 0; k < count; ++k) {
             const Frame f = geometry.FrameAt(k);
@@ -158,11 +217,10 @@ int SampleProfile(const PixelGrid<Pixel>& grid, const Geometry& geometry, int co
                 sum += top + fy * (bottom - top);
             }
             values[k] = sum * inverseLines;
-            outside[k] = 0;
         }
-        return 0;
+        return {};
     }
-    int outsideCount = 0;
+    OutsideCount outsideCount;
     for (int k = 0; k < count; ++k) {
         const Frame f = geometry.FrameAt(k);
         double sum = 0.0;
@@ -177,16 +235,21 @@ int SampleProfile(const PixelGrid<Pixel>& grid, const Geometry& geometry, int co
         }
         values[k] = inside > 0 ? sum / inside : std::nan("");
         outside[k] = inside < lines ? 1 : 0;
-        outsideCount += outside[k];
+        outsideCount.partly += outside[k];
+        outsideCount.wholly += inside == 0 ? 1 : 0;
     }
     return outsideCount;
 }
 
 // A pixel read by the sampler: where its centre lies along the axis (in samples, measured along
-// the tangent from the sample that reads it) and its weight in that sample's value.
+// the tangent from the sample that reads it), its weight in that sample's value, and the half
+// widths of its square projected onto the tangent (the square's sides project to |tx| and |ty|
+// pixels; wide >= narrow, in samples): a pixel's value is the mean of the scene over it.
 struct Tap {
     double along;
     double weight;
+    double wide;
+    double narrow;
 };
 
 // The 4 x lines taps of each sample first .. last, in sample order: the profile's sample k is
@@ -203,6 +266,8 @@ void CollectTaps(const Geometry& geometry, int width, int height, const std::vec
             const double x = f.x + t * f.nx;
             const double y = f.y + t * f.ny;
             const double scale = geometry.SamplesPerPixel(t);
+            const double wide = 0.5 * scale * std::max(std::fabs(f.tx), std::fabs(f.ty));
+            const double narrow = 0.5 * scale * std::min(std::fabs(f.tx), std::fabs(f.ty));
             const Taps hx = ClampedTaps(x, width);
             const Taps hy = ClampedTaps(y, height);
             const int xs[2] = {hx.i0, hx.i1};
@@ -213,7 +278,8 @@ void CollectTaps(const Geometry& geometry, int width, int height, const std::vec
                 for (int a = 0; a < 2; ++a) {
                     const double dx = xs[a] + kPixelCentre - x;
                     const double dy = ys[b] + kPixelCentre - y;
-                    taps.push_back({k + (dx * f.tx + dy * f.ty) * scale, wx[a] * wy[b] * share});
+                    taps.push_back(
+                        {k + (dx * f.tx + dy * f.ty) * scale, wx[a] * wy[b] * share, wide, narrow});
                 }
             }
         }
@@ -226,7 +292,7 @@ void CollectTaps(const Geometry& geometry, int width, int height, const std::vec
 // and white noise of variance s^2 gives a response of variance 36 s^2. Samples with
 // excluded[k] != 0 (near edges, where the mask answers the edge's curvature) are skipped.
 // Answers the noise's standard deviation, or NaN when no probe fits inside the image.
-constexpr int kNoiseProbes = 64;
+constexpr int kNoiseProbes = 32;
 constexpr double kMaskNoiseVariance = 36.0;
 constexpr double kRoundingNoise = 0.28867513459481288225;  // sqrt(1 / 12)
 
@@ -270,7 +336,7 @@ double EstimateNoise(const PixelGrid<Pixel>& grid, const Geometry& geometry, int
 
 // Lines that NoiseGain follows at most: the central ones. Lines further apart than two pixels
 // share no pixel, so the gain of the mean of all lines is that of these, scaled by their share.
-constexpr int kGainLines = 8;
+constexpr int kGainLines = 4;
 // Largest pixel box NoiseGain adds up exactly (8 MiB of scratch).
 constexpr std::size_t kMaxGainCells = std::size_t{1} << 20;
 // Sum of the squared bilinear weights of a point, averaged over its position in the pixel:
@@ -278,32 +344,33 @@ constexpr std::size_t kMaxGainCells = std::size_t{1} << 20;
 constexpr double kMeanSquaredBilinearWeight = 4.0 / 9.0;
 
 // Sum over pixels of the squared weight with which sum_j coefficients[j] * profile[first + j]
-// depends on each pixel (samples first .. first + n - 1, all inside the image). `grid` is scratch.
+// depends on each pixel (samples first .. first + n - 1, all inside the image). `grid` is
+// scratch.
 template <class Geometry>
 double NoiseGain(const Geometry& geometry, int width, int height, const std::vector<double>& across,
                  int first, const double* coefficients, int n, std::vector<double>& grid) {
     const int lines = static_cast<int>(across.size());
     const int used = std::min(lines, kGainLines);
     const int firstLine = (lines - used) / 2;
-    // Bounding box of the taps.
-    int minX = width, minY = height, maxX = -1, maxY = -1;
+    const double lowT = across[static_cast<std::size_t>(firstLine)];
+    const double highT = across[static_cast<std::size_t>(firstLine + used - 1)];
+    // The pixel box of the taps: the extreme lines' points of every sample, one pixel wider.
+    double minX = width, minY = height, maxX = 0.0, maxY = 0.0;
     for (int j = 0; j < n; ++j) {
         const Frame f = geometry.FrameAt(first + j);
-        for (int l = firstLine; l < firstLine + used; ++l) {
-            const Taps tx = ClampedTaps(f.x + across[static_cast<std::size_t>(l)] * f.nx, width);
-            const Taps ty = ClampedTaps(f.y + across[static_cast<std::size_t>(l)] * f.ny, height);
-            minX = std::min(minX, tx.i0);
-            maxX = std::max(maxX, tx.i1);
-            minY = std::min(minY, ty.i0);
-            maxY = std::max(maxY, ty.i1);
+        for (const double t : {lowT, highT}) {
+            minX = std::min(minX, f.x + t * f.nx);
+            maxX = std::max(maxX, f.x + t * f.nx);
+            minY = std::min(minY, f.y + t * f.ny);
+            maxY = std::max(maxY, f.y + t * f.ny);
         }
     }
-    if (maxX < minX || maxY < minY) {
-        return 0.0;
-    }
-    const std::size_t boxWidth = static_cast<std::size_t>(maxX - minX + 1);
-    const std::size_t cells = boxWidth * static_cast<std::size_t>(maxY - minY + 1);
-    if (cells > kMaxGainCells) {
+    const int x0 = ClampedTaps(minX, width).i0;
+    const int y0 = ClampedTaps(minY, height).i0;
+    const std::size_t boxWidth = static_cast<std::size_t>(ClampedTaps(maxX, width).i1 - x0 + 1);
+    const std::size_t boxCells =
+        boxWidth * static_cast<std::size_t>(ClampedTaps(maxY, height).i1 - y0 + 1);
+    if (boxCells > kMaxGainCells) {
         // A filter hundreds of pixels long: the lines' samples seldom share pixels, so each
         // counts with the mean squared bilinear weight.
         double sum = 0.0;
@@ -312,24 +379,23 @@ double NoiseGain(const Geometry& geometry, int width, int height, const std::vec
         }
         return sum * kMeanSquaredBilinearWeight / lines;
     }
-    grid.assign(cells, 0.0);
+    grid.assign(boxCells, 0.0);
     const double share = 1.0 / used;
     for (int j = 0; j < n; ++j) {
         const Frame f = geometry.FrameAt(first + j);
         const double c = coefficients[j] * share;
         for (int l = firstLine; l < firstLine + used; ++l) {
-            const Taps tx = ClampedTaps(f.x + across[static_cast<std::size_t>(l)] * f.nx, width);
-            const Taps ty = ClampedTaps(f.y + across[static_cast<std::size_t>(l)] * f.ny, height);
-            const std::size_t row0 = static_cast<std::size_t>(ty.i0 - minY) * boxWidth;
-            const std::size_t row1 = static_cast<std::size_t>(ty.i1 - minY) * boxWidth;
-            const std::size_t col0 = static_cast<std::size_t>(tx.i0 - minX);
-            const std::size_t col1 = static_cast<std::size_t>(tx.i1 - minX);
+            const double t = across[static_cast<std::size_t>(l)];
+            const Taps tx = ClampedTaps(f.x + t * f.nx, width);
+            const Taps ty = ClampedTaps(f.y + t * f.ny, height);
+            double* row0 = grid.data() + static_cast<std::size_t>(ty.i0 - y0) * boxWidth - x0;
+            double* row1 = grid.data() + static_cast<std::size_t>(ty.i1 - y0) * boxWidth - x0;
             const double top = c * (1.0 - ty.w1);
             const double bottom = c * ty.w1;
-            grid[row0 + col0] += top * (1.0 - tx.w1);
-            grid[row0 + col1] += top * tx.w1;
-            grid[row1 + col0] += bottom * (1.0 - tx.w1);
-            grid[row1 + col1] += bottom * tx.w1;
+            row0[tx.i0] += top * (1.0 - tx.w1);
+            row0[tx.i1] += top * tx.w1;
+            row1[tx.i0] += bottom * (1.0 - tx.w1);
+            row1[tx.i1] += bottom * tx.w1;
         }
     }
     double gain = 0.0;

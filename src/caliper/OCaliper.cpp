@@ -183,15 +183,15 @@ OCaliperStatus SampleAndFilter(const PixelGrid<Pixel>& grid, const Plan<Geometry
     w.values.resize(count);
     w.outside.resize(count);
     w.derivative.resize(count);
-    const int outside = caliper::SampleProfile(grid, plan.geometry, plan.count, w.across, plan.safe,
-                                               w.values.data(), w.outside.data());
+    const caliper::OutsideCount outside = caliper::SampleProfile(
+        grid, plan.geometry, plan.count, w.across, plan.safe, w.values.data(), w.outside.data());
     caliper::MakeDerivativeKernel(sigma / plan.step, w.kernel);
     caliper::FilterProfile(w.values.data(), w.outside.data(), plan.count, w.kernel, plan.step,
                            w.derivative.data());
-    if (outside == plan.count) {
+    if (outside.wholly == plan.count) {
         return OCaliperStatus::OutsideImage;
     }
-    return outside > 0 ? OCaliperStatus::PartlyOutsideImage : OCaliperStatus::Ok;
+    return outside.partly > 0 ? OCaliperStatus::PartlyOutsideImage : OCaliperStatus::Ok;
 }
 
 // Checks the sigma against the plan: the filter and the refinement must fit into the profile.

@@ -17,6 +17,7 @@
 
 #include "RecordingContext.h"
 #include "RegressionTestSupport.h"
+#include "caliper/OCaliper.h"
 #include "circlefit/OCircleFit_OutlierFilter.h"
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
@@ -155,6 +156,45 @@ TEST(Concurrency, Regressions) {
             out << call.Run().angle << ' ' << call.centre << call.inlierCount << ' '
                 << call.maxDistance << ' ' << call.outlierCount;
             return call.ok;
+        });
+    }
+    ExpectSameResultsOnThreads(jobs);
+}
+
+TEST(Concurrency, CalipersOfOneSharedImage) {
+    // A bright disc with a dark bar through it, in 8 and 16 bits: edges and pairs along lines and
+    // arcs, the image shared by reference.
+    constexpr int kSize = 128;
+    OType_Image image(kSize, kSize);
+    std::vector<std::uint16_t> wide(kSize * kSize);
+    for (int y = 0; y < kSize; ++y) {
+        for (int x = 0; x < kSize; ++x) {
+            const bool bright = std::hypot(x - 63.7, y - 64.2) < 40.0 && (x < 60 || x >= 66);
+            image.SetPixel_Grey(x, y, bright ? 190 : 40);
+            wide[y * kSize + x] = bright ? 50000 : 9000;
+        }
+    }
+    const OType_Image16 image16(kSize, kSize, wide.data(), kSize);
+    std::vector<Job> jobs;
+    for (int k = 0; k < 4; ++k) {
+        jobs.push_back([&, k](std::ostream& out) {
+            OCaliperEdgeSettings all;
+            all.selection = OCaliperSelection::All;
+            const OCaliperLine line{10.0, 50.0 + k, 118.0, 60.0 + k, 5.0};
+            const OCaliperArc arc{63.7, 64.2, 40.0, 0.3 * k, 5.0, 3.0};
+            const OCaliperEdgeResult edges[] = {OCaliper::MeasureEdges(image, line, all),
+                                                OCaliper::MeasureEdges(image16, arc, all)};
+            const OCaliperPairResult pair =
+                OCaliper::MeasurePairs(image, line, OCaliperPairSettings());
+            for (const OCaliperEdgeResult& result : edges) {
+                for (const OCaliperEdge& e : result.edges) {
+                    out << e.x << ' ' << e.y << ' ' << e.sigma << ' ';
+                }
+            }
+            for (const OCaliperPair& p : pair.pairs) {
+                out << p.width << ' ' << p.widthSigma << ' ';
+            }
+            return edges[0].Ok() && edges[1].Ok() && pair.Ok();
         });
     }
     ExpectSameResultsOnThreads(jobs);
