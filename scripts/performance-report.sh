@@ -14,7 +14,7 @@ scripts/setup.sh
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DEDGEDETECTION_BUILD_TESTS=OFF \
     -DEDGEDETECTION_BUILD_TOOLS=OFF -DEDGEDETECTION_BUILD_BINDING=OFF \
     -DEDGEDETECTION_BUILD_BENCHMARKS=ON -DEDGEDETECTION_BUILD_OPENCV_COMPARISON=ON >/dev/null
-programs=(edge_search canny circlefit linefit subpixel)
+programs=(edge_search canny circlefit linefit subpixel caliper)
 targets=(accuracy_study)
 for program in "${programs[@]}"; do
     targets+=("opencv_${program}_benchmark")
@@ -86,6 +86,7 @@ canny = load("canny")
 circle = load("circlefit")
 line = load("linefit")
 subpixel = load("subpixel")
+caliper = load("caliper")
 
 lines = []
 w = lines.append
@@ -124,6 +125,19 @@ cf_lib360 = seconds(circle["BM_CircleFit_Library_Filter/points:1000/arc:360"])
 cf_cv360 = seconds(circle["BM_CircleFit_FitEllipse/points:1000/arc:360"])
 l_lib = seconds(line["BM_LineFit_Library_NoFilter"])
 l_cv = seconds(line["BM_LineFit_FitLineL2"])
+cal_lib = seconds(caliper["BM_Caliper_Library/length:64/width:9"])
+cal_cv = seconds(caliper["BM_Caliper_OpenCV/length:64/width:9"])
+cal_long_lib = seconds(caliper["BM_Caliper_Library/length:1000/width:1"])
+cal_long_cv = seconds(caliper["BM_Caliper_OpenCV/length:1000/width:1"])
+
+
+def scaling(prefix):
+    one = caliper[prefix + "/real_time/threads:1"]["items_per_second"]
+    two = caliper[prefix + "/real_time/threads:2"]["items_per_second"]
+    return one, two, two / one
+
+
+cal_one, cal_two, cal_scaling = scaling("BM_ParallelCalipers_Library")
 
 
 def verdict(value, limit):
@@ -145,6 +159,14 @@ w("| Circle fit with outlier filter, 1,000 points, full circle (vs `cv::fitEllip
      verdict(cf_lib360 / cf_cv360, 3.0)))
 w("| Line fit without filter, 1,000 points (vs `cv::fitLine` DIST_L2) | %s | %s | %s | ≤ 2.0 | %s |"
   % (fmt_time(l_lib), fmt_time(l_cv), ratio(l_lib, l_cv), verdict(l_lib / l_cv, 2.0)))
+w("| Caliper 64 × 9 px, one edge (vs `cv::warpAffine` + `cv::reduce` + `cv::Sobel` + parabola) | %s | %s | %s | ≤ 0.5 | %s |"
+  % (fmt_time(cal_lib), fmt_time(cal_cv), ratio(cal_lib, cal_cv), verdict(cal_lib / cal_cv, 0.5)))
+w("| Caliper 64 × 9 px, time per call | %s | | | ≤ 2 µs | %s |" % (fmt_time(cal_lib), verdict(cal_lib, 2e-6)))
+w("| Caliper 1,000 × 1 px, time per call | %s | %s | %s | ≤ 4 µs | %s |"
+  % (fmt_time(cal_long_lib), fmt_time(cal_long_cv), ratio(cal_long_lib, cal_long_cv),
+     verdict(cal_long_lib, 4e-6)))
+w("| Calipers on 2 threads over one image, throughput over 1 thread | %.2f× | | | ≥ 1.8× | %s |"
+  % (cal_scaling, "met" if cal_scaling >= 1.8 else "**missed**"))
 w("")
 w("The accuracy target (circle fit more accurate than `cv::fitEllipse` on 90° arcs with")
 w("outliers) is in the accuracy tables below.")

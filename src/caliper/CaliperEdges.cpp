@@ -329,16 +329,22 @@ void FilterProfile(const double* values, const std::uint8_t* outside, int count,
     const int r = kernel.radius;
     const double* h = kernel.taps.data() + r;
     const double inverseStep = 1.0 / step;
-    std::fill(derivative, derivative + count, Nan());
     if (count <= 2 * r) {
+        std::fill(derivative, derivative + count, Nan());
         return;
     }
+    // Undefined within the kernel's reach of either end.
+    std::fill(derivative, derivative + r, Nan());
+    std::fill(derivative + count - r, derivative + count, Nan());
     // The kernel is odd: sum_m h(m) (values[k + m] - values[k - m]), one tap at a time over the
-    // whole profile (a loop the compiler turns into vector instructions).
+    // whole profile (loops the compiler turns into vector instructions).
     const int first = r;
     const int end = count - r;
-    std::fill(derivative + first, derivative + end, 0.0);
-    for (int m = 1; m <= r; ++m) {
+    const double tap1 = h[1] * inverseStep;
+    for (int k = first; k < end; ++k) {
+        derivative[k] = tap1 * (values[k + 1] - values[k - 1]);
+    }
+    for (int m = 2; m <= r; ++m) {
         const double tap = h[m] * inverseStep;
         for (int k = first; k < end; ++k) {
             derivative[k] += tap * (values[k + m] - values[k - m]);

@@ -107,14 +107,19 @@ inline Taps ClampedTaps(double coordinate, int size) {
     return {std::clamp(i, 0, size - 1), std::clamp(i + 1, 0, size - 1), c - i};
 }
 
+// The bilinear value at (x, y), and in `mixed` the mixed difference of its four pixels,
+// p00 - p10 - p01 + p11, which is 0 on any plane and has variance 4 s^2 for white noise of s.
 template <class Pixel>
-double InterpolateClamped(const PixelGrid<Pixel>& grid, double x, double y) {
+double InterpolateClamped(const PixelGrid<Pixel>& grid, double x, double y, double& mixed) {
     const Taps tx = ClampedTaps(x, grid.width);
     const Taps ty = ClampedTaps(y, grid.height);
-    const double top =
-        grid.At(tx.i0, ty.i0) + tx.w1 * (grid.At(tx.i1, ty.i0) - grid.At(tx.i0, ty.i0));
-    const double bottom =
-        grid.At(tx.i0, ty.i1) + tx.w1 * (grid.At(tx.i1, ty.i1) - grid.At(tx.i0, ty.i1));
+    const double p00 = grid.At(tx.i0, ty.i0);
+    const double p10 = grid.At(tx.i1, ty.i0);
+    const double p01 = grid.At(tx.i0, ty.i1);
+    const double p11 = grid.At(tx.i1, ty.i1);
+    mixed = p00 - p10 - p01 + p11;
+    const double top = p00 + tx.w1 * (p10 - p00);
+    const double bottom = p01 + tx.w1 * (p11 - p01);
     return top + ty.w1 * (bottom - top);
 }
 
@@ -147,7 +152,7 @@ inline std::int64_t FixedPosition(double pixels) {
 
 template <class Pixel>
 void SampleLineFixed(const PixelGrid<Pixel>& grid, const LineGeometry& g, int count,
-                     const std::vector<double>& across, double* values) {
+                     const std::vector<double>& across, double* values, double* mixed) {
     const int lines = static_cast<int>(across.size());
     const double spacing = lines > 1 ? across[1] - across[0] : 0.0;
     // The first line's first point, shifted so that pixel centres fall on whole numbers.
@@ -159,27 +164,48 @@ void SampleLineFixed(const PixelGrid<Pixel>& grid, const LineGeometry& g, int co
     const std::int64_t lineY = FixedPosition(spacing * g.ny);
     const std::ptrdiff_t stride = grid.stride;
     const double scale = 1.0 / (static_cast<double>(std::int64_t{1} << (2 * kWeightShift)) * lines);
-    for (int k = 0; k < count; ++k) {
-        std::int64_t x = x0 + k * stepX;
-        std::int64_t y = y0 + k * stepY;
+    const double inverseLines = 1.0 / lines;
+    // The bilinear value (times 2^32); adds the squared mixed difference of the four pixels.
+    const auto bilinear = [&grid, stride](std::int64_t x, std::int64_t y, std::int64_t& squared) {
+        const std::int64_t fx = (x >> (kPositionShift - kWeightShift)) & kWeightMask;
+        const std::int64_t fy = (y >> (kPositionShift - kWeightShift)) & kWeightMask;
+        const Pixel* p = grid.data + (y >> kPositionShift) * stride + (x >> kPositionShift);
+        const std::int64_t upper = std::int64_t{p[1]} - p[0];
+        const std::int64_t lower = std::int64_t{p[stride + 1]} - p[stride];
+        squared += (lower - upper) * (lower - upper);
+        const std::int64_t top = (std::int64_t{p[0]} << kWeightShift) + fx * upper;
+        const std::int64_t bottom = (std::int64_t{p[stride]} << kWeightShift) + fx * lower;
+        return (top << kWeightShift) + fy * (bottom - top);
+    };
+    std::int64_t x = x0;
+    std::int64_t y = y0;
+    if (lines == 1) {
+        for (int k = 0; k < count; ++k, x += stepX, y += stepY) {
+            std::int64_t squared = 0;
+            values[k] = static_cast<double>(bilinear(x, y, squared)) * scale;
+            mixed[k] = static_cast<double>(squared);
+        }
+        return;
+    }
+    for (int k = 0; k < count; ++k, x += stepX, y += stepY) {
         std::int64_t sum = 0;
-        for (int j = 0; j < lines; ++j, x += lineX, y += lineY) {
-            const std::int64_t fx = (x >> (kPositionShift - kWeightShift)) & kWeightMask;
-            const std::int64_t fy = (y >> (kPositionShift - kWeightShift)) & kWeightMask;
-            const Pixel* p = grid.data + (y >> kPositionShift) * stride + (x >> kPositionShift);
-            const std::int64_t top = (std::int64_t{p[0]} << kWeightShift) + fx * (p[1] - p[0]);
-            const std::int64_t bottom =
-                (std::int64_t{p[stride]} << kWeightShift) + fx * (p[stride + 1] - p[stride]);
-            sum += (top << kWeightShift) + fy * (bottom - top);
+        std::int64_t squared = 0;
+        std::int64_t lx = x;
+        std::int64_t ly = y;
+        for (int j = 0; j < lines; ++j, lx += lineX, ly += lineY) {
+            sum += bilinear(lx, ly, squared);
         }
         values[k] = static_cast<double>(sum) * scale;
+        mixed[k] = static_cast<double>(squared) * inverseLines;
     }
 }
 
-// Samples the profile: values[k] is the mean over the lines at offsets `across`. With `safe`
-// every point is known to be inside with both taps (no checks, no clamping). Otherwise each point
-// is checked: outside[k] = 1 when any of its lines is outside, and values[k] is the mean of the
-// lines inside (NaN when none is). Answers how many samples are partly and wholly outside.
+// Samples the profile: values[k] is the mean over the lines at offsets `across`, mixed[k] the
+// mean of the squared mixed differences of their four pixels (the noise probe of EstimateNoise).
+// With `safe` every point is known to be inside with both taps (no checks, no clamping).
+// Otherwise each point is checked: outside[k] = 1 when any of its lines is outside, and values[k]
+// is the mean of the lines inside (NaN when none is). Answers how many samples are partly and
+// wholly outside.
 struct OutsideCount {
     int partly = 0;  // at least one line outside
     int wholly = 0;  // every line outside
@@ -188,52 +214,35 @@ struct OutsideCount {
 template <class Pixel, class Geometry>
 OutsideCount SampleProfile(const PixelGrid<Pixel>& grid, const Geometry& geometry, int count,
                            const std::vector<double>& across, bool safe, double* values,
-                           std::uint8_t* outside) {
+                           double* mixed, std::uint8_t* outside) {
     const int lines = static_cast<int>(across.size());
-    if (safe) {
-        std::fill(outside, outside + count, 0);
-        if constexpr (std::is_same_v<Geometry, LineGeometry>) {
-            SampleLineFixed(grid, geometry, count, across, values);
+    if constexpr (std::is_same_v<Geometry, LineGeometry>) {
+        if (safe) {
+            std::fill(outside, outside + count, 0);
+            SampleLineFixed(grid, geometry, count, across, values, mixed);
             return {};
         }
-        const double inverseLines = 1.0 / lines;
-        const std::ptrdiff_t stride = grid.stride;
-        for (int k = 0; k < count; ++k) {
-            const Frame f = geometry.FrameAt(k);
-            double sum = 0.0;
-            for (int j = 0; j < lines; ++j) {
-                // Shifted so that pixel centres fall on whole numbers; positive, so the cast
-                // floors.
-                const double x = f.x + across[j] * f.nx - kPixelCentre;
-                const double y = f.y + across[j] * f.ny - kPixelCentre;
-                const int ix = static_cast<int>(x);
-                const int iy = static_cast<int>(y);
-                const double fx = x - ix;
-                const double fy = y - iy;
-                const Pixel* p = grid.data + static_cast<std::ptrdiff_t>(iy) * stride + ix;
-                const double top = p[0] + fx * (static_cast<double>(p[1]) - p[0]);
-                const double bottom =
-                    p[stride] + fx * (static_cast<double>(p[stride + 1]) - p[stride]);
-                sum += top + fy * (bottom - top);
-            }
-            values[k] = sum * inverseLines;
-        }
-        return {};
     }
+    // Every other region point by point, each checked (an arc's points cost their sine and
+    // cosine anyway).
     OutsideCount outsideCount;
     for (int k = 0; k < count; ++k) {
         const Frame f = geometry.FrameAt(k);
         double sum = 0.0;
+        double squared = 0.0;
         int inside = 0;
         for (int j = 0; j < lines; ++j) {
             const double x = f.x + across[j] * f.nx;
             const double y = f.y + across[j] * f.ny;
             if (grid.Inside(x, y)) {
-                sum += InterpolateClamped(grid, x, y);
+                double difference = 0.0;
+                sum += InterpolateClamped(grid, x, y, difference);
+                squared += difference * difference;
                 ++inside;
             }
         }
         values[k] = inside > 0 ? sum / inside : std::nan("");
+        mixed[k] = inside > 0 ? squared / inside : 0.0;
         outside[k] = inside < lines ? 1 : 0;
         outsideCount.partly += outside[k];
         outsideCount.wholly += inside == 0 ? 1 : 0;
@@ -254,15 +263,21 @@ struct Tap {
 
 // The 4 x lines taps of each sample first .. last, in sample order: the profile's sample k is
 // exactly sum of weight x pixel over its taps, so a model of the grey values along the axis,
-// evaluated at `along`, predicts the profile as the sampler sees it.
+// evaluated at `along`, predicts the profile as the sampler sees it. A caliper of more than
+// kTapLines lines is followed on kTapLines of them, spread evenly over its width: across a
+// straight edge every line sees the same profile.
+constexpr std::size_t kTapLines = 32;
+
 template <class Geometry>
 void CollectTaps(const Geometry& geometry, int width, int height, const std::vector<double>& across,
                  int first, int last, std::vector<Tap>& taps) {
     taps.clear();
-    const double share = 1.0 / static_cast<double>(across.size());
+    const std::size_t lines = std::min(across.size(), kTapLines);
+    const double share = 1.0 / static_cast<double>(lines);
     for (int k = first; k <= last; ++k) {
         const Frame f = geometry.FrameAt(k);
-        for (const double t : across) {
+        for (std::size_t l = 0; l < lines; ++l) {
+            const double t = across[l * across.size() / lines];
             const double x = f.x + t * f.nx;
             const double y = f.y + t * f.ny;
             const double scale = geometry.SamplesPerPixel(t);
@@ -286,52 +301,28 @@ void CollectTaps(const Geometry& geometry, int width, int height, const std::vec
     }
 }
 
-// Pixel noise from the pixels under the caliper: at up to kNoiseProbes sample points spread
-// along the axis (and over the lines), the response of the 3 x 3 mask
-// [1 -2 1; -2 4 -2; 1 -2 1] at the pixel that holds the point. The mask answers 0 on any plane,
-// and white noise of variance s^2 gives a response of variance 36 s^2. Samples with
-// excluded[k] != 0 (near edges, where the mask answers the edge's curvature) are skipped.
-// Answers the noise's standard deviation, or NaN when no probe fits inside the image.
-constexpr int kNoiseProbes = 32;
-constexpr double kMaskNoiseVariance = 36.0;
+// Pixel noise from the pixels under the caliper: the mean over the samples k with
+// excluded[k] == 0 (near edges the probe answers the edge's curvature) of mixed[k], the squared
+// mixed differences of the sampler's 2 x 2 pixels, each 4 s^2 on average for white noise of s.
+// Grey values are whole numbers: their rounding alone adds 1/12 of a grey level squared, which a
+// flat stretch of equal values does not show, so the answer is never below that. NaN when fewer
+// than fewestProbes samples (at least one) are left.
+constexpr double kMixedNoiseVariance = 4.0;
 constexpr double kRoundingNoise = 0.28867513459481288225;  // sqrt(1 / 12)
 
-template <class Pixel>
-double MaskResponse(const PixelGrid<Pixel>& g, int x, int y) {
-    const double corners =
-        g.At(x - 1, y - 1) + g.At(x + 1, y - 1) + g.At(x - 1, y + 1) + g.At(x + 1, y + 1);
-    const double sides = g.At(x, y - 1) + g.At(x - 1, y) + g.At(x + 1, y) + g.At(x, y + 1);
-    return corners - 2.0 * sides + 4.0 * g.At(x, y);
-}
-
-template <class Pixel, class Geometry>
-double EstimateNoise(const PixelGrid<Pixel>& grid, const Geometry& geometry, int count,
-                     const std::vector<double>& across, const std::uint8_t* excluded) {
-    const int lines = static_cast<int>(across.size());
-    const int stride = std::max(1, count / kNoiseProbes);
-    double sumSquares = 0.0;
+inline double EstimateNoise(const double* mixed, const std::uint8_t* excluded, int count,
+                            int fewestProbes) {
+    double sum = 0.0;
     int probes = 0;
-    for (int k = 0, probe = 0; k < count; k += stride, ++probe) {
-        if (excluded[k] != 0) {
-            continue;
-        }
-        const Frame f = geometry.FrameAt(k);
-        const double offset = across[static_cast<std::size_t>(probe % lines)];
-        const double x = std::floor(f.x + offset * f.nx);
-        const double y = std::floor(f.y + offset * f.ny);
-        if (!(x >= 1.0 && y >= 1.0 && x <= grid.width - 2.0 && y <= grid.height - 2.0)) {
-            continue;
-        }
-        const double r = MaskResponse(grid, static_cast<int>(x), static_cast<int>(y));
-        sumSquares += r * r;
-        ++probes;
+    for (int k = 0; k < count; ++k) {
+        const bool kept = excluded[k] == 0;
+        sum += kept ? mixed[k] : 0.0;
+        probes += kept ? 1 : 0;
     }
-    if (probes == 0) {
+    if (probes < std::max(fewestProbes, 1)) {
         return std::nan("");
     }
-    // Grey values are whole numbers: their rounding alone adds 1/12 of a grey level squared, which
-    // a flat stretch of equal values does not show.
-    return std::max(std::sqrt(sumSquares / (probes * kMaskNoiseVariance)), kRoundingNoise);
+    return std::max(std::sqrt(sum / (probes * kMixedNoiseVariance)), kRoundingNoise);
 }
 
 // Lines that NoiseGain follows at most: the central ones. Lines further apart than two pixels

@@ -32,8 +32,7 @@ constexpr double kCountTolerance = 1e-9;
 constexpr int kRefineNeighbours = 1;
 
 // Samples within kExcludeSigmas widths of an edge's peak (plus kExcludeMarginPixels) are left out
-// of the noise estimate: the 3 x 3 mask answers an edge's curvature there. With fewer than
-// kMinNoiseProbes probes left, every probe counts.
+// of the noise estimate: the mixed difference answers an edge's curvature there.
 constexpr double kExcludeSigmas = 3.0;
 constexpr double kExcludeMarginPixels = 2.0;
 // A pair whose edges are closer than kJointFitSeparation peak widths is refined by the joint fit
@@ -51,12 +50,15 @@ struct Workspace {
     std::vector<double> across;
     std::vector<double> values;
     std::vector<double> derivative;
+    std::vector<double> mixed;  // noise probes of the samples
     std::vector<std::uint8_t> outside;
     std::vector<std::uint8_t> excluded;
     std::vector<double> coefficients;
     std::vector<double> gainGrid;
     std::vector<Peak> peaks;
+    std::vector<std::size_t> wanted;
     DerivativeKernel kernel;
+    double kernelSigma = 0.0;  // in samples, of `kernel`
     caliper::LevelCrossing crossing;
     std::vector<caliper::Tap> taps;
 };
@@ -183,9 +185,14 @@ OCaliperStatus SampleAndFilter(const PixelGrid<Pixel>& grid, const Plan<Geometry
     w.values.resize(count);
     w.outside.resize(count);
     w.derivative.resize(count);
-    const caliper::OutsideCount outside = caliper::SampleProfile(
-        grid, plan.geometry, plan.count, w.across, plan.safe, w.values.data(), w.outside.data());
-    caliper::MakeDerivativeKernel(sigma / plan.step, w.kernel);
+    w.mixed.resize(count);
+    const caliper::OutsideCount outside =
+        caliper::SampleProfile(grid, plan.geometry, plan.count, w.across, plan.safe,
+                               w.values.data(), w.mixed.data(), w.outside.data());
+    if (sigma / plan.step != w.kernelSigma) {
+        w.kernelSigma = sigma / plan.step;
+        caliper::MakeDerivativeKernel(w.kernelSigma, w.kernel);
+    }
     caliper::FilterProfile(w.values.data(), w.outside.data(), plan.count, w.kernel, plan.step,
                            w.derivative.data());
     if (outside.wholly == plan.count) {
@@ -200,14 +207,19 @@ OCaliperStatus CheckSigma(const Plan<Geometry>& plan, double sigma) {
     if (!ValidSigma(sigma)) {
         return OCaliperStatus::BadSettings;
     }
+    // The filter costs its reach for every sample: sigma is bounded in samples too.
+    if (sigma / plan.step > OCaliperEdgeSettings::kMaxSigma) {
+        return OCaliperStatus::BadSettings;
+    }
     const double reach = std::ceil(caliper::kKernelReachSigmas * sigma / plan.step);
     return 2.0 * (reach + kRefineNeighbours) + 1.0 <= plan.count ? OCaliperStatus::Ok
                                                                  : OCaliperStatus::BadSettings;
 }
 
-// The noise of the pixels under the caliper, leaving out the samples near every peak.
-template <class Pixel, class Geometry>
-double Noise(const PixelGrid<Pixel>& grid, const Plan<Geometry>& plan, Workspace& w) {
+// The noise of the pixels under the caliper, leaving out the samples near every peak (all of
+// them when fewer than kMinNoiseProbes samples would be left).
+template <class Geometry>
+double Noise(const Plan<Geometry>& plan, Workspace& w) {
     constexpr int kMinNoiseProbes = 4;
     w.excluded.assign(static_cast<std::size_t>(plan.count), 0);
     for (const Peak& peak : w.peaks) {
@@ -216,11 +228,13 @@ double Noise(const PixelGrid<Pixel>& grid, const Plan<Geometry>& plan, Workspace
         const int to = std::min(plan.count - 1, static_cast<int>(peak.index + reach + 1.0));
         std::fill(w.excluded.begin() + from, w.excluded.begin() + to + 1, 1);
     }
-    const auto kept = std::count(w.excluded.begin(), w.excluded.end(), 0);
-    if (kept < kMinNoiseProbes * std::max(1, plan.count / caliper::kNoiseProbes)) {
-        std::fill(w.excluded.begin(), w.excluded.end(), 0);
+    const double noise =
+        caliper::EstimateNoise(w.mixed.data(), w.excluded.data(), plan.count, kMinNoiseProbes);
+    if (!std::isnan(noise)) {
+        return noise;
     }
-    return caliper::EstimateNoise(grid, plan.geometry, plan.count, w.across, w.excluded.data());
+    std::fill(w.excluded.begin(), w.excluded.end(), 0);
+    return caliper::EstimateNoise(w.mixed.data(), w.excluded.data(), plan.count, 1);
 }
 
 // 1-sigma position uncertainty of a peak in pixels: the pixel noise carried through the
@@ -339,8 +353,9 @@ OCaliperEdgeResult MeasureEdgesOn(const PixelGrid<Pixel>& grid, const Region& re
     // Every peak, whatever its polarity, is kept out of the noise estimate.
     caliper::FindPeaks(w.derivative.data(), plan.count, settings.threshold, OCaliperPolarity::Any,
                        w.peaks);
-    result.noise = Noise(grid, plan, w);
-    std::vector<std::size_t> wanted;
+    result.noise = Noise(plan, w);
+    std::vector<std::size_t>& wanted = w.wanted;
+    wanted.clear();
     for (std::size_t p = 0; p < w.peaks.size(); ++p) {
         if (Matches(w.peaks[p].amplitude, settings.polarity)) {
             wanted.push_back(p);
@@ -351,29 +366,37 @@ OCaliperEdgeResult MeasureEdgesOn(const PixelGrid<Pixel>& grid, const Region& re
         result.status = OCaliperStatus::NoEdge;
         return result;
     }
-    std::vector<std::size_t> chosen;
+    // The chosen peaks: wanted[from .. to).
+    std::size_t from = 0;
+    std::size_t to = wanted.size();
     switch (settings.selection) {
         case OCaliperSelection::First:
-            chosen = {wanted.front()};
+            to = 1;
             break;
         case OCaliperSelection::Last:
-            chosen = {wanted.back()};
+            from = to - 1;
             break;
         case OCaliperSelection::Strongest:
-            chosen = {
-                *std::max_element(wanted.begin(), wanted.end(), [&w](std::size_t a, std::size_t b) {
-                    return std::fabs(w.peaks[a].amplitude) < std::fabs(w.peaks[b].amplitude);
-                })};
+            from = static_cast<std::size_t>(
+                std::max_element(wanted.begin(), wanted.end(),
+                                 [&w](std::size_t a, std::size_t b) {
+                                     return std::fabs(w.peaks[a].amplitude) <
+                                            std::fabs(w.peaks[b].amplitude);
+                                 }) -
+                wanted.begin());
+            to = from + 1;
             break;
         case OCaliperSelection::Nth:
-            chosen = {wanted[static_cast<std::size_t>(settings.n - 1)]};
+            from = static_cast<std::size_t>(settings.n - 1);
+            to = from + 1;
             break;
         case OCaliperSelection::All:
-            chosen = wanted;
             break;
     }
     const double amplitudeNoise = AmplitudeNoise(result.noise, w, plan.step);
-    for (const std::size_t p : chosen) {
+    result.edges.reserve(to - from);
+    for (std::size_t i = from; i < to; ++i) {
+        const std::size_t p = wanted[i];
         const EdgeEstimate e = EstimateEdge(grid, plan, p, result.noise, w);
         result.edges.push_back(MakeEdge(plan, e.index, w.peaks[p].amplitude, e.sigma,
                                         settings.threshold, amplitudeNoise));
@@ -485,7 +508,7 @@ OCaliperPairResult MeasurePairsOn(const PixelGrid<Pixel>& grid, const Region& re
     }
     caliper::FindPeaks(w.derivative.data(), plan.count, settings.threshold, OCaliperPolarity::Any,
                        w.peaks);
-    result.noise = Noise(grid, plan, w);
+    result.noise = Noise(plan, w);
     const double sigmaSamples = settings.sigma / plan.step;
     const double slack = kPartnerSlackSigmas * sigmaSamples;
     const double minWidth = settings.minWidth / plan.step;

@@ -8,9 +8,9 @@
 // falling edges from bright to dark. An edge closer than about 4 sigma + 1 pixel to either end
 // of the axis is not found, because the filter does not fit there.
 //
-// Bad settings give OCaliperStatus::BadSettings: sigma not finite, at most 0, above kMaxSigma or
-// too large for the caliper's length; a threshold below 0 or not finite; an N-th selection with
-// n < 1; a width range that is negative, reversed or NaN.
+// Bad settings give OCaliperStatus::BadSettings: sigma not finite, at most 0, above kMaxSigma
+// pixels or kMaxSigma sampling steps, or too large for the caliper's length; a threshold below 0 or
+// not finite; an N-th selection with n < 1; a width range that is negative, reversed or NaN.
 //
 //   OCaliperEdgeSettings edge;                       // sigma 1, threshold 10, any, strongest
 //   edge.polarity = OCaliperPolarity::Rising;
@@ -33,7 +33,7 @@ enum class OCaliperSelection { First, Last, Strongest, Nth, All };
 enum class OCaliperPairSelection { First, Last, Strongest, All };
 
 struct OCaliperEdgeSettings {
-    // Largest accepted smoothing, in pixels.
+    // Largest accepted smoothing, in pixels and in sampling steps.
     static constexpr double kMaxSigma = 256.0;
 
     double sigma = 1.0;       // pixels

@@ -236,6 +236,74 @@ def regression_seeds():
     }
 
 
+# --- calipers: selector, image size and stride slack, region, settings, then the pixels ---
+
+
+def caliper_header(wide, arc, mode, width, height, slack=1):
+    return u8((1 if wide else 0) | (2 if arc else 0) | (mode << 2)) + u8(width) + u8(height) + u8(slack)
+
+
+def caliper_line(start, end, width, step=None):
+    data = b"".join(any_double(v) for v in (*start, *end, width))
+    return data + (flag(True) + any_double(step) if step else flag(False))
+
+
+def caliper_arc(centre, radius, start, sweep, width):
+    return b"".join(any_double(v) for v in (*centre, radius, start, sweep, width)) + flag(False)
+
+
+def caliper_edges(sigma, threshold, polarity, selection, n):
+    return any_double(sigma) + any_double(threshold) + u8(polarity) + u8(selection) + any_int(n)
+
+
+def caliper_pairs(sigma, threshold, first, second, selection, low, high=None):
+    data = any_double(sigma) + any_double(threshold) + u8(first) + u8(second) + u8(selection)
+    return data + any_double(low) + (flag(True) + any_double(high) if high else flag(False))
+
+
+def grey_image(width, height, grey, wide=False):
+    """Pixels row by row from grey(x, y) in 0..1, as bytes or 16-bit little-endian words."""
+    out = b""
+    for y in range(height):
+        for x in range(width):
+            g = grey(x + 0.5, y + 0.5)
+            out += struct.pack("<H", round(1000 + 40000 * g)) if wide else u8(round(40 + 180 * g))
+    return out
+
+
+def soft_step(d, blur=1.0):
+    return 0.5 * math.erfc(-d / (blur * math.sqrt(2.0)))
+
+
+def caliper_seeds():
+    step = lambda x, y: soft_step(x - 15.3)
+    bar = lambda x, y: soft_step(x - 10.2) - soft_step(x - 16.7)
+    disc = lambda x, y: soft_step(9.0 - math.hypot(x - 16.2, y - 15.8))
+    return {
+        "line_edge_8bit": caliper_header(False, False, 0, 32, 12) +
+        caliper_line((2, 6), (30, 6.5), 3) + caliper_edges(1, 10, 0, 2, 1) +
+        grey_image(32, 12, step),
+        "line_all_edges_16bit": caliper_header(True, False, 0, 32, 12) +
+        caliper_line((2.5, 3), (29, 9), 5, 0.5) + caliper_edges(1.5, 800, 2, 4, 1) +
+        grey_image(32, 12, bar, wide=True),
+        "line_bar_pair": caliper_header(False, False, 1, 28, 10) +
+        caliper_line((1, 5), (27, 5), 4) + caliper_pairs(1, 10, 0, 1, 2, 3, 9) +
+        grey_image(28, 10, bar),
+        "arc_disc_16bit": caliper_header(True, True, 0, 32, 32) +
+        caliper_arc((16.2, 15.8), 9, -1, 4, 3) + caliper_edges(1, 500, 2, 4, 1) +
+        grey_image(32, 32, disc, wide=True),
+        "arc_pair_8bit": caliper_header(False, True, 1, 32, 32) +
+        caliper_arc((25.2, 15.8), 6, -3, 6.25, 2) + caliper_pairs(1, 5, 1, 0, 3, 0) +
+        grey_image(32, 32, disc),
+        "profile_partly_outside": caliper_header(False, False, 2, 20, 8) +
+        caliper_line((10, 4), (26, 4), 2) + any_double(1) + any_double(0) +
+        grey_image(20, 8, step),
+        "stride_short_16bit": caliper_header(True, False, 0, 16, 8, slack=0) +
+        caliper_line((1, 4), (15, 4), 1) + caliper_edges(1, 10, 2, 0, 1) +
+        grey_image(15, 8, step, wide=True),
+    }
+
+
 def main():
     targets = {
         "fuzz_path_records": path_record_seeds(),
@@ -243,6 +311,7 @@ def main():
         "fuzz_search": search_seeds(),
         "fuzz_circle_fit": circle_fit_seeds(),
         "fuzz_regression": regression_seeds(),
+        "fuzz_caliper": caliper_seeds(),
     }
     for target, seeds in targets.items():
         folder = os.path.join(CORPUS, target)
