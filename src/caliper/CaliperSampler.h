@@ -143,6 +143,8 @@ constexpr double kPositionOne = 4294967296.0;  // 2^32
 constexpr int kWeightShift = 16;
 constexpr std::int64_t kWeightMask = (std::int64_t{1} << kWeightShift) - 1;
 constexpr int kMaxLineBits = 12;
+// Positions of 32.32 bits within an image of sides up to 2^30 pixels stay below 2^62.
+constexpr int kMaxFixedSide = 1 << 30;
 static_assert(16 + 2 * kWeightShift + kMaxLineBits < std::numeric_limits<std::int64_t>::digits,
               "sums of bilinear samples of 16-bit pixels over 2^12 lines fit in 64 bits");
 

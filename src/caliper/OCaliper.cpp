@@ -135,7 +135,8 @@ Plan<LineGeometry> MakePlan(const PixelGrid<Pixel>& grid, const OCaliperLine& r,
     plan.geometry = {r.startX, r.startY, ux * r.step, uy * r.step, -uy, ux};
     plan.step = r.step;
     plan.status = OCaliperStatus::Ok;
-    plan.safe = true;
+    // The fixed-point sampler holds positions in 32.32 bits: sides up to 2^30 pixels.
+    plan.safe = grid.width <= caliper::kMaxFixedSide && grid.height <= caliper::kMaxFixedSide;
     for (const int k : {0, plan.count - 1}) {
         const caliper::Frame f = plan.geometry.FrameAt(k);
         for (const double t : {across.front(), across.back()}) {
@@ -173,8 +174,7 @@ bool ValidSigma(double sigma) {
     return sigma > 0.0 && sigma <= OCaliperEdgeSettings::kMaxSigma;  // false for NaN
 }
 
-// Samples the profile and filters it. Answers Ok, a status why not, and in `outsideCount` how
-// many samples lie outside.
+// Samples the profile and filters it. Answers Ok, EmptyImage, or whether samples lie outside.
 template <class Pixel, class Geometry>
 OCaliperStatus SampleAndFilter(const PixelGrid<Pixel>& grid, const Plan<Geometry>& plan,
                                double sigma, Workspace& w) {
@@ -223,9 +223,10 @@ double Noise(const Plan<Geometry>& plan, Workspace& w) {
     constexpr int kMinNoiseProbes = 4;
     w.excluded.assign(static_cast<std::size_t>(plan.count), 0);
     for (const Peak& peak : w.peaks) {
+        // Clamped in double first: with a tiny step the reach exceeds any int.
         const double reach = kExcludeSigmas * peak.widthSamples + kExcludeMarginPixels / plan.step;
-        const int from = std::max(0, static_cast<int>(peak.index - reach));
-        const int to = std::min(plan.count - 1, static_cast<int>(peak.index + reach + 1.0));
+        const auto from = static_cast<int>(std::max(0.0, peak.index - reach));
+        const auto to = static_cast<int>(std::min(plan.count - 1.0, peak.index + reach + 1.0));
         std::fill(w.excluded.begin() + from, w.excluded.begin() + to + 1, 1);
     }
     const double noise =
