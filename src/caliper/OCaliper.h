@@ -6,12 +6,15 @@
 // covers [i, i + 1), its value belongs to the centre i + 0.5) and averaged across the width (see
 // OCaliperRegion.h). It is filtered by a sampled derivative-of-Gaussian kernel of `sigma` pixels,
 // reaching 4 sigma to either side and scaled so that a ramp of slope 1 gives 1 (grey levels per
-// pixel). Each local extremum of at least `threshold` is an edge; its sub-pixel position is the
-// vertex of the parabola through the logarithms of the extremum and its two neighbours, which is
-// exact for the Gaussian shape that a blurred step takes after the filter. Pairs whose edges
-// are closer than a few filter widths are refined together by a least-squares fit of two
-// Gaussians to the derivative, so that each edge's tail does not pull the other; a pair that the
-// fit cannot separate is reported NotResolved. Results are described in OCaliperResult.h.
+// pixel). Each local extremum of at least `threshold` is an edge. Its position is where the
+// profile, smoothed by the Gaussian of sigma, crosses the level halfway between the mean grey
+// values on either side of it (plateaus from three peak widths out, up to halfway to the
+// neighbouring edges): for a blurred step the maximum-likelihood position, unmoved by a linear
+// shading. Where no plateaus fit, the vertex of the parabola through the logarithms of the
+// extremum and its two neighbours places it (exact for the Gaussian a blurred step becomes after
+// the filter). Pairs whose edges are closer than five peak widths are fitted together as two
+// blurred steps through the sampler's own taps, so that each edge's tail does not pull the other;
+// a pair that the fit cannot separate is NotResolved. Results are described in OCaliperResult.h.
 //
 // Bad input never crashes and never reads outside the image: a region or setting out of range,
 // an empty image, a region wholly or partly outside the image (any sample point outside

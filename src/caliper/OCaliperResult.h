@@ -8,7 +8,7 @@
 // [i, i + 1)) on the caliper's axis or arc.
 //
 // `sigma` of an edge is its 1-sigma position uncertainty: the grey-level noise that the caliper
-// estimates from the image's own pixels around the region (`noise` of the result), carried
+// estimates from the image's own pixels under the region (`noise` of the result), carried
 // through the sampling, the filter and the sub-pixel refinement. It is NaN when the image offers
 // no pixels to estimate the noise from. `score` lies in [0, 1]: how far the amplitude stands
 // above the threshold and the noise, |a| / (|a| + threshold + 3 x noise of the amplitude).
