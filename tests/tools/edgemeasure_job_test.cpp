@@ -115,7 +115,7 @@ TEST(CommandLine, RejectionsSayWhichOptionIsWrong) {
         {{"mesure"}, "unknown command 'mesure' (see edgemeasure --help)"},
         {{"measure", "a.png"},
          "nothing to measure: give --job FILE or a path (--line, --arc, --radial, --parallel)"},
-        {{"measure", "--lines", "1,2,3,4"}, "--lines: unknown option (see edgemeasure --help)"},
+        {{"measure", "--lines", "1,2,3,4"}, "--lines: unknown option (see edgemeasure measure --help)"},
         {{"measure", "--line"}, "--line: needs a value"},
         {{"measure", "--line", "1,2,3"}, "--line: expects X0,Y0,X1,Y1, got '1,2,3'"},
         {{"measure", "--line", "1,2,x,4"}, "--line: 'x' is not a number"},

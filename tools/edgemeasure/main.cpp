@@ -2,6 +2,7 @@
 //
 //   edgemeasure demo                       a synthetic image measured, with overlay pictures
 //   edgemeasure measure --job job.json part.png -o result.json --overlay part-overlay.png
+//   edgemeasure profile part.png --line 10.5,40.5,90.5,40.5 --plot profile.svg
 //   edgemeasure schema results             the JSON Schema of the results
 //   edgemeasure --help
 //
@@ -15,7 +16,9 @@
 
 #include "command/CommandLine.h"
 #include "command/Demo.h"
+#include "command/HelpText.h"
 #include "command/MeasureCommand.h"
+#include "command/ProfileCommand.h"
 #include "job/ToolError.h"
 #include "output/Schemas.h"
 
@@ -35,6 +38,8 @@ int Run(const std::vector<std::string>& arguments) {
         case CommandLine::Action::Schema:
             std::fputs(SchemaText(command.schemaName).c_str(), stdout);
             return kExitOk;
+        case CommandLine::Action::Profile:
+            return RunProfileCommand(command);
         case CommandLine::Action::Measure:
             break;
     }

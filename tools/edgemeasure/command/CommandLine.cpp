@@ -7,7 +7,9 @@
 #include <map>
 
 #include "job/JobParser.h"
+#include "job/Limits.h"
 #include "job/ToolError.h"
+#include "output/ImageIO.h"
 
 namespace {
 
@@ -191,6 +193,9 @@ std::map<std::string, OptionHandler> MeasureOptions(CommandLine& command,
     options["--overlay-dir"] = [&command](const std::string&, const std::string& v) {
         command.overlayDir = v;
     };
+    options["--report"] = [&command](const std::string&, const std::string& v) {
+        command.report = v;
+    };
     options["--name"] = [&builder](const std::string&, const std::string& v) {
         builder.Measurement()["name"] = v;
     };
@@ -275,24 +280,23 @@ std::map<std::string, OptionHandler> MeasureOptions(CommandLine& command,
     return options;
 }
 
-CommandLine ParseMeasure(const std::vector<std::string>& arguments) {
-    CommandLine command;
-    command.action = CommandLine::Action::Measure;
-    MeasurementBuilder builder;
-    const std::map<std::string, OptionHandler> options = MeasureOptions(command, builder);
+// Walks the arguments after the command's name: flags go to `flag` (which answers whether it
+// knew the flag), options to their handler with the value after '=' or in the next argument,
+// anything else (an image, a folder, "-") to `inputs`. Answers false for --help.
+bool ParseArguments(const std::vector<std::string>& arguments,
+                    const std::map<std::string, OptionHandler>& options,
+                    const std::function<bool(const std::string&)>& flag,
+                    std::vector<std::string>& inputs) {
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         std::string argument = arguments[i];
-        if (argument == "--no-subpixel") {
-            builder.Measurement()["subpixel"] = false;
-            continue;
-        }
         if (argument == "--help" || argument == "-h") {
-            command.action = CommandLine::Action::Help;
-            command.helpTopic = "measure";
-            return command;
+            return false;
         }
         if (argument.size() < 2 || argument[0] != '-') {
-            command.inputs.push_back(argument);  // an image, a folder, or "-": standard input
+            inputs.push_back(argument);
+            continue;
+        }
+        if (flag(argument)) {
             continue;
         }
         std::string value;
@@ -304,7 +308,7 @@ CommandLine ParseMeasure(const std::vector<std::string>& arguments) {
         }
         const auto handler = options.find(argument);
         if (handler == options.end()) {
-            Fail(argument, "unknown option (see edgemeasure --help)");
+            Fail(argument, "unknown option (see edgemeasure " + arguments[0] + " --help)");
         }
         if (!inlineValue) {
             if (i + 1 >= arguments.size()) {
@@ -313,6 +317,31 @@ CommandLine ParseMeasure(const std::vector<std::string>& arguments) {
             value = arguments[++i];
         }
         handler->second(argument, value);
+    }
+    return true;
+}
+
+CommandLine HelpFor(const std::string& topic) {
+    CommandLine command;
+    command.action = CommandLine::Action::Help;
+    command.helpTopic = topic;
+    return command;
+}
+
+CommandLine ParseMeasure(const std::vector<std::string>& arguments) {
+    CommandLine command;
+    command.action = CommandLine::Action::Measure;
+    MeasurementBuilder builder;
+    const std::map<std::string, OptionHandler> options = MeasureOptions(command, builder);
+    const auto flag = [&builder](const std::string& argument) {
+        if (argument != "--no-subpixel") {
+            return false;
+        }
+        builder.Measurement()["subpixel"] = false;
+        return true;
+    };
+    if (!ParseArguments(arguments, options, flag, command.inputs)) {
+        return HelpFor("measure");
     }
     const bool hasJob = !command.jobFile.empty();
     if (hasJob && !builder.Empty()) {
@@ -324,6 +353,63 @@ CommandLine ParseMeasure(const std::vector<std::string>& arguments) {
     }
     if (!hasJob) {
         command.inlineMeasurement = builder.Finish();
+    }
+    return command;
+}
+
+// A number of an option within [low, high] (low excluded when `lowOpen`).
+double Within(const std::string& option, const std::string& value, double low, double high,
+              bool lowOpen, const std::string& what) {
+    const double number = Numbers(option, value, 1, 1, "a number")[0].get<double>();
+    if ((lowOpen ? !(number > low) : !(number >= low)) || !(number <= high)) {
+        Fail(option, "'" + value + "' is not " + what);
+    }
+    return number;
+}
+
+CommandLine ParseProfile(const std::vector<std::string>& arguments) {
+    CommandLine command;
+    command.action = CommandLine::Action::Profile;
+    ProfileRequest& p = command.profile;
+    std::map<std::string, OptionHandler> options;
+    options["--line"] = [&p](const std::string& o, const std::string& v) {
+        const auto n = Numbers(o, v, 4, 4, "X0,Y0,X1,Y1");
+        for (const json& number : n) {
+            if (std::fabs(number.get<double>()) > kMaxCoordinate) {
+                Fail(o, "coordinates reach at most " + std::to_string(kMaxImageSide) + " px");
+            }
+        }
+        p.line = {{n[0].get<double>(), n[1].get<double>()},
+                  {n[2].get<double>(), n[3].get<double>()}};
+        p.hasLine = true;
+    };
+    options["--width"] = [&p](const std::string& o, const std::string& v) {
+        p.width = Within(o, v, 0.0, kMaxProfileWidth, true, "a width above 0 and at most 1000 px");
+    };
+    options["--sigma"] = [&p](const std::string& o, const std::string& v) {
+        p.sigma = Within(o, v, 0.0, kMaxProfileSigma, true, "a sigma above 0 and at most 256 px");
+    };
+    options["--output"] = [&command](const std::string&, const std::string& v) {
+        command.output = v;
+    };
+    options["-o"] = options["--output"];
+    options["--plot"] = [&p](const std::string& o, const std::string& v) {
+        const PictureFormat format = OverlayFormatOf(v, o);
+        if (format != PictureFormat::Png && format != PictureFormat::Svg) {
+            Fail(o, "'" + v + "' is neither .svg nor .png");
+        }
+        p.plot = v;
+    };
+    if (!ParseArguments(
+            arguments, options, [](const std::string&) { return false; }, command.inputs)) {
+        return HelpFor("profile");
+    }
+    if (command.inputs.size() != 1) {
+        throw ToolError("profile: expects one image (got " + std::to_string(command.inputs.size()) +
+                        ")");
+    }
+    if (!p.hasLine) {
+        Fail("profile", "needs --line X0,Y0,X1,Y1");
     }
     return command;
 }
@@ -347,9 +433,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     const bool wantsHelp =
         arguments.size() == 2 && (arguments[1] == "--help" || arguments[1] == "-h");
     if (wantsHelp && (first == "demo" || first == "schema" || first == "measure")) {
-        command.action = CommandLine::Action::Help;
-        command.helpTopic = first;
-        return command;
+        return HelpFor(first);
     }
     if (first == "schema") {
         command.action = CommandLine::Action::Schema;
@@ -374,6 +458,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (first == "measure") {
         return ParseMeasure(arguments);
     }
+    if (first == "profile") {
+        return ParseProfile(arguments);
+    }
     throw ToolError("unknown command '" + first + "' (see edgemeasure --help)");
 }
 
@@ -396,126 +483,4 @@ Job BuildJob(const CommandLine& command) {
         }
     }
     return job;
-}
-
-namespace {
-
-const char* const kOverviewHelp =
-    R"(edgemeasure: edge measurement along lines and arcs in grey images.
-
-Usage:
-  edgemeasure measure [OPTIONS] [IMAGE | FOLDER | -]...
-      Runs a job on images (and every image of the folders given); - reads an image from
-      standard input.
-  edgemeasure demo [FOLDER]
-      Measures a synthetic plate of known dimensions and writes its files into FOLDER.
-  edgemeasure schema job|results
-      Prints the JSON Schema of job files or of results.
-  edgemeasure COMMAND --help | --help | --version
-
-Exit codes: 0 all measured (and within tolerance); 1 a measurement failed or is out of
-tolerance; 2 bad input, reported in one line on standard error. See man edgemeasure.
-)";
-
-const char* const kMeasureHelp = R"(edgemeasure measure [OPTIONS] [IMAGE | FOLDER | -]...
-
-Runs a job on each image: files named (shell globs welcome), the images of folders named
-(.png .tif .tiff .jpg .jpeg .bmp .pgm .ppm .pnm .gif, sorted by name), or one image read
-from standard input (-). Without images the job file's "image" is used. Grey or colour (made
-grey), 8 or 16 bits (16 bits scaled to 8 for the path search: value * 255 / 65535).
-
-Job:
-  --job FILE               a JSON job file with one or more measurements (edgemeasure schema job)
-  or one measurement from these options (coordinates in pixels, pixel centre at i + 0.5):
-  --line X0,Y0,X1,Y1       search one line for edges
-  --arc CX,CY,R[,START,SWEEP]
-                           search an arc for edges (degrees; default the full circle)
-  --radial CX,CY,INNER,OUTER,COUNT[,START,SWEEP]
-                           fit a circle to the edges on COUNT radial lines (outwards)
-  --parallel X0,Y0,X1,Y1,COUNT,DX,DY
-                           fit a line to the edges on COUNT lines, each shifted by (DX,DY)
-  --fit circle             fit a circle to the edges found on --arc
-  --name NAME              the measurement's name in the results
-  --transition band:LOW,HIGH | deviation:LEAVE,ENTER[,DEPTH] |
-               signed-deviation:LEAVE,ENTER[,DEPTH] | canny:THRESHOLD[,SIGMA_INDEX]
-                           what counts as "in threshold" (default band:0,128)
-  --search first | nth:N | all | pair
-                           which edges to report (default first)
-  --polarity any|entering|leaving
-                           accepted edges (pair: the first edge, default entering)
-  --polarity2 any|entering|leaving
-                           pair: the second edge (default leaving)
-  --min-distance STEPS     minimum steps from the path start and between edges
-  --no-subpixel            report the search's pixel positions only
-  --filter none|stddev|detsac|detsac-fixed
-                           outlier filter of the fit (circle: none or stddev)
-  --fit-mode M, --iterations N, --sigma-factor F, --inlier-distance PX, --search-level L
-                           fit parameters (defaults 3, 5, 2.0, 2, 4)
-  --nominal N --tolerance T | --tolerance LOWER,UPPER
-                           judge the main quantity: pass when LOWER <= value - N <= UPPER
-  --quantity Q             diameter (circle default), radius, center_x, center_y, width (pair),
-                           angle (line, degrees), position (first edge), count (all edges)
-  --unit px|mm             the unit of the nominal value and tolerance (mm needs a scale)
-  --mm-per-px S            the scale: every length is also reported in mm
-
-Output:
-  -o, --output FILE        results as JSON (default, or -: standard output)
-  --csv FILE               one row per image and measurement (- for standard output)
-  --overlay FILE           the image with the paths, edges and fits drawn on it; the format
-                           from the extension: .png, .jpg, .jpeg, .bmp or .svg
-  --svg FILE.svg           the drawing as SVG over the embedded image
-  --overlay-dir FOLDER     NAME.overlay.png and NAME.overlay.svg per image
-
-Exit codes: 0 all measured and within tolerance; 1 an edge was not found, a fit failed or a
-value is out of tolerance; 2 bad input (missing or damaged image, unreadable folder, malformed
-job, value out of range), in one line on standard error. Files are written whole or not at all.
-
-Example:
-  edgemeasure measure part.png --radial 210,226,30,110,24 --transition band:0,110 \
-      --polarity leaving --nominal 145.2 --tolerance 0.1 --overlay part-overlay.jpg
-)";
-
-const char* const kDemoHelp = R"(edgemeasure demo [FOLDER]
-
-Synthesises a test image with known dimensions (a bored hole, a slot and a straight edge with
-a burr), measures the hole (circle fit), the slot (edge pair) and the edge (line fit with
-DETSAC), prints measured against true values and writes into FOLDER (default:
-edgemeasure-demo) the image, the job, the results and the overlay pictures.
-)";
-
-const char* const kProfileHelp = R"(edgemeasure profile IMAGE --line X0,Y0,X1,Y1 [OPTIONS]
-
-The grey profile along a line, for tuning thresholds: samples one pixel apart from (X0,Y0) to
-(X1,Y1), each the mean of W samples across the line (bilinear interpolation), and its
-derivative smoothed by a Gaussian of S pixels.
-
-  --line X0,Y0,X1,Y1       the line (pixels; pixel centre at i + 0.5)
-  --width W                samples across the line, one pixel apart (default 1)
-  --sigma S                smoothing of the derivative in pixels (default 1.0)
-  -o, --output FILE        the CSV (default, or -: standard output): distance, x, y, grey,
-                           derivative
-  --plot FILE              the plot of profile and derivative as .svg or .png
-)";
-
-const char* const kSchemaHelp = R"(edgemeasure schema job|results
-
-Prints the JSON Schema (draft 2020-12) of job files or of result files, as in docs/.
-)";
-
-}  // namespace
-
-std::string HelpText(const std::string& topic) {
-    if (topic == "measure") {
-        return kMeasureHelp;
-    }
-    if (topic == "demo") {
-        return kDemoHelp;
-    }
-    if (topic == "profile") {
-        return kProfileHelp;
-    }
-    if (topic == "schema") {
-        return kSchemaHelp;
-    }
-    return std::string(kOverviewHelp) + "\n" + kMeasureHelp;
 }

@@ -3,6 +3,7 @@
 //
 //   edgemeasure demo [FOLDER]
 //   edgemeasure measure [OPTIONS] [IMAGE | FOLDER | -]...
+//   edgemeasure profile IMAGE --line X0,Y0,X1,Y1 [--width W] [--sigma S] [-o CSV] [--plot FILE]
 //   edgemeasure schema job|results
 //   edgemeasure --help | --version        (COMMAND --help: the help of one command)
 //
@@ -22,15 +23,25 @@
 #include <nlohmann/json.hpp>
 
 #include "job/Job.h"
+#include "measure/Profiles.h"
+
+// What `edgemeasure profile` samples and where it writes the plot.
+struct ProfileRequest {
+    ProfileLine line;
+    bool hasLine = false;
+    double width = 1.0;  // pixels across the line
+    double sigma = 1.0;  // smoothing of the derivative, pixels
+    std::string plot;    // .svg or .png; empty: no plot
+};
 
 struct CommandLine {
-    enum class Action { Help, Version, Demo, Measure, Schema };
+    enum class Action { Help, Version, Demo, Measure, Profile, Schema };
 
     Action action = Action::Help;
     std::string helpTopic;   // help: "" (all) or a command
     std::string demoFolder;  // demo
     std::string schemaName;  // schema: "job" or "results"
-    // measure:
+    // measure (and profile: its image, its CSV in `output`):
     std::vector<std::string> inputs;  // images, folders of images, "-"; none: the job's image
     std::string jobFile;              // --job
     std::optional<nlohmann::json> inlineMeasurement;  // from the path options
@@ -41,6 +52,7 @@ struct CommandLine {
     std::string overlayDir;                           // --overlay-dir
     std::string report;                               // --report (HTML)
     std::optional<double> mmPerPx;                    // --mm-per-px
+    ProfileRequest profile;                           // profile (its image in `inputs`)
 };
 
 // The default folder of the demo's files.
@@ -51,6 +63,3 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 // The job of a measure command: the job file, or the one measurement of the path options, with
 // --mm-per-px as its scale. Throws ToolError when a tolerance in mm has no scale.
 Job BuildJob(const CommandLine& command);
-
-// The help of all commands (topic "") or of one ("measure", "demo", "profile", "schema").
-std::string HelpText(const std::string& topic = "");

@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <set>
 
 #include "command/Batch.h"
 #include "image/ImageLoader.h"
 #include "job/ToolError.h"
 #include "measure/ImageRun.h"
+#include "output/HtmlReport.h"
 #include "output/ImageIO.h"
 #include "output/OutputFile.h"
 #include "output/OverlayFiles.h"
@@ -16,35 +18,6 @@
 #include "output/ResultJson.h"
 
 namespace {
-
-constexpr const char* kStandardOutput = "-";
-
-bool ToStandardOutput(const std::string& path) {
-    return path.empty() || path == kStandardOutput;
-}
-
-// Fails early when the folder that would receive a file does not exist.
-void CheckOutputTarget(const std::string& path, const char* option) {
-    if (path.empty() || path == kStandardOutput) {
-        return;
-    }
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    std::error_code error;
-    if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
-        throw ToolError(std::string(option) + ": folder '" + folder.string() + "' does not exist");
-    }
-    if (std::filesystem::is_directory(path, error)) {
-        throw ToolError(std::string(option) + ": '" + path + "' is a folder, not a file");
-    }
-}
-
-void WriteText(const std::string& text, const std::string& path) {
-    if (ToStandardOutput(path)) {
-        std::cout << text << std::flush;
-    } else {
-        WriteFileAtomically(path, text);
-    }
-}
 
 // File names of the overlays of one image in the overlay folder: the image's name without its
 // extension, or the whole name when another image of the batch already used that stem.
@@ -86,6 +59,14 @@ std::vector<std::string> ImagePaths(const std::vector<std::string>& inputs, bool
     return paths;
 }
 
+// The report's title: the job file's name, else the one input named.
+std::string ReportTitle(const CommandLine& command) {
+    if (!command.jobFile.empty()) {
+        return std::filesystem::path(command.jobFile).filename().string();
+    }
+    return command.inputs.size() == 1 ? command.inputs.front() : "command-line measurement";
+}
+
 class MeasureRun {
   public:
     MeasureRun(const CommandLine& command, const Job& job) : m_command(command), m_job(job) {}
@@ -100,8 +81,10 @@ class MeasureRun {
         const ImageRun run = MeasureImage(image, shown, m_job, DrawsOverlay());
         WriteOverlays(run, path);
         m_csv += CsvRows(run);
-        WriteText(JsonText(ResultDocument(ImageRunJson(run))), m_command.output);
+        AddToReport(run);
+        WriteTextOutput(JsonText(ResultDocument(ImageRunJson(run))), m_command.output);
         WriteCsv();
+        WriteReport();
         return run.AllPass() ? kExitOk : kExitMeasurementFailed;
     }
 
@@ -126,6 +109,7 @@ class MeasureRun {
                 const ImageRun run =
                     MeasureImage(LoadImage(paths[i]), shown, m_job, DrawsOverlay());
                 WriteOverlays(run, paths[i]);
+                AddToReport(run);
                 allPass = allPass && run.AllPass();
                 entries.push_back(ImageRunJson(run));
                 m_csv += CsvRows(run);
@@ -135,11 +119,15 @@ class MeasureRun {
                 anyUnreadable = true;
                 entries.push_back(ImageErrorJson(shown, error.what()));
                 AppendCsvErrorRow(shown, error.what(), m_csv);
+                if (m_report) {
+                    m_report->AddUnreadable(shown, error.what());
+                }
             }
         }
         progress.Clear();
-        WriteText(JsonText(BatchResultDocument(std::move(entries))), m_command.output);
+        WriteTextOutput(JsonText(BatchResultDocument(std::move(entries))), m_command.output);
         WriteCsv();
+        WriteReport();
         return anyUnreadable ? kExitBadInput : allPass ? kExitOk : kExitMeasurementFailed;
     }
 
@@ -159,7 +147,19 @@ class MeasureRun {
 
     void WriteCsv() const {
         if (!m_command.csv.empty()) {
-            WriteText(CsvHeader() + m_csv, m_command.csv);
+            WriteTextOutput(CsvHeader() + m_csv, m_command.csv);
+        }
+    }
+
+    void AddToReport(const ImageRun& run) {
+        if (m_report) {
+            m_report->Add(run, m_job);
+        }
+    }
+
+    void WriteReport() const {
+        if (m_report) {
+            WriteFileAtomically(m_command.report, m_report->Html());
         }
     }
 
@@ -181,6 +181,10 @@ class MeasureRun {
     const Job& m_job;
     OverlayNames m_names{m_command.overlayDir};
     std::string m_csv;
+    // The report gathers every image and is written once, after the last.
+    std::optional<HtmlReport> m_report =
+        m_command.report.empty() ? std::nullopt
+                                 : std::optional<HtmlReport>(HtmlReport(ReportTitle(m_command)));
 };
 
 }  // namespace
@@ -194,7 +198,7 @@ int RunMeasureCommand(const CommandLine& command) {
     if (inputs.empty()) {
         throw ToolError("no image given (name an image or folder, or \"image\" in the job)");
     }
-    if (ToStandardOutput(command.output) && command.csv == kStandardOutput) {
+    if (IsStandardOutput(command.output) && command.csv == kStandardOutput) {
         throw ToolError("--csv: standard output already receives the JSON results (give -o FILE)");
     }
     CheckOutputTarget(command.output, "--output");

@@ -26,8 +26,7 @@ ImageRun MeasureImage(const LoadedImage& image, const std::string& imagePath, co
     run.info = image.info;
     run.mmPerPx = job.mmPerPx;
     run.image = image.grey;
-    const double textScale = std::max(1.0, std::max(run.width, run.height) / kNominalImageSize);
-    OverlayContext context(textScale);
+    OverlayContext context(OverlayScale(run.width, run.height));
     for (const MeasurementSetup& setup : job.measurements) {
         MeasurementResult result =
             RunMeasurement(setup, image.grey, drawOverlay ? &context : nullptr);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -76,5 +77,31 @@ void MakeOutputFolder(const std::string& path) {
     if (error || !std::filesystem::is_directory(path)) {
         throw ToolError("cannot create folder '" + path +
                         "': " + (error ? error.message() : "not a folder"));
+    }
+}
+
+bool IsStandardOutput(const std::string& path) {
+    return path.empty() || path == kStandardOutput;
+}
+
+void WriteTextOutput(const std::string& text, const std::string& path) {
+    if (IsStandardOutput(path)) {
+        std::cout << text << std::flush;
+    } else {
+        WriteFileAtomically(path, text);
+    }
+}
+
+void CheckOutputTarget(const std::string& path, const char* option) {
+    if (IsStandardOutput(path)) {
+        return;
+    }
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code error;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
+        throw ToolError(std::string(option) + ": folder '" + folder.string() + "' does not exist");
+    }
+    if (std::filesystem::is_directory(path, error)) {
+        throw ToolError(std::string(option) + ": '" + path + "' is a folder, not a file");
     }
 }

@@ -16,3 +16,14 @@ void WriteFileAtomically(const std::string& path, const std::vector<unsigned cha
 
 // Creates a folder (and its parents) for output; throws ToolError when that is not possible.
 void MakeOutputFolder(const std::string& path);
+
+// The name of standard output as an output file; an empty name means it too.
+constexpr const char* kStandardOutput = "-";
+bool IsStandardOutput(const std::string& path);
+
+// Text to standard output (IsStandardOutput) or written atomically to the file.
+void WriteTextOutput(const std::string& text, const std::string& path);
+
+// Fails early, with a ToolError naming `option`, when the folder that would receive the file does
+// not exist or the file's name is a folder. Standard output always passes.
+void CheckOutputTarget(const std::string& path, const char* option);

@@ -5,6 +5,7 @@
 
 #include "output/ImageIO.h"
 #include "output/RasterOverlay.h"
+#include "output/XmlText.h"
 #include "overlay/OverlayFont.h"
 
 namespace {
@@ -12,38 +13,8 @@ namespace {
 constexpr double kPixelCentre = 0.5;
 constexpr double kTenthsPerDegree = 10.0;
 
-std::string Hex(Rgb colour) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", colour.r, colour.g, colour.b);
-    return text;
-}
-
-std::string EscapeXml(const std::string& text) {
-    std::string result;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                result += "&amp;";
-                break;
-            case '<':
-                result += "&lt;";
-                break;
-            case '>':
-                result += "&gt;";
-                break;
-            case '"':
-                result += "&quot;";
-                break;
-            default:
-                // Control characters are not allowed in XML text.
-                result += (static_cast<unsigned char>(c) < ' ' && c != '\t') ? '?' : c;
-        }
-    }
-    return result;
-}
-
 void Write(std::ostream& out, const OverlayPolyline& line) {
-    out << "  <polyline stroke=\"" << Hex(line.colour)
+    out << "  <polyline stroke=\"" << HexColour(line.colour)
         << "\" vector-effect=\"non-scaling-stroke\" points=\"";
     for (std::size_t i = 0; i < line.points.size(); ++i) {
         out << (i == 0 ? "" : " ") << line.points[i].x + kPixelCentre << ','
@@ -65,11 +36,11 @@ void Write(std::ostream& out, const OverlayText& text) {
     if (text.opaque) {
         out << "  <rect x=\"" << text.x - kTextBoxPadding << "\" y=\"" << top - kTextBoxPadding
             << "\" width=\"" << width + 2 * kTextBoxPadding << "\" height=\""
-            << text.height + 2 * kTextBoxPadding << "\" fill=\"" << Hex(kTextBoxColour) << "\""
-            << turn << "/>\n";
+            << text.height + 2 * kTextBoxPadding << "\" fill=\"" << HexColour(kTextBoxColour)
+            << "\"" << turn << "/>\n";
     }
     out << "  <text x=\"" << text.x << "\" y=\"" << top << "\" font-size=\"" << text.height
-        << "\" fill=\"" << Hex(text.colour) << "\"";
+        << "\" fill=\"" << HexColour(text.colour) << "\"";
     if (width > 0) {
         out << " textLength=\"" << width << "\" lengthAdjust=\"spacingAndGlyphs\"";
     }
@@ -97,16 +68,10 @@ std::string Base64Encode(const std::vector<unsigned char>& bytes) {
     return result;
 }
 
-std::string RenderSvg(const OType_Image& image, const OverlayDrawing& drawing,
-                      const std::string& title) {
+std::string OverlaySvgElements(const OType_Image& image, const OverlayDrawing& drawing) {
     std::ostringstream out;
-    const int width = image.GetWidth();
-    const int height = image.GetHeight();
-    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
-        << "\" viewBox=\"0 0 " << width << ' ' << height << "\">\n"
-        << "  <title>" << EscapeXml(title) << "</title>\n"
-        << "  <image x=\"0\" y=\"0\" width=\"" << width << "\" height=\"" << height
+    out << "  <image x=\"0\" y=\"0\" width=\"" << image.GetWidth() << "\" height=\""
+        << image.GetHeight()
         << "\" style=\"image-rendering:pixelated\" href=\"data:image/png;base64,"
         << Base64Encode(EncodeGreyPng(image)) << "\"/>\n"
         << "  <g fill=\"none\" stroke-width=\"1\" font-family=\"monospace\" "
@@ -114,6 +79,17 @@ std::string RenderSvg(const OType_Image& image, const OverlayDrawing& drawing,
     for (const OverlayItem& item : drawing.items) {
         std::visit([&out](const auto& shape) { Write(out, shape); }, item);
     }
-    out << "  </g>\n</svg>\n";
+    out << "  </g>\n";
     return out.str();
+}
+
+std::string RenderSvg(const OType_Image& image, const OverlayDrawing& drawing,
+                      const std::string& title) {
+    const int width = image.GetWidth();
+    const int height = image.GetHeight();
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+           std::to_string(width) + "\" height=\"" + std::to_string(height) + "\" viewBox=\"0 0 " +
+           std::to_string(width) + ' ' + std::to_string(height) + "\">\n  <title>" +
+           EscapeXml(title) + "</title>\n" + OverlaySvgElements(image, drawing) + "</svg>\n";
 }

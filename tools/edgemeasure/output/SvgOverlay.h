@@ -20,5 +20,9 @@
 std::string RenderSvg(const OType_Image& image, const OverlayDrawing& drawing,
                       const std::string& title);
 
+// The document's content without the <svg> element around it: the embedded image and a group
+// of the drawing, for pages that place them in an <svg> of their own.
+std::string OverlaySvgElements(const OType_Image& image, const OverlayDrawing& drawing);
+
 // Base64 (RFC 4648, with padding) of bytes, for the embedded image.
 std::string Base64Encode(const std::vector<unsigned char>& bytes);

@@ -74,24 +74,12 @@ void DrawCircleFit(OverlayContext& context, const CircleFitResult& circle) {
     Crosses(context, circle.outliers, kOutlierColour);
 }
 
-// The fitted line between the outermost projections of its points, a little beyond them.
 void DrawLineFit(OverlayContext& context, const LineFitResult& line) {
-    double low = 0.0;
-    double high = 0.0;
-    for (const auto* list : {&line.inliers, &line.outliers}) {
-        for (const Point2& p : *list) {
-            const double along =
-                (p.x - line.centre.x) * line.direction.x + (p.y - line.centre.y) * line.direction.y;
-            low = std::min(low, along);
-            high = std::max(high, along);
-        }
-    }
-    low -= kLineOverhang;
-    high += kLineOverhang;
+    Point2 a;
+    Point2 b;
+    LineFitExtent(line, a, b);
     context.SetColour(kFitColour);
-    Segment(context,
-            {line.centre.x + low * line.direction.x, line.centre.y + low * line.direction.y},
-            {line.centre.x + high * line.direction.x, line.centre.y + high * line.direction.y});
+    Segment(context, a, b);
     Crosses(context, line.inliers, kFitColour);
     Crosses(context, line.outliers, kOutlierColour);
 }
@@ -126,6 +114,23 @@ std::u16string Wide(const std::string& text) {
 }
 
 }  // namespace
+
+void LineFitExtent(const LineFitResult& line, Point2& a, Point2& b) {
+    double low = 0.0;
+    double high = 0.0;
+    for (const auto* list : {&line.inliers, &line.outliers}) {
+        for (const Point2& p : *list) {
+            const double along =
+                (p.x - line.centre.x) * line.direction.x + (p.y - line.centre.y) * line.direction.y;
+            low = std::min(low, along);
+            high = std::max(high, along);
+        }
+    }
+    low -= kLineOverhang;
+    high += kLineOverhang;
+    a = {line.centre.x + low * line.direction.x, line.centre.y + low * line.direction.y};
+    b = {line.centre.x + high * line.direction.x, line.centre.y + high * line.direction.y};
+}
 
 std::string Caption(const MeasurementResult& result) {
     if (!result.ok) {

@@ -22,5 +22,9 @@ void DrawPaths(OverlayContext& context, const std::vector<PathGeometry>& paths);
 void DrawResult(OverlayContext& context, const MeasurementResult& result,
                 const std::vector<PathGeometry>& paths);
 
+// The stretch of a fitted line that the overlay draws: between the outermost projections of its
+// points, a little beyond them.
+void LineFitExtent(const LineFitResult& line, Point2& a, Point2& b);
+
 // The caption of a result, e.g. "hole  r 72.61 px" or "slot: no edge pair found".
 std::string Caption(const MeasurementResult& result);

@@ -5,6 +5,8 @@
 // the tool selects before the call; everything else (paths, refined points, fitted figures,
 // captions) the tool draws itself.
 
+#include <algorithm>
+
 #include "overlay/RgbImage.h"
 
 constexpr Rgb kPathColour{0, 170, 255};       // the search paths and their direction arrows
@@ -23,3 +25,9 @@ constexpr double kLineOverhang = 15.0;
 // Images up to this size (the longer side, pixels) get text at its nominal size; larger ones
 // scale it up in proportion, so that labels stay readable.
 constexpr double kNominalImageSize = 1000.0;
+
+// The overlay's scale on an image: 1 up to the nominal size, else in proportion to its longer
+// side. Texts, markers and line widths grow by it.
+inline double OverlayScale(int width, int height) {
+    return std::max(1.0, std::max(width, height) / kNominalImageSize);
+}

@@ -6,17 +6,19 @@
 
 namespace {
 
-// Liang-Barsky clipping of the segment (x0, y0)-(x1, y1) to the rectangle [0, maxX] x [0, maxY]
-// of pixel indices. Answers false when nothing of the segment lies inside; else moves the ends
-// onto the visible part. Doubles hold the int range exactly, so far-away ends lose nothing.
-bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double maxX, double maxY) {
+// Liang-Barsky clipping of the segment (x0, y0)-(x1, y1) to the rectangle [min, maxX] x
+// [min, maxY] of pixel indices. Answers false when nothing of the segment lies inside; else moves
+// the ends onto the visible part. Doubles hold the int range exactly, so far-away ends lose
+// nothing.
+bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double maxX, double maxY,
+                 double min) {
     const double dx = x1 - x0;
     const double dy = y1 - y0;
     double enter = 0.0;
     double leave = 1.0;
     // Each border as p * t <= q: left, right, top, bottom.
     const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x0, maxX - x0, y0, maxY - y0};
+    const double q[4] = {x0 - min, maxX - x0, y0 - min, maxY - y0};
     for (int border = 0; border < 4; ++border) {
         if (p[border] == 0.0) {
             if (q[border] < 0.0) {
@@ -90,29 +92,37 @@ void RgbImage::SetPixel(int x, int y, Rgb colour) {
     m_bytes[at + 2] = colour.b;
 }
 
-void RgbImage::DrawLine(int x0, int y0, int x1, int y1, Rgb colour) {
+void RgbImage::DrawLine(int x0, int y0, int x1, int y1, Rgb colour, int thickness) {
     if (m_iWidth == 0 || m_iHeight == 0) {
         return;
     }
+    const int width = std::max(thickness, 1);
+    // A thick line is a run of `width` pixels across its major direction at each step, centred
+    // on the one-pixel line (the extra pixel of an even width on the lower or right side).
+    const int before = (width - 1) / 2;
     double ax = x0;
     double ay = y0;
     double bx = x1;
     double by = y1;
-    if (!ClipSegment(ax, ay, bx, by, m_iWidth - 1, m_iHeight - 1)) {
+    // Clipped to the image grown by the run, so that a thick line along the border shows.
+    if (!ClipSegment(ax, ay, bx, by, m_iWidth - 1 + width, m_iHeight - 1 + width, -width)) {
         return;
     }
-    // The clipped ends lie inside the image, so the walk below is bounded by its size.
+    // The clipped ends lie near the image, so the walk below is bounded by its size.
     int x = static_cast<int>(std::lround(ax));
     int y = static_cast<int>(std::lround(ay));
     const int endX = static_cast<int>(std::lround(bx));
     const int endY = static_cast<int>(std::lround(by));
     const int dx = std::abs(endX - x);
     const int dy = -std::abs(endY - y);
+    const bool runsVertically = dx >= -dy;
     const int stepX = x < endX ? 1 : -1;
     const int stepY = y < endY ? 1 : -1;
     int error = dx + dy;
     while (true) {
-        SetPixel(x, y, colour);
+        for (int k = -before; k < width - before; ++k) {
+            SetPixel(runsVertically ? x : x + k, runsVertically ? y + k : y, colour);
+        }
         if (x == endX && y == endY) {
             break;
         }

@@ -3,9 +3,10 @@
 // painted on, with the two drawing primitives the painter needs.
 //
 // Coordinates: pixel (x, y) is the square [x, x + 1) x [y, y + 1), as in the library.
-// - DrawLine paints the pixels of a one-pixel line between the pixels (x0, y0) and (x1, y1)
-//   (Bresenham). The line is first clipped to the image, so its ends may lie anywhere in the int
-//   range: the cost is that of the visible part, and nothing outside the image is touched.
+// - DrawLine paints the pixels of a line between the pixels (x0, y0) and (x1, y1) (Bresenham),
+//   `thickness` pixels wide across its major direction. The line is first clipped to the image,
+//   so its ends may lie anywhere in the int range: the cost is that of the visible part, and
+//   nothing outside the image is touched.
 // - FillPolygon paints the pixels whose centres (x + 0.5, y + 0.5) lie inside a convex polygon
 //   given in continuous coordinates (glyph quads, text boxes).
 //
@@ -47,7 +48,7 @@ class RgbImage {
     // Nothing outside the image.
     void SetPixel(int x, int y, Rgb colour);
 
-    void DrawLine(int x0, int y0, int x1, int y1, Rgb colour);
+    void DrawLine(int x0, int y0, int x1, int y1, Rgb colour, int thickness = 1);
     void FillPolygon(const double* xs, const double* ys, int count, Rgb colour);
 
   private:
