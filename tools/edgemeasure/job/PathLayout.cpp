@@ -152,7 +152,19 @@ double DistanceAlong(const PathGeometry& geometry, const Point2& point,
                    : 0.0;
     }
     const auto& arc = std::get<ArcLayout>(geometry);
-    const double angle =
-        angleRad ? *angleRad : std::atan2(point.y - arc.center.y, point.x - arc.center.x);
-    return std::fabs(angle - RadiansFromDegrees(arc.startDeg)) * arc.radius;
+    const double start = RadiansFromDegrees(arc.startDeg);
+    if (angleRad) {
+        return std::fabs(*angleRad - start) * arc.radius;
+    }
+    // The point's angle counted from the start in the sense of the sweep, within one turn; a
+    // point a rounding error before the start counts from the start, not a turn later.
+    const double sweep = std::fabs(RadiansFromDegrees(arc.sweepDeg));
+    const double sense = arc.sweepDeg >= 0.0 ? 1.0 : -1.0;
+    double turned = std::fmod(
+        sense * (std::atan2(point.y - arc.center.y, point.x - arc.center.x) - start), kFullTurnRad);
+    turned += turned < 0.0 ? kFullTurnRad : 0.0;
+    if (turned > sweep && kFullTurnRad - turned < turned - sweep) {
+        turned = kFullTurnRad - turned;
+    }
+    return turned * arc.radius;
 }

@@ -39,7 +39,7 @@ bool IsArc(const PathGeometry& geometry);
 bool PathTouchesImage(const PathGeometry& geometry, int width, int height);
 
 // The distance of a point of the path from its start, along the path (pixels): along a line its
-// projection on the line, along an arc the arc length to its angle `angleRad` (the edge's angle
-// on the arc).
+// projection on the line, along an arc the arc length to the angle `angleRad` (a refined edge's
+// angle, which continues past a full turn), or without it to the point's own angle.
 double DistanceAlong(const PathGeometry& geometry, const Point2& point,
                      std::optional<double> angleRad);

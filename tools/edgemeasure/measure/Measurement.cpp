@@ -63,8 +63,9 @@ std::string OutsideProblem(const std::vector<PathGeometry>& paths, const OType_I
 void SetDistance(const std::vector<PathGeometry>& paths, EdgeRecord& edge) {
     const auto at = static_cast<std::size_t>(edge.path);
     if (at < paths.size()) {
-        edge.distance = DistanceAlong(paths[at], edge.Best(),
-                                      edge.subpixelAngle ? edge.subpixelAngle : edge.angle);
+        // A search reports an arc's leaving edge at its last position in threshold but with the
+        // angle where the change was seen, a step later: the distance follows the point.
+        edge.distance = DistanceAlong(paths[at], edge.Best(), edge.subpixelAngle);
     }
 }
 

@@ -169,6 +169,7 @@ PathProfile SamplePathProfile(const PathGeometry& geometry, const TransitionSetu
                           arc ? std::optional<double>(angle) : std::nullopt));
         profile.values.push_back(outside ? 0.0 : grey);
         profile.outside.push_back(outside ? 1 : 0);
+        result.indices.push_back(index);
         result.inThreshold.push_back(path->IsInTransitionThreshold(image) ? 1 : 0);
     }
     ComputeDerivative(profile, sigma);

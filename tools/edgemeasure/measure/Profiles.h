@@ -13,8 +13,11 @@
 //   sample is outside when any of its points lies outside [0, width] x [0, height].
 // - SamplePathProfile: what the transition search sees on a path of a measurement: the grey value
 //   of the pixel that contains each position of its raster walk, and the transition function's
-//   answer there (in threshold or not), evaluated by the library walk by walk as the search does.
+//   answer there (in threshold or not), evaluated by the library step by step as the search does.
 //   Positions are distances along the path as the edges report them (PathLayout's DistanceAlong).
+//   A raster walk visits one position per pixel entered, so on oblique lines and arcs it skips
+//   path indices; each sample keeps its own. The search reports a transition at the sample in
+//   threshold: where the answer turns true (entering), or just before it turns false (leaving).
 //
 // Both answer an empty profile for a line of zero length or a width that is not positive.
 //
@@ -38,6 +41,7 @@ struct Profile {
 
 struct PathProfile {
     Profile profile;
+    std::vector<int> indices;               // the path index of each sample
     std::vector<std::uint8_t> inThreshold;  // the transition function's answer per sample
 };
 

@@ -1,0 +1,218 @@
+// Profiles and their plots: the bilinear, width-averaged profile and its derivative against
+// images whose values are known everywhere; the path profile against what the transition search
+// finds; the chart's scales and its reduction of long profiles; the profile command as a user
+// runs it.
+
+#include <cmath>
+#include <map>
+#include <memory>
+
+#include "ProgramFixture.h"
+#include "measure/Measurement.h"
+#include "measure/Profiles.h"
+#include "output/ProfilePlot.h"
+
+namespace {
+
+using namespace edgemeasure_test;
+
+constexpr double kExact = 1e-9;
+// Path positions are fixed point: an angle taken from one is good to about this (pixels of arc).
+constexpr double kPointPx = 1e-3;
+
+// An image whose grey value is f(x, y) at every pixel.
+template <typename F>
+std::shared_ptr<OType_Image> Image(int width, int height, F f) {
+    auto image = std::make_shared<OType_Image>(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            image->SetPixel_Grey(x, y, f(x, y));
+        }
+    }
+    return image;
+}
+
+// On a ramp of 2 grey levels per pixel along x, a bilinear sample at x reads 2 (x - 0.5) + 10,
+// one sample per pixel of the line; the derivative along a line is 2 times the line's x
+// component, whatever the smoothing, wherever the kernel stays on the profile.
+TEST(Profiles, FollowARampExactlyInAnyDirection) {
+    const auto ramp = Image(120, 120, [](int x, int) { return 2 * x + 10; });
+    const struct {
+        ProfileLine line;
+        double sigma;
+        double slope;
+    } cases[] = {{{{10.5, 20.5}, {90.5, 20.5}}, 1.0, 2.0},
+                 {{{90.5, 20.5}, {10.25, 20.5}}, 3.0, -2.0},       // 80.25 px: 81 samples
+                 {{{10.5, 10.5}, {70.5, 90.5}}, 2.0, 2.0 * 0.6}};  // 3-4-5, 100 px
+    for (const auto& c : cases) {
+        const Profile p = SampleLineProfile(*ramp, c.line, 1.0, c.sigma);
+        const double length = std::hypot(c.line.to.x - c.line.from.x, c.line.to.y - c.line.from.y);
+        ASSERT_EQ(p.values.size(), static_cast<std::size_t>(length) + 1);
+        const auto reach = static_cast<std::size_t>(std::ceil(4.0 * c.sigma));
+        for (std::size_t i = 0; i < p.values.size(); ++i) {
+            const double x =
+                c.line.from.x + p.positions[i] * (c.line.to.x - c.line.from.x) / length;
+            EXPECT_EQ(p.positions[i], static_cast<double>(i));
+            EXPECT_NEAR(p.values[i], 2.0 * (x - 0.5) + 10.0, kExact) << "sample " << i;
+            EXPECT_EQ(p.outside[i], 0);
+            if (i >= reach && i + reach < p.values.size()) {
+                EXPECT_NEAR(p.derivative[i], c.slope, kExact) << "sample " << i;
+            }
+        }
+    }
+}
+
+// Across a line the samples spread evenly over the width: 3 px average the rows 9, 10 and 11 of
+// an image that is y squared, 2 px the points half a pixel either side (bilinear between rows).
+// Beyond the border samples are flagged, within half a pixel of it they read the border pixels.
+TEST(Profiles, AverageAcrossTheWidthAndFlagWhatLiesOutside) {
+    const auto squares = Image(40, 30, [](int, int y) { return y * y; });
+    const ProfileLine alongRow10{{5.5, 10.5}, {15.5, 10.5}};
+    EXPECT_NEAR(SampleLineProfile(*squares, alongRow10, 3.0, 1.0).values[4],
+                (81.0 + 100.0 + 121.0) / 3.0, kExact);
+    EXPECT_NEAR(SampleLineProfile(*squares, alongRow10, 2.0, 1.0).values[4],
+                ((81.0 + 100.0) / 2.0 + (100.0 + 121.0) / 2.0) / 2.0, kExact);
+
+    // From x = 30.5 to 45.5 on a 40 px wide image: x up to 40 is inside, 39.5..40 the last pixel.
+    const Profile p = SampleLineProfile(*squares, {{30.5, 10.5}, {45.5, 10.5}}, 1.0, 1.0);
+    ASSERT_EQ(p.values.size(), 16u);
+    for (std::size_t i = 0; i < p.values.size(); ++i) {
+        EXPECT_EQ(p.outside[i], 30.5 + i > 40.0 ? 1 : 0) << "sample " << i;
+        EXPECT_TRUE(std::isfinite(p.derivative[i]));
+    }
+    EXPECT_EQ(p.values[9], 100.0);  // x = 39.5, the last pixel's centre
+    // A width that reaches outside flags the sample: at row 0.5, 3 px wide reaches y = -0.5.
+    EXPECT_EQ(SampleLineProfile(*squares, {{5.5, 0.5}, {9.5, 0.5}}, 3.0, 1.0).outside[0], 1);
+    EXPECT_TRUE(SampleLineProfile(*squares, {{5.5, 5.5}, {5.5, 5.5}}, 1.0, 1.0).values.empty());
+}
+
+// The path profile is what the search reads: the transition function's answer changes exactly
+// at every edge that the search reports (band and Canny, on lines, arcs and oblique lines), and
+// the sample there lies at the edge's distance along the path.
+TEST(Profiles, ChangeThresholdStateWhereTheSearchFindsEdges) {
+    WritePlate("plate.pgm");
+    const LoadedImage plate = LoadImage("plate.pgm");
+    const PathLayout layouts[] = {LineLayout{{10.5, 60.5}, {230.5, 60.5}},
+                                  ArcLayout{{60.5, 60.5}, 40.0, 10.0, 300.0},
+                                  LineLayout{{200.5, 110.5}, {20.5, 15.5}}};
+    TransitionSetup canny;
+    canny.type = OVectorPath::kTransitionCanny;
+    canny.param1 = 30;
+    for (const PathLayout& layout : layouts) {
+        for (const TransitionSetup& transition : {TransitionSetup{}, canny}) {
+            MeasurementSetup setup;
+            setup.layout = layout;
+            setup.transition = transition;
+            setup.search.mode = SearchMode::All;
+            setup.subpixel = false;
+            const MeasurementResult result = RunMeasurement(setup, plate.grey, nullptr);
+            const PathProfile profile =
+                SamplePathProfile(ExpandLayout(layout).front(), transition, plate.grey, 1.0);
+            // The sample in threshold of each change of the answer.
+            std::vector<std::size_t> edges;
+            for (std::size_t i = 1; i < profile.inThreshold.size(); ++i) {
+                if (profile.inThreshold[i] != profile.inThreshold[i - 1]) {
+                    edges.push_back(profile.inThreshold[i] ? i : i - 1);
+                }
+            }
+            ASSERT_EQ(edges.size(), result.edges.size()) << "transition " << transition.type;
+            for (std::size_t k = 0; k < edges.size(); ++k) {
+                EXPECT_EQ(profile.indices[edges[k]], result.edges[k].index);
+                EXPECT_NEAR(profile.profile.positions[edges[k]], result.edges[k].distance,
+                            kPointPx);
+            }
+        }
+    }
+}
+
+// The chart's scales agree: a threshold line lies at the height of curve points of its value,
+// an edge at the abscissa of the sample at its position. A profile of many samples per column
+// of the chart keeps its one-sample spike; samples outside the image break the curve.
+TEST(ProfilePlot, DrawsValuesWhereTheyBelongAndKeepsNarrowPeaks) {
+    ProfilePlot plot;
+    Profile& p = plot.profile;
+    constexpr std::size_t kSamples = 20000;
+    constexpr std::size_t kSpike = 12345;
+    for (std::size_t i = 0; i < kSamples; ++i) {
+        p.positions.push_back(0.5 * i);
+        p.values.push_back(i == kSpike ? 250.0 : 100.0);
+        p.outside.push_back(i >= 5000 && i < 5010 ? 1 : 0);
+    }
+    ComputeDerivative(p, 1.0);
+    plot.thresholds = {{PlotAxis::Grey, 0.0, "zero"}, {PlotAxis::Grey, 100.0, "hundred"}};
+    plot.edges = {{0.5 * kSpike, "1", "the spike", false}};
+    const PlotFigure figure = ProfileFigure(plot);
+    std::vector<const FigureLine*> grey;
+    std::map<std::string, const FigureLine*> marks;
+    for (const FigureItem& item : figure.items) {
+        if (const auto* line = std::get_if<FigureLine>(&item)) {
+            if (line->role == "grey") {
+                grey.push_back(line);
+            } else if (!line->tip.empty()) {
+                marks[line->tip] = line;
+            }
+        }
+    }
+    ASSERT_EQ(grey.size(), 2u);  // broken by the stretch outside the image
+    ASSERT_EQ(marks.size(), 3u);
+    const double y0 = marks.at("zero")->points[0].y;
+    const double y100 = marks.at("hundred")->points[0].y;
+    FigurePoint top{0.0, y100};
+    std::size_t points = 0;
+    for (const FigureLine* line : grey) {
+        points += line->points.size();
+        for (const FigurePoint& q : line->points) {
+            top = q.y < top.y ? q : top;
+            EXPECT_TRUE(q.y == y100 || q.y == top.y) << q.x << "," << q.y;
+        }
+    }
+    EXPECT_LT(points, 4u * kProfilePlotWidth);
+    EXPECT_NEAR(top.y, y0 + 2.5 * (y100 - y0), kExact);
+    EXPECT_NEAR(marks.at("the spike")->points[0].x, top.x, kExact);
+}
+
+// The profile command: the CSV (standard output or -o) with one row per pixel of the line, the
+// plot as SVG or PNG, and in one line what is wrong with its arguments.
+TEST_F(ProgramTest, ProfileCommandWritesTheProfileAndItsPlot) {
+    WritePlate("plate.pgm");
+    const std::string line = "--line=10.5,60.5,110.5,60.5";  // across the square's left side
+    const ProgramRun toStdout = Edgemeasure({"profile", "plate.pgm", line, "--plot", "p.svg"});
+    ASSERT_EQ(toStdout.exitCode, kExitOk) << toStdout.err;
+    EXPECT_EQ(toStdout.out.substr(0, toStdout.out.find('\n')), "distance,x,y,grey,derivative");
+    EXPECT_EQ(std::count(toStdout.out.begin(), toStdout.out.end(), '\n'), 1 + 101);
+    EXPECT_NE(toStdout.out.find("\n0.000,10.500,60.500,200.000,"), std::string::npos);
+    EXPECT_NE(toStdout.out.find("\n30.000,40.500,60.500,50.000,"), std::string::npos);
+    EXPECT_NE(ReadFile("p.svg").find("class=\"profile-plot\""), std::string::npos);
+    ASSERT_EQ(
+        Edgemeasure({"profile", "plate.pgm", line, "-o", "p.csv", "--plot", "p.png"}).exitCode,
+        kExitOk);
+    EXPECT_EQ(ReadFile("p.csv"), toStdout.out);
+    EXPECT_EQ(ReadFile("p.png").substr(1, 3), "PNG");
+
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string message;
+    } cases[] = {
+        {{"profile", "plate.pgm"}, kExitBadInput, "profile: needs --line X0,Y0,X1,Y1"},
+        {{"profile", line}, kExitBadInput, "profile: expects one image (got 0)"},
+        {{"profile", "plate.pgm", "--line", "1,2,3"}, kExitBadInput, "--line: expects X0,Y0"},
+        {{"profile", "plate.pgm", line, "--width", "0"}, kExitBadInput, "--width: '0' is not"},
+        {{"profile", "plate.pgm", line, "--sigma", "300"}, kExitBadInput, "--sigma: '300' is not"},
+        {{"profile", "plate.pgm", line, "--plot", "p.jpg"}, kExitBadInput, "neither .svg nor .png"},
+        {{"profile", "none.png", line}, kExitBadInput, "cannot read image 'none.png'"},
+        {{"profile", "plate.pgm", "--line", "500.5,5.5,600.5,5.5", "-o", "out.csv"},
+         kExitMeasurementFailed,
+         "the line lies wholly outside the image (240 x 120 px)"},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun run = Edgemeasure(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.message;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+    EXPECT_FALSE(fs::exists("out.csv"));
+    EXPECT_EQ(Edgemeasure({"profile", "--help"}).exitCode, kExitOk);
+}
+
+}  // namespace
