@@ -198,7 +198,7 @@ TEST_F(ProgramTest, DemoMeasuresTheTrueDimensions) {
     EXPECT_EQ(Listing(),
               (std::vector<std::string>{"demo", "demo/demo-image.png", "demo/demo-job.json",
                                         "demo/demo-overlay.png", "demo/demo-overlay.svg",
-                                        "demo/demo-results.json"}));
+                                        "demo/demo-report.html", "demo/demo-results.json"}));
     // The SVG embeds the demo's image and shows the pair search's label.
     const std::string svg = ReadFile("demo/demo-overlay.svg");
     const std::string image = ReadFile("demo/demo-image.png");

@@ -7,6 +7,7 @@
 #include "job/Angles.h"
 #include "job/JobParser.h"
 #include "job/ToolError.h"
+#include "output/HtmlReport.h"
 #include "output/ImageIO.h"
 #include "output/OutputFile.h"
 #include "output/OverlayFiles.h"
@@ -19,6 +20,7 @@ const char* const kJobFile = "demo-job.json";
 const char* const kResultsFile = "demo-results.json";
 const char* const kOverlayPngFile = "demo-overlay.png";
 const char* const kOverlaySvgFile = "demo-overlay.svg";
+const char* const kReportFile = "demo-report.html";
 constexpr int kDemoBits = 8;
 
 const MeasurementResult* Find(const ImageRun& run, const std::string& name) {
@@ -157,6 +159,9 @@ int RunDemo(const std::string& folder) {
     WriteFileAtomically(file(kResultsFile), JsonText(results));
     WriteOverlayPng(run, file(kOverlayPngFile));
     WriteOverlaySvg(run, file(kOverlaySvgFile));
+    HtmlReport report(kJobFile);
+    report.Add(run, job);
+    WriteFileAtomically(file(kReportFile), report.Html());
 
     std::printf("\nWrote into %s/:\n", folder.c_str());
     std::printf("  %-20s the synthetic image\n", kImageFile);
@@ -165,5 +170,7 @@ int RunDemo(const std::string& folder) {
     std::printf("  %-20s the results\n", kResultsFile);
     std::printf("  %-20s the image with what was measured drawn on it\n", kOverlayPngFile);
     std::printf("  %-20s the same drawing as SVG, the image embedded\n", kOverlaySvgFile);
+    std::printf("  %-20s all of it on one page, with the profile plot of every path\n",
+                kReportFile);
     return run.AllOk() ? kExitOk : kExitMeasurementFailed;
 }

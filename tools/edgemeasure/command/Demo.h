@@ -4,7 +4,8 @@
 // It renders the DemoScene, writes it as demo-image.png with the job that measures it
 // (demo-job.json, runnable with `edgemeasure measure --job`), runs the job, prints measured
 // against true values with their errors, and writes the results (demo-results.json, with the
-// comparison under "demo") and the overlay pictures (demo-overlay.png, demo-overlay.svg).
+// comparison under "demo"), the overlay pictures (demo-overlay.png, demo-overlay.svg) and the
+// HTML report (demo-report.html).
 //
 //   return RunDemo("edgemeasure-demo");   // exit code: 0, or 1 when something was not measured
 
