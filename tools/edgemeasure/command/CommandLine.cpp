@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 
+#include "caliper/OCaliperSettings.h"
 #include "job/JobParser.h"
 #include "job/Limits.h"
 #include "job/ToolError.h"
@@ -17,6 +18,8 @@ using nlohmann::json;
 
 // The source name of command-line measurements in messages.
 constexpr const char* kCommandLineSource = "command line";
+// The widest profile, pixels.
+constexpr double kMaxProfileWidth = 1000.0;
 // The largest --mm-per-px: a metre per pixel.
 constexpr double kMaxMmPerPxOption = 1000.0;
 
@@ -379,15 +382,19 @@ CommandLine ParseProfile(const std::vector<std::string>& arguments) {
                 Fail(o, "coordinates reach at most " + std::to_string(kMaxImageSide) + " px");
             }
         }
-        p.line = {{n[0].get<double>(), n[1].get<double>()},
-                  {n[2].get<double>(), n[3].get<double>()}};
+        p.line.startX = n[0].get<double>();
+        p.line.startY = n[1].get<double>();
+        p.line.endX = n[2].get<double>();
+        p.line.endY = n[3].get<double>();
         p.hasLine = true;
     };
     options["--width"] = [&p](const std::string& o, const std::string& v) {
-        p.width = Within(o, v, 0.0, kMaxProfileWidth, true, "a width above 0 and at most 1000 px");
+        p.line.width =
+            Within(o, v, 0.0, kMaxProfileWidth, true, "a width above 0 and at most 1000 px");
     };
     options["--sigma"] = [&p](const std::string& o, const std::string& v) {
-        p.sigma = Within(o, v, 0.0, kMaxProfileSigma, true, "a sigma above 0 and at most 256 px");
+        p.sigma = Within(o, v, 0.0, OCaliperEdgeSettings::kMaxSigma, true,
+                         "a sigma above 0 and at most 256 px");
     };
     options["--output"] = [&command](const std::string&, const std::string& v) {
         command.output = v;

@@ -22,14 +22,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "caliper/OCaliperRegion.h"
 #include "job/Job.h"
-#include "measure/Profiles.h"
 
 // What `edgemeasure profile` samples and where it writes the plot.
 struct ProfileRequest {
-    ProfileLine line;
+    OCaliperLine line;  // its width across the line, one sample per pixel along it
     bool hasLine = false;
-    double width = 1.0;  // pixels across the line
     double sigma = 1.0;  // smoothing of the derivative, pixels
     std::string plot;    // .svg or .png; empty: no plot
 };

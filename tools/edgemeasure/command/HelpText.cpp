@@ -91,15 +91,16 @@ edgemeasure-demo) the image, the job, the results and the overlay pictures.
 
 const char* const kProfileHelp = R"(edgemeasure profile IMAGE --line X0,Y0,X1,Y1 [OPTIONS]
 
-The grey profile along a line, for tuning thresholds: samples one pixel apart from (X0,Y0) to
-(X1,Y1), each the mean of W samples across the line (bilinear interpolation), and its
-derivative smoothed by a Gaussian of S pixels.
+The grey profile along a line, for tuning thresholds, as a precision caliper reads it: samples
+one pixel apart from (X0,Y0) to (X1,Y1), each the mean of W lines across the line (bilinear
+interpolation), and its derivative filtered by a Gaussian of S pixels.
 
   --line X0,Y0,X1,Y1       the line (pixels; pixel centre at i + 0.5)
-  --width W                samples across the line, one pixel apart (default 1)
+  --width W                pixels across the line, averaged (default 1)
   --sigma S                smoothing of the derivative in pixels (default 1.0)
   -o, --output FILE        the CSV (default, or -: standard output): distance, x, y, grey,
-                           derivative (both empty for samples outside the image)
+                           derivative (both empty outside the image, the derivative also
+                           within 4 S of either end)
   --plot FILE              the plot of profile and derivative as .svg or .png
 
 Exit codes: 0 written; 1 the line lies wholly outside the image; 2 bad input.

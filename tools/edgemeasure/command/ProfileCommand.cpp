@@ -1,11 +1,11 @@
 #include "command/ProfileCommand.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "image/ImageLoader.h"
 #include "job/ToolError.h"
+#include "measure/Profiles.h"
 #include "output/ImageIO.h"
 #include "output/OutputFile.h"
 #include "output/PlotFigure.h"
@@ -14,40 +14,63 @@
 
 namespace {
 
-// The grey value of 16-bit images scaled to 8 bits: the profile is read from what is measured.
+// The profile is read from what is measured: 8-bit grey values.
 constexpr double kGreyMax = 255.0;
 constexpr int kGreyDecimals = 3;
 constexpr int kDerivativeDecimals = 4;
 
-std::string Csv(const Profile& profile, const ProfileLine& line) {
-    const double length = std::hypot(line.to.x - line.from.x, line.to.y - line.from.y);
-    const double ux = (line.to.x - line.from.x) / length;
-    const double uy = (line.to.y - line.from.y) / length;
+std::string Number(double value, int decimals) {
+    return std::isfinite(value) ? Fixed(value, decimals) : "";
+}
+
+std::string Csv(const OCaliperProfile& profile, const OCaliperLine& line) {
+    const double length = std::hypot(line.endX - line.startX, line.endY - line.startY);
+    const double ux = (line.endX - line.startX) / length;
+    const double uy = (line.endY - line.startY) / length;
     std::string csv = "distance,x,y,grey,derivative\n";
     for (std::size_t i = 0; i < profile.values.size(); ++i) {
         const double t = profile.positions[i];
-        csv += Fixed(t) + "," + Fixed(line.from.x + t * ux) + "," + Fixed(line.from.y + t * uy);
-        csv += profile.outside[i] ? ",,\n"
-                                  : "," + Fixed(profile.values[i], kGreyDecimals) + "," +
-                                        Fixed(profile.derivative[i], kDerivativeDecimals) + "\n";
+        const bool outside = profile.outside[i] != 0;
+        csv += Fixed(t) + "," + Fixed(line.startX + t * ux) + "," + Fixed(line.startY + t * uy) +
+               "," + (outside ? "" : Number(profile.values[i], kGreyDecimals)) + "," +
+               (outside ? "" : Number(profile.derivative[i], kDerivativeDecimals)) + "\n";
     }
     return csv;
 }
 
-void WritePlot(const Profile& profile, const ProfileRequest& request, const std::string& shown) {
+void WritePlot(const OCaliperProfile& profile, const ProfileRequest& request,
+               const std::string& shown) {
+    const Point2 start{request.line.startX, request.line.startY};
     ProfilePlot plot;
-    plot.title = shown + ": " + PointText(request.line.from) + " to " + PointText(request.line.to) +
-                 ", width " + Fixed(request.width, 1) + " px, sigma " + Fixed(request.sigma, 2) +
-                 " px";
+    plot.title = shown + ": " + PointText(start) + " to " +
+                 PointText({request.line.endX, request.line.endY}) + ", width " +
+                 Fixed(request.line.width, 1) + " px, sigma " + Fixed(request.sigma, 2) + " px";
     plot.profile = profile;
     plot.greyMax = kGreyMax;
-    plot.positionLabel = "distance from " + PointText(request.line.from) + " (px)";
+    plot.positionLabel = "distance from " + PointText(start) + " (px)";
     const PlotFigure figure = ProfileFigure(plot);
     if (OverlayFormatOf(request.plot, "--plot") == PictureFormat::Svg) {
         WriteFileAtomically(request.plot,
                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + FigureSvg(figure));
     } else {
         WriteFileAtomically(request.plot, EncodePng(FigurePicture(figure)));
+    }
+}
+
+// The caliper's refusals in the terms of the command's options.
+void CheckSampled(const OCaliperProfile& profile, const ProfileRequest& request) {
+    if (profile.status == OCaliperStatus::BadRegion) {
+        throw ToolError(
+            "--line: a line of no length, or more samples along and across it than a profile "
+            "takes");
+    }
+    if (profile.status == OCaliperStatus::BadSettings) {
+        throw ToolError("--sigma: " + Fixed(request.sigma, 2) +
+                        " px is too large for the line (the filter reaches 4 sigma to either "
+                        "side of each sample)");
+    }
+    if (profile.status == OCaliperStatus::EmptyImage) {
+        throw ToolError("the image has no pixels");
     }
 }
 
@@ -60,13 +83,9 @@ int RunProfileCommand(const CommandLine& command) {
     const std::string& path = command.inputs.front();
     const LoadedImage image = LoadImage(path);
     const std::string shown = path == kStandardInputPath ? kStandardInputName : path;
-    const Profile profile =
-        SampleLineProfile(*image.grey, request.line, request.width, request.sigma);
-    if (profile.values.empty()) {
-        throw ToolError("--line: the line has no length");
-    }
-    if (std::all_of(profile.outside.begin(), profile.outside.end(),
-                    [](std::uint8_t outside) { return outside != 0; })) {
+    const OCaliperProfile profile = SampleLineProfile(*image.grey, request.line, request.sigma);
+    CheckSampled(profile, request);
+    if (profile.status == OCaliperStatus::OutsideImage) {
         std::fprintf(stderr, "edgemeasure: the line lies wholly outside the image (%d x %d px)\n",
                      image.grey->GetWidth(), image.grey->GetHeight());
         return kExitMeasurementFailed;

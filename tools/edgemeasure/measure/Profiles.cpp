@@ -3,41 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "caliper/OCaliper.h"
 #include "measure/EdgeSearch.h"
 
 namespace {
 
-// A pixel's value belongs to its centre.
-constexpr double kPixelCentre = 0.5;
 // The derivative kernel reaches this many sigmas to either side.
 constexpr double kKernelReachSigmas = 4.0;
-// Samples along the line of the profile command, in pixels.
-constexpr double kLineSampleStep = 1.0;
 // (v[i + 1] - v[i - 1]) / 2.
 constexpr double kCentralDifferenceWeight = 0.5;
-
-// Bilinear grey value at (x, y) in pixels, or nothing outside [0, width] x [0, height].
-bool Bilinear(const OType_Image& image, double x, double y, double& value) {
-    const int width = image.GetWidth();
-    const int height = image.GetHeight();
-    if (!(x >= 0.0 && y >= 0.0 && x <= width && y <= height)) {
-        return false;
-    }
-    // Within half a pixel of the border the border pixels are read (the clamp).
-    const double u = std::clamp(x - kPixelCentre, 0.0, width - 1.0);
-    const double v = std::clamp(y - kPixelCentre, 0.0, height - 1.0);
-    const int x0 = static_cast<int>(u);
-    const int y0 = static_cast<int>(v);
-    const int x1 = std::min(x0 + 1, width - 1);
-    const int y1 = std::min(y0 + 1, height - 1);
-    const double fx = u - x0;
-    const double fy = v - y0;
-    const double top = image.GetPixel_Grey(x0, y0) * (1.0 - fx) + image.GetPixel_Grey(x1, y0) * fx;
-    const double bottom =
-        image.GetPixel_Grey(x0, y1) * (1.0 - fx) + image.GetPixel_Grey(x1, y1) * fx;
-    value = top * (1.0 - fy) + bottom * fy;
-    return true;
-}
 
 // The derivative-of-Gaussian weights w(j), j = -reach..reach, with sum of j * w(j) = 1 so that a
 // ramp of slope 1 per sample gives 1. A sigma too small for any weight to survive the
@@ -62,7 +36,7 @@ std::vector<double> DerivativeKernel(double sigmaSamples) {
 
 // The values with every outside sample replaced by its nearest inside neighbour (the earlier one
 // on a tie); all zero when no sample is inside.
-std::vector<double> FilledValues(const Profile& profile) {
+std::vector<double> FilledValues(const OCaliperProfile& profile) {
     const std::size_t n = profile.values.size();
     std::vector<double> filled(n, 0.0);
     std::vector<std::size_t> nearest(n, n);
@@ -84,9 +58,7 @@ std::vector<double> FilledValues(const Profile& profile) {
     return filled;
 }
 
-}  // namespace
-
-void ComputeDerivative(Profile& profile, double sigma) {
+void ComputeDerivative(OCaliperProfile& profile, double sigma) {
     const std::size_t n = profile.values.size();
     profile.derivative.assign(n, 0.0);
     if (n < 2) {
@@ -112,37 +84,11 @@ void ComputeDerivative(Profile& profile, double sigma) {
     }
 }
 
-Profile SampleLineProfile(const OType_Image& image, const ProfileLine& line, double width,
-                          double sigma) {
-    Profile profile;
-    const double dx = line.to.x - line.from.x;
-    const double dy = line.to.y - line.from.y;
-    const double length = std::hypot(dx, dy);
-    if (!(length > 0.0) || !(width > 0.0)) {
-        return profile;
-    }
-    const double ux = dx / length;
-    const double uy = dy / length;
-    const int across = static_cast<int>(std::ceil(width));
-    const auto count = static_cast<std::size_t>(std::floor(length / kLineSampleStep)) + 1;
-    for (std::size_t i = 0; i < count; ++i) {
-        const double t = static_cast<double>(i) * kLineSampleStep;
-        double sum = 0.0;
-        bool inside = true;
-        for (int k = 0; k < across && inside; ++k) {
-            // Spread evenly over the width: the centres of `across` equal parts of it.
-            const double offset = ((k + kPixelCentre) / across - kPixelCentre) * width;
-            double value = 0.0;
-            inside = Bilinear(image, line.from.x + t * ux - offset * uy,
-                              line.from.y + t * uy + offset * ux, value);
-            sum += value;
-        }
-        profile.positions.push_back(t);
-        profile.values.push_back(inside ? sum / across : 0.0);
-        profile.outside.push_back(inside ? 0 : 1);
-    }
-    ComputeDerivative(profile, sigma);
-    return profile;
+}  // namespace
+
+OCaliperProfile SampleLineProfile(const OType_Image& image, const OCaliperLine& line,
+                                  double sigma) {
+    return OCaliper::SampleProfile(image, line, sigma);
 }
 
 PathProfile SamplePathProfile(const PathGeometry& geometry, const TransitionSetup& transition,
@@ -152,7 +98,7 @@ PathProfile SamplePathProfile(const PathGeometry& geometry, const TransitionSetu
     if (!PrepareTransition(*path, transition, image)) {
         return result;
     }
-    Profile& profile = result.profile;
+    OCaliperProfile& profile = result.profile;
     const bool arc = IsArc(geometry);
     const int count = path->GetCount();
     path->Reset();
@@ -167,11 +113,18 @@ PathProfile SamplePathProfile(const PathGeometry& geometry, const TransitionSetu
         profile.positions.push_back(
             DistanceAlong(geometry, {position.dX(), position.dY()},
                           arc ? std::optional<double>(angle) : std::nullopt));
-        profile.values.push_back(outside ? 0.0 : grey);
+        profile.values.push_back(outside ? std::nan("") : grey);
         profile.outside.push_back(outside ? 1 : 0);
         result.indices.push_back(index);
         result.inThreshold.push_back(path->IsInTransitionThreshold(image) ? 1 : 0);
     }
     ComputeDerivative(profile, sigma);
+    const bool anyOutside =
+        std::find(profile.outside.begin(), profile.outside.end(), 1) != profile.outside.end();
+    const bool allOutside =
+        std::find(profile.outside.begin(), profile.outside.end(), 0) == profile.outside.end();
+    profile.status = allOutside   ? OCaliperStatus::OutsideImage
+                     : anyOutside ? OCaliperStatus::PartlyOutsideImage
+                                  : OCaliperStatus::Ok;
     return result;
 }

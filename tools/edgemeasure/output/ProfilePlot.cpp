@@ -122,7 +122,7 @@ class ProfileChart {
         m_end = p.empty() || !(p.back() > m_start) ? m_start + 1.0 : p.back();
         m_derivativeMax = 1.0;
         for (std::size_t i = 0; i < m_profile.derivative.size(); ++i) {
-            if (!m_profile.outside[i]) {
+            if (!m_profile.outside[i] && std::isfinite(m_profile.derivative[i])) {
                 m_derivativeMax = std::max(m_derivativeMax, std::fabs(m_profile.derivative[i]));
             }
         }
@@ -236,7 +236,7 @@ class ProfileChart {
         std::size_t high = 0;
         std::size_t columnStart = 0;  // where the current column's points begin in the line
         for (std::size_t i = 0; i < values.size() && i < p.size(); ++i) {
-            if (m_profile.outside[i]) {
+            if (m_profile.outside[i] || !std::isfinite(values[i])) {
                 flush();
                 continue;
             }
@@ -284,7 +284,7 @@ class ProfileChart {
     }
 
     const ProfilePlot& m_plot;
-    const Profile& m_profile;
+    const OCaliperProfile& m_profile;
     PlotFigure m_figure;
     double m_start = 0.0;
     double m_end = 1.0;

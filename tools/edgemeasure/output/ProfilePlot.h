@@ -7,7 +7,8 @@
 //   threshold" (when the plot has those answers);
 // - the edges found, as vertical lines across both panels with their labels on top (orange; red
 //   for points that a fit rejected), each with a tip that gives its values;
-// - samples outside the image left out, their stretch shaded.
+// - samples outside the image left out, their stretch shaded; values that mean nothing (NaN) break
+//   the curves.
 // Long profiles keep the lowest and highest value per pixel column of the chart, so that no
 // narrow peak is lost however many samples there are.
 //
@@ -39,7 +40,7 @@ struct PlotEdge {
 
 struct ProfilePlot {
     std::string title;
-    Profile profile;
+    OCaliperProfile profile;
     std::vector<std::uint8_t> inThreshold;  // empty: no strip
     std::vector<PlotThreshold> thresholds;
     std::vector<PlotEdge> edges;
