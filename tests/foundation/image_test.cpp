@@ -53,6 +53,9 @@ TEST(ImageTest, ViewReadsAndWritesThroughTheStrideWithoutCopying) {
     EXPECT_EQ(std::count(buffer.begin(), buffer.end(), kPad), (kStride - kWidth) * kHeight);
     const OType_Image copy = view;  // a copy of a view is a view of the same buffer
     EXPECT_EQ(copy.GetData(), buffer.data());
+    // Rows without padding: the stride may equal the width.
+    const OType_Image tight(kWidth, kHeight - 1, buffer.data(), kWidth);
+    EXPECT_EQ(tight.GetPixel_Grey(0, 1), kPad);
 }
 
 TEST(ImageTest, BadSizesGiveAnEmptyImage) {

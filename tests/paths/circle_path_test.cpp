@@ -100,10 +100,12 @@ TEST_P(CirclePathTest, StepCountIsTheRoundedArcLength) {
 // last index (backwards: at index 0, on the start point); the double circle lists that walk
 // without its final position, the float circle lists the whole walk, ending on index n.
 TEST_P(CirclePathTest, WalksAndListsFollowTheDirectPositions) {
-    // The last arc has one step of 0.6 pixels: positions 0 and 1 share a pixel.
+    // The last arcs have one step of 0.6 pixels (positions 0 and 1 share a pixel) and two of
+    // 0.75 pixels down from y = 99.3 (positions 1 and 2 share pixel 100, 0 lies in 99).
     for (const Arc& arc :
          {kFull, kQuarter, kQuarterBack, Arc{OVector(20.3, -7.9), 17.5, 200.0, 230.0},
-          Arc{OVector(100.5, 100.2), 100.0, 0.0, 0.006 / kDegree}}) {
+          Arc{OVector(100.5, 100.2), 100.0, 0.0, 0.006 / kDegree},
+          Arc{OVector(100.5, 99.3), 100.0, 0.0, 0.015 / kDegree}}) {
         const auto circle = Make(GetParam(), arc);
         OVector v, direct;
         double directAngle = 0.0;

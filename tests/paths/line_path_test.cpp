@@ -101,6 +101,8 @@ TEST(LinePathTest, RasterListAndStepsBack) {
         {"steep up-left", OVector(20.3, 25.0), OVector(17.9, -3.3)},
         {"negative coordinates", OVector(-5.75, -0.25), OVector(-25.5, 8.0)},
         {"one step", OVector(1.0, 0.0), OVector(0.5, 0.0)},
+        // Three steps of 0.4 pixels: positions 1 and 2 share pixel 1, position 0 lies in pixel 0.
+        {"two positions in one pixel", OVector(0.9, 0.9), OVector(2.1, 2.1)},
     };
     for (const Segment& s : segments) {
         OVectorPath_Line line(s.start, s.end);

@@ -91,6 +91,9 @@ TEST(TransitionFunctionTest, MovingMeanHysteresis) {
         // A fall never enters; a rise above 30 does (mean 50 -> 131), it stays while the deviation
         // is at most 5 (mean 90 -> 93) and leaves above it (mean 112 -> 140).
         {"signed, rising", 2, 5, 30, 2, {100, 100, 50, 50, 131, 93, 140}, "0000110"},
+        // Thresholds of 0 are rises: -1 below the mean 100 does not enter, +2 above 99 does,
+        // and +1 above 100 leaves.
+        {"signed, thresholds 0", 2, 0, 0, 2, {100, 100, 99, 101, 101}, "00010"},
         // The mean of depths 2 and 4 is a shift (rounding down), of other depths a truncating
         // division: they differ for negative sums, which a caller's values can give. -3 >> 1 = -2,
         // so 0 deviates by 2 and enters; -4 / 3 = -1, so 0 deviates by 1 and does not.
