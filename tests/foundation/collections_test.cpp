@@ -159,6 +159,7 @@ TEST(FastArrayList, BitwiseSearchSaturatedCapacityAndRanges) {
     }
     EXPECT_EQ(list.IndexOf(-0.0, 0), 2) << "-0.0 does not find +0.0";
     EXPECT_EQ(list.IndexOf(0.0, 1), -1) << "+0.0 does not find -0.0";
+    EXPECT_EQ(list.IndexOf(1.0, 1), 1) << "the start is looked at";
     EXPECT_EQ(list.IndexOf(1.0, list.GetCount()), -1);
     list.RemoveAll();
     EXPECT_EQ(list.GetData(), nullptr);

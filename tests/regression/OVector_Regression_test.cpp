@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iomanip>
 #include <string>
 
 #include "RegressionTestSupport.h"
@@ -104,7 +105,7 @@ TEST(RegressionQuality, Mode3ReportsDistancesWhichMode2Omits) {
     call.mode = 3;
     call.farthest = call.sigmaAll = call.sigmaInliers = true;
     ASSERT_TRUE(call.Run().ok && call.found);
-    EXPECT_NEAR(static_cast<double>(call.maxDistance) / kRawPerPixel, 1.0, kTolerance);
+    EXPECT_EQ(call.maxDistance, kRawPerPixel);
     EXPECT_EQ(OVector(call.farthestX, call.farthestY), OVector(0, 10));
     EXPECT_NEAR(std::hypot(call.footX, call.footY - 11.0), 0.0, kTolerance) << "foot at (0, 11)";
     EXPECT_NEAR(call.sigmaAllOut, 1.0, kTolerance);
@@ -112,6 +113,16 @@ TEST(RegressionQuality, Mode3ReportsDistancesWhichMode2Omits) {
     call.mode = 2;
     ASSERT_TRUE(call.Run().ok && !call.found);
     EXPECT_EQ(call.maxDistance + call.sigmaAllOut + call.sigmaInliersOut, 0.0);
+    // A scattered set: (9, 2) is the farthest point, on the positive side of the line, 1.99519
+    // pixels = 130756.62 raw from its foot; the distance is rounded to the nearest raw unit (the
+    // half added before truncating).
+    RegressionCall scattered({{2, 1}, {5, 3}, {9, 2}, {12, 7}});
+    scattered.mode = 3;
+    scattered.farthest = true;
+    ASSERT_TRUE(scattered.Run().ok && scattered.found);
+    ASSERT_EQ(OVector(scattered.farthestX, scattered.farthestY), OVector(9, 2));
+    const double distance = std::hypot(9.0 - scattered.footX, 2.0 - scattered.footY) * kRawPerPixel;
+    EXPECT_EQ(scattered.maxDistance, std::llround(distance)) << std::setprecision(12) << distance;
     // Two points have no farthest point: the first one is reported, with no spread.
     RegressionCall two({{1, 2}, {4, 6}});
     two.mode = 3;

@@ -25,6 +25,19 @@ struct OSubpixelCalculationTestAccess {
     static void Peak(unsigned int* in, int count, double* peak) {
         OSubpixelCalculation::GetPeakValue_fp(in, count, peak);
     }
+    static std::vector<unsigned int> Mean(std::vector<unsigned int> in, unsigned int clamp) {
+        std::vector<unsigned int> out(in.size());
+        OSubpixelCalculation::MeanFilter_fp(in.data(), static_cast<int>(in.size()), out.data(),
+                                            clamp);
+        return out;
+    }
+    static std::vector<unsigned int> Interpolate(std::vector<unsigned int> in) {
+        std::vector<unsigned int> out(2 * in.size() - 1);
+        int count = 0;
+        OSubpixelCalculation::LinearInterpolation_fp(in.data(), static_cast<int>(in.size()),
+                                                     out.data(), &count);
+        return out;
+    }
 };
 
 namespace {
@@ -118,6 +131,14 @@ TEST(SubpixelChainTest, PeakIsTheCentreOfTheNinetyPercentBand) {
         Access::Peak(in.data(), static_cast<int>(in.size()), &peak);
         EXPECT_EQ(peak, expected) << in.size() << " values";
     }
+}
+
+// The means of the chain round down, which on a gentle ramp (differences of a few units) moves
+// values by one unit; the ends of the three-tap mean are copied unclamped.
+TEST(SubpixelChainTest, MeansRoundDown) {
+    EXPECT_EQ(Access::Mean({7, 0, 1, 4, 9}, 100), (Words{7, 2, 1, 4, 9}));
+    EXPECT_EQ(Access::Mean({300, 200, 200, 300}, 210), (Words{300, 210, 210, 300}));
+    EXPECT_EQ(Access::Interpolate({0, 3, 4, 6}), (Words{0, 1, 3, 3, 4, 5, 6}));
 }
 
 // Counts other than the chain's seven samples, null pointers and grey values beyond a byte
