@@ -1,6 +1,7 @@
 // Several threads at once, one test per kind of work: searches with sub-pixel refinement of one
 // shared image (each thread with its own paths and drawing context), circle measurements and line
-// regressions on each thread's own points. Every job is first run alone; then kThreads threads run
+// regressions on each thread's own points, and circle fits that draw from the process-wide random
+// generator. Every job is first run alone; then kThreads threads run
 // all jobs kRounds times, each starting at a different job so that different jobs overlap, and
 // every result must equal the one computed alone, bit for bit. Built with ThreadSanitizer
 // (scripts/tsan.sh) the same runs show that the calls share no unguarded state.
@@ -15,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "CirclePoints.h"
 #include "RecordingContext.h"
 #include "RegressionTestSupport.h"
 #include "caliper/OCaliper.h"
@@ -108,7 +110,7 @@ TEST(Concurrency, SearchesOfOneSharedImage) {
 
 // The complete circle measurement on points of a circle, two of them far outside it, in a frame
 // that the fit never has to shift (a shift draws from the process-wide random generator, whose
-// numbers depend on the interleaving; tests/circlefit/CircleFitThreads_test.cpp covers that).
+// numbers depend on the interleaving; FitsThatShiftTheirFrame covers that).
 bool MeasureCircle(double r, std::ostream& out) {
     constexpr int kCount = 40;
     const double c = 3.0 * r;
@@ -136,6 +138,35 @@ bool MeasureCircle(double r, std::ostream& out) {
 TEST(Concurrency, CircleMeasurements) {
     ExpectSameResultsOnThreads({[](std::ostream& out) { return MeasureCircle(15.0, out); },
                                 [](std::ostream& out) { return MeasureCircle(120.0, out); }});
+}
+
+// A circle centred on the origin of the fit's working frame (the caller's (0, -0.9)) makes the fit
+// draw random frame shifts; with other threads drawing too, its exact path depends on the
+// interleaving, so the job reports only whether it converged onto the circle. Around the fit the
+// job draws from, reseeds and resets the generator itself.
+bool FitWithFrameShifts(double r, std::ostream& out) {
+    constexpr double kTolerance = 1e-6;
+    constexpr int kCount = 64;
+    const circletest::TrueCircle circle{0.0, -0.9, r};
+    circletest::PointLists points(kCount);
+    circletest::AddArc(points, circle, 0.0, 360.0, kCount);
+    OCircleFit::MT19937_Seed(static_cast<unsigned>(r));
+    const OCircleFit_Circle fit = OCircleFit::CircleFit(
+        {points.x, points.y}, {1.0, -1.9, r + 0.5, circletest::kLargeSigma, 0});
+    const bool drawn = OCircleFit::MT19937() <= 1.0;
+    OCircleFit reset;
+    const bool converged = std::fabs(fit.m_dCenterY - circle.y) < kTolerance &&
+                           std::fabs(fit.m_dRadius - r) < kTolerance;
+    out << converged << drawn;
+    return converged && drawn;
+}
+
+TEST(Concurrency, FitsThatShiftTheirFrame) {
+    std::vector<Job> jobs;
+    for (const double r : {12.0, 16.0, 20.0, 24.0}) {
+        jobs.push_back([r](std::ostream& out) { return FitWithFrameShifts(r, out); });
+    }
+    ExpectSameResultsOnThreads(jobs);
 }
 
 TEST(Concurrency, Regressions) {
