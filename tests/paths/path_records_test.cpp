@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -268,10 +269,19 @@ TEST(CircleRecordTest, FullCircleFlagAfterARead) {
 }
 
 // Numbers no writer of a circle produces, taken as given by both precisions: no failure and no
-// undefined conversion (a double beyond the float range narrows to the largest float or infinity).
+// undefined conversion. A float circle narrows a double beyond the float range as rounding to
+// nearest would, but without the overflow: to the largest float, and to infinity from halfway
+// between it and 2^128 on.
 TEST(CircleRecordTest, ExtremeNumbersAreTakenAsGiven) {
-    for (double x : {1e300, 3.5e38, -std::numeric_limits<double>::infinity(),
-                     std::numeric_limits<double>::quiet_NaN()}) {
+    constexpr double kMaxFloat = std::numeric_limits<float>::max();
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::pair<double, double> cases[] = {{1e300, kInfinity},
+                                               {kMaxFloat + 0x1p103, kInfinity},
+                                               {-kMaxFloat - 0x1p102, -kMaxFloat},
+                                               {-kInfinity, -kInfinity},
+                                               {nan, nan}};
+    for (const auto& [x, narrowed] : cases) {
         OByteStream number;
         number.WriteDouble(x);
         for (std::size_t field = 0; field < 3; ++field) {
@@ -281,8 +291,16 @@ TEST(CircleRecordTest, ExtremeNumbersAreTakenAsGiven) {
                           record.begin() + kCircleNumbers + 8 * field);
                 const auto circle = kind.makeTarget();
                 std::size_t position = 0;
-                EXPECT_TRUE(Read(*circle, record, position) && circle->GetCount() >= 0)
+                ASSERT_TRUE(Read(*circle, record, position) && circle->GetCount() >= 0)
                     << kind.name << ": " << x << " in field " << field;
+                if (field == 0) {  // the radius comes back as the path holds it
+                    OByteStream back(RecordOf(*circle));
+                    double radius = 0.0;
+                    ASSERT_TRUE(back.SetPosition(kCircleNumbers) && back.ReadDouble(radius));
+                    const double held = kind.name == kKinds[2].name ? narrowed : x;
+                    EXPECT_TRUE(radius == held || (std::isnan(radius) && std::isnan(held)))
+                        << kind.name << ": " << x << " held as " << radius;
+                }
             }
         }
     }
