@@ -116,6 +116,18 @@ TEST(OCircleFitOutlierFilter, TheFarPointIsDroppedOnlyByFilterPasses) {
     }
 }
 
+// In the checked mode a pass must lower sigma: from a guess with sigma 0, which the fit of the
+// ring alone gives back unchanged, no pass is taken and the far point stays.
+TEST(OCircleFitOutlierFilter, APassThatOnlyEqualsSigmaIsNotTaken) {
+    PointLists points(21);
+    AddArc(points, {100.0, 100.0, 30.0}, 0.0, 360.0, 20);
+    points.Add(160.0, 100.0);
+    Measurement m(95.0, 105.0, 35.0);
+    m.circle.m_dSigma = 0.0;
+    ASSERT_TRUE(m.Run(kChecked, points, kStdDevFilter, 5, 2.0));
+    EXPECT_EQ(std::pair(m.inlierCount, m.outlierCount), std::pair(21, 0));
+}
+
 TEST(OCircleFitOutlierFilter, AtLeastThreePointsAreKept) {
     PointLists three(3);
     AddArc(three, {10.0, -5.0, 4.0}, 30.0, 360.0, 3);
