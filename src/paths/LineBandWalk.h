@@ -98,22 +98,12 @@ class LineBandWalk {
                 return inside ? inImage : outside;
             }
         };
+        // Before the start (index -1) a line stands on its start point, whose answer is
+        // `previous`; index 0 lies on the same point, so stepping there changes no answer.
         if (index < 0 && index < last) {
             x = path.m_vStart.GetRawX();
             y = path.m_vStart.GetRawY();
             index = 0;
-            const bool in = answerAt(FloorPixel(x), FloorPixel(y), std::true_type{});
-            if (in != previous) {
-                previous = in;
-                // Leaving at the start: the walk came from before it (index -1), whose last-in
-                // position the first evaluation already recorded.
-                recordLastIn(in ? index : -1);
-                publish();
-                onTransition(in);
-                if (done) {
-                    return;
-                }
-            }
         }
         // One pass per sub-pixel step. A raster step ends at the first step whose pixel differs
         // from the pixel it started in, so a step that is not a raster position lies in the pixel
