@@ -11,7 +11,6 @@
 #include <memory>
 #include <tuple>
 #include <utility>
-#include <vector>
 
 #include "CirclePoints.h"
 
@@ -217,32 +216,6 @@ TEST(OCircleFitOutlierFilter, BadInputAnswersFalseAndWritesNothing) {
         EXPECT_FALSE(m.Run(kChecked, points, kStdDevFilter, 5, 2.0)) << c.countX << ", " << c.y3;
         EXPECT_TRUE(m.NothingWritten()) << c.countX << ", " << c.y3;
         EXPECT_EQ(m.circle.m_dRadius, c.guess.m_dRadius) << "circle unchanged";
-    }
-}
-
-// Collinear, equal, duplicate, too few and huge points: the fit ends within its iteration limit,
-// the measurement gives a defined answer (-1: either); collinear points have no circle.
-TEST(OCircleFitOutlierFilter, DegeneratePointSetsGiveADefinedAnswer) {
-    const std::tuple<std::vector<double>, std::vector<double>, int> cases[] = {
-        {{0, 1, 2, 3, 4, 5, 6, 7}, {1, 3, 5, 7, 9, 11, 13, 15}, 0},
-        {{4, 4, 4, 4, 4, 4}, {4, 4, 4, 4, 4, 4}, 1},
-        {{10, 10, -10, -10, 0, 0}, {0, 0, 0, 0, 10, 10}, 1},
-        {{0, 0, 10, 10, 0}, {0, 0, 0, 0, 0}, -1},
-        {{3}, {4}, 0},
-        {{1e200, -1e200, 0}, {0, 0, 1e200}, -1}};
-    for (auto [x, y, accepted] : cases) {
-        const OCircleFit_Circle fit = OCircleFit::CircleFit(
-            OCircleFit_Data(x.size(), x.data(), y.data()), {1.0, 1.0, 5.0, kLargeSigma, 0});
-        EXPECT_GE(fit.m_iIterations, 1) << x.size() << " points";
-        EXPECT_LE(fit.m_iIterations, OCircleFit::IterMAX + 1) << x.size() << " points";
-        PointLists points(8);
-        for (std::size_t i = 0; i < x.size(); ++i) {
-            points.Add(x[i], y[i]);
-        }
-        Measurement m(1.0, 1.0, 5.0);
-        const bool ok = m.Run(kChecked, points, kStdDevFilter, 5, 2.0);
-        EXPECT_TRUE(accepted < 0 || ok == (accepted == 1)) << x.size() << " points";
-        EXPECT_TRUE(!ok || m.inlierCount + m.outlierCount == static_cast<int>(x.size()));
     }
 }
 

@@ -5,7 +5,6 @@
 
 #include <climits>
 #include <limits>
-#include <random>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -176,24 +175,6 @@ TEST(CannyTransitions, BadRowsAndEmptyProfiles) {
     Fill(both, kRising);
     EXPECT_FALSE(OCannyEdge::bFindCannyEdgeTransitions(both, 10, kSigma10Row, both));
     EXPECT_EQ(both.GetCount(), 0);
-}
-
-// Any int values, markers and lengths, every row: a full-length result of levels or magnitudes.
-TEST(CannyTransitions, RandomProfilesGiveWellFormedResults) {
-    std::mt19937 random(20240611u);
-    for (int trial = 0; trial < 100; ++trial) {
-        Values profile(random() % 61), out;
-        for (int& v : profile) {  // one in six a marker, one in six any int, the rest bytes
-            const int k = static_cast<int>(random() % 6);
-            v = k == 0 ? M : static_cast<int>(k == 1 ? random() : random() & 0xFF);
-        }
-        const int row = trial % Access::kRows, threshold = trial % 40 - 5;
-        EXPECT_EQ(RunDetector(profile, threshold, row, trial % 2 == 0, out), !profile.empty());
-        ASSERT_EQ(out.size(), profile.size()) << testing::PrintToString(profile) << " row " << row;
-        for (int v : out) {
-            EXPECT_TRUE(v >= 0 && v <= 255) << v << " in " << testing::PrintToString(out);
-        }
-    }
 }
 
 // ---------------------------------------------------------------------------------------------
