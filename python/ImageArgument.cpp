@@ -1,6 +1,7 @@
 #include "ImageArgument.h"
 
 #include <climits>
+#include <cstdint>
 #include <sstream>
 
 #include "Bindings.h"
@@ -14,7 +15,7 @@ constexpr int kImageDimensions = 2;
 constexpr int kColourDimensions = 3;
 
 // The pixel types an Image takes, as NumPy names them, for the messages.
-constexpr const char* kAcceptedTypes = "uint8";
+constexpr const char* kAcceptedTypes = "uint8 or uint16";
 
 [[noreturn]] void ThrowType(const std::string& message) {
     throw py::type_error(message);
@@ -37,18 +38,20 @@ std::string ShapeText(const py::array& array) {
 std::string ConversionHint(const py::dtype& dtype) {
     const char kind = dtype.kind();
     if (kind == 'f') {
-        return "scale floating-point grey values to 0..255 and convert, e.g. "
+        return "scale floating-point grey values and convert, e.g. "
                "np.clip(img * 255, 0, 255).astype(np.uint8) for values in 0..1, or "
-               "img.astype(np.uint8) for values already in 0..255";
+               "img.astype(np.uint8) (img.astype(np.uint16)) for values already in 0..255 "
+               "(0..65535)";
     }
     if (kind == 'u' && dtype.itemsize() == 2) {
-        return "16-bit images are not measured by these calls yet: keep the upper 8 bits with "
-               "(img >> 8).astype(np.uint8)";
+        return "16-bit images are read in the machine's byte order: convert with "
+               "img.astype(np.uint16)";
     }
     if (kind == 'b') {
         return "convert a mask with img.astype(np.uint8) * 255";
     }
-    return "convert with img.astype(np.uint8) (values outside 0..255 wrap around)";
+    return "convert with img.astype(np.uint8), or img.astype(np.uint16) for more than 8 bits "
+           "(values outside the range wrap around)";
 }
 
 // The layout checks shared by every pixel type: two dimensions, a non-empty image within the int
@@ -99,6 +102,23 @@ GreyLayout CheckLayout(const py::array& array) {
     return layout;
 }
 
+// A 16-bit view addresses pixels, not bytes: its first pixel must be aligned and its rows a whole
+// number of pixels apart.
+void CheckWholePixels(const GreyLayout& layout, std::size_t pixelBytes) {
+    if (reinterpret_cast<std::uintptr_t>(layout.pixels) % pixelBytes != 0) {
+        ThrowValue(
+            "the 16-bit image does not start on a whole pixel (a view at an odd byte "
+            "offset): copy it with np.ascontiguousarray(img)");
+    }
+    if (static_cast<std::size_t>(layout.rowStrideBytes) % pixelBytes != 0) {
+        ThrowValue(
+            "the rows of a 16-bit image must be a whole number of pixels apart (row stride " +
+            std::to_string(layout.rowStrideBytes) +
+            " bytes is odd, as for a uint8 buffer viewed as uint16): copy it with "
+            "np.ascontiguousarray(img)");
+    }
+}
+
 }  // namespace
 
 Image::Image(py::object object) {
@@ -110,14 +130,33 @@ Image::Image(py::object object) {
     }
     m_array = py::reinterpret_borrow<py::array>(object);
     const py::dtype dtype = m_array.dtype();
-    if (dtype.kind() != 'u' || dtype.itemsize() != 1) {
+    // Equivalence with the native types also refuses a byte order other than the machine's.
+    m_bIs16 = py::array_t<std::uint16_t>::check_(m_array);
+    if (!m_bIs16 && !py::array_t<std::uint8_t>::check_(m_array)) {
         ThrowType(std::string("expected an image of ") + kAcceptedTypes +
-                  " grey values, got dtype " + std::string(py::str(dtype.attr("name"))) + ": " +
+                  " grey values, got dtype " + std::string(py::str(py::handle(dtype))) + ": " +
                   ConversionHint(dtype));
     }
     m_layout = CheckLayout(m_array);
-    m_grey8 = OType_Image(m_layout.width, m_layout.height,
-                          static_cast<unsigned char*>(m_layout.pixels), m_layout.rowStrideBytes);
+    if (m_bIs16) {
+        CheckWholePixels(m_layout, sizeof(std::uint16_t));
+        m_grey16 = OType_Image16(m_layout.width, m_layout.height,
+                                 static_cast<const std::uint16_t*>(m_layout.pixels),
+                                 m_layout.rowStrideBytes / std::ptrdiff_t{sizeof(std::uint16_t)});
+    } else {
+        m_grey8 =
+            OType_Image(m_layout.width, m_layout.height,
+                        static_cast<unsigned char*>(m_layout.pixels), m_layout.rowStrideBytes);
+    }
+}
+
+std::shared_ptr<OType_Image> Image::Grey8ForCall() {
+    if (m_bIs16) {
+        ThrowType(
+            "the paths measure 8-bit images only, got a 16-bit image: the calipers and the "
+            "metrology tools measure both, or convert with (img >> 8).astype(np.uint8)");
+    }
+    return {std::shared_ptr<OType_Image>(), &m_grey8};
 }
 
 std::string Image::Repr() const {
@@ -138,8 +177,10 @@ void BindImage(py::module_& m) {
     py::class_<Image, std::shared_ptr<Image>>(
         m, "Image",
         "A grey image over a NumPy array, used in place (no copy).\n\n"
-        "Takes a 2-D uint8 array (height, width), C-contiguous or a strided view of a larger "
-        "array such as the crop img[100:300, 50:250]; the pixels of a row must be adjacent. The "
+        "Takes a 2-D uint8 or uint16 array (height, width), C-contiguous or a strided view of a "
+        "larger array such as the crop img[100:300, 50:250]; the pixels of a row must be "
+        "adjacent. 16-bit images (any camera depth up to 16 bits, grey values as stored) are "
+        "measured by the calipers and the metrology tools; the paths take 8-bit images. The "
         "Image keeps the array alive, and a change to the array is seen by the next "
         "measurement. Every measuring call also takes the array itself; an Image saves the "
         "checks when one image is measured many times.\n\n"
@@ -147,9 +188,10 @@ void BindImage(py::module_& m) {
         "layout, each saying how to convert (cv2.cvtColor for colour, img.astype(np.uint8), "
         "np.ascontiguousarray).")
         .def(py::init<py::object>(), py::arg("array"),
-             "View a 2-D uint8 NumPy array as a grey image, without a copy.")
+             "View a 2-D uint8 or uint16 NumPy array as a grey image, without a copy.")
         .def_property_readonly("width", &Image::Width, "Width in pixels (the array's shape[1]).")
         .def_property_readonly("height", &Image::Height, "Height in pixels (the array's shape[0]).")
+        .def_property_readonly("bits", &Image::Bits, "Bits per pixel: 8 or 16.")
         .def_property_readonly("array", &Image::Array, "The NumPy array the image reads.")
         .def("__repr__", &Image::Repr);
 }

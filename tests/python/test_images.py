@@ -50,7 +50,9 @@ BASE = step_scene()
     [
         (np.zeros((20, 20, 3), np.uint8), ValueError, "cv2.cvtColor"),
         (np.zeros((20, 20)), TypeError, "astype(np.uint8)"),
-        (np.zeros((20, 20), np.uint16), TypeError, "16-bit"),
+        (np.zeros((20, 20), ">u2"), TypeError, "byte order"),
+        (np.zeros((20, 41), np.uint8)[:, :40].view(np.uint16), ValueError, "whole number of pixels"),
+        (np.frombuffer(bytes(801), np.uint16, 400, 1).reshape(20, 20), ValueError, "whole pixel"),
         (np.zeros((20, 20), np.int32), TypeError, "astype(np.uint8)"),
         (np.zeros((20, 20), bool), TypeError, "mask"),
         (np.zeros(20, np.uint8), ValueError, "2-D"),
@@ -62,8 +64,8 @@ BASE = step_scene()
         ([[1, 2], [3, 4]], TypeError, "np.asarray"),
         (None, TypeError, "NoneType"),
     ],
-    ids=["colour", "float", "uint16", "int32", "bool", "1-D", "3-D", "column-step", "transposed",
-         "flipped", "empty", "list", "None"],
+    ids=["colour", "float", "uint16-swapped", "uint16-odd-stride", "uint16-odd-start", "int32",
+         "bool", "1-D", "3-D", "column-step", "transposed", "flipped", "empty", "list", "None"],
 )
 def test_wrong_arrays_are_refused_with_a_conversion_hint(array, error, hint):
     with pytest.raises(error, match=None) as raised:
@@ -72,3 +74,10 @@ def test_wrong_arrays_are_refused_with_a_conversion_hint(array, error, hint):
     # A measuring call that takes the array itself says the same.
     with pytest.raises(error):
         ed.LinePath((0.5, 0.5), (10.5, 0.5)).find_next(array)
+
+
+def test_paths_refuse_16_bit_images_naming_the_calls_that_take_them():
+    image = ed.Image(np.zeros((20, 20), np.uint16)[2:, 3:])
+    assert image.bits == 16
+    with pytest.raises(TypeError, match="calipers"):
+        ed.LinePath((0.5, 0.5), (10.5, 0.5)).find_next(image)
