@@ -16,5 +16,10 @@ void BindPaths(pybind11::module_& m);
 void BindProfile(pybind11::module_& m);
 // The circle fit and the regression line with their outlier filters.
 void BindFits(pybind11::module_& m);
+// The precision calipers: enums, settings and results (CaliperTypes.cpp), line and arc calipers
+// (CaliperBindings.cpp), and many line calipers in one call (CaliperArrays.cpp).
+void BindCaliperTypes(pybind11::module_& m);
+void BindCalipers(pybind11::module_& m);
+void BindCaliperArrays(pybind11::module_& m);
 
 }  // namespace pybinding

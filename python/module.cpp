@@ -21,4 +21,7 @@ PYBIND11_MODULE(_core, m) {
     pybinding::BindPaths(m);
     pybinding::BindProfile(m);
     pybinding::BindFits(m);
+    pybinding::BindCaliperTypes(m);
+    pybinding::BindCalipers(m);
+    pybinding::BindCaliperArrays(m);
 }

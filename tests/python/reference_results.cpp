@@ -6,6 +6,7 @@
 //   image.raw:  width * height grey bytes, row by row
 //   points.txt: "cx cy r" (the circle fit's guess), then one "x y" per line
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -35,6 +36,50 @@ void PrintEdges(const char* name, OVectorPath& path, const std::shared_ptr<OType
     }
 }
 
+void PrintCaliperEdges(const char* name, const OCaliperEdgeResult& result) {
+    for (const OCaliperEdge& e : result.edges) {
+        std::printf("%s %.17g %.17g %.17g %.17g %.17g %.17g\n", name, e.x, e.y, e.position,
+                    e.amplitude, e.score, e.sigma);
+    }
+}
+
+// Calipers on the 8-bit image and on the same image scaled to 16 bits: all edges along the
+// diagonal, the dark gap of the disc as a pair, all edges along an arc, three calipers at once.
+void PrintCalipers(const std::vector<unsigned char>& pixels, int width, int height) {
+    constexpr int kScale16 = 257;
+    const OType_Image image(width, height, pixels);
+    std::vector<std::uint16_t> pixels16(pixels.begin(), pixels.end());
+    for (std::uint16_t& p : pixels16) {
+        p = static_cast<std::uint16_t>(p * kScale16);
+    }
+    const OType_Image16 image16(width, height, pixels16.data(), width);
+    const OCaliperLine diagonal{5.5, 20.25, width - 6.5, height - 20.75, 5.0};
+    OCaliperEdgeSettings all;
+    all.threshold = 5.0;
+    all.selection = OCaliperSelection::All;
+    PrintCaliperEdges("caliper", OCaliper::MeasureEdges(image, diagonal, all));
+    OCaliperEdgeSettings all16 = all;
+    all16.threshold *= kScale16;
+    PrintCaliperEdges("caliper16", OCaliper::MeasureEdges(image16, diagonal, all16));
+    const OCaliperArc arc{190.0, 120.0, 40.0, 0.0, 2.0 * 3.14159265358979323846, 3.0};
+    PrintCaliperEdges("arc", OCaliper::MeasureEdges(image, arc, all));
+    OCaliperPairSettings gap;
+    gap.firstPolarity = OCaliperPolarity::Falling;
+    gap.secondPolarity = OCaliperPolarity::Rising;
+    for (const OCaliperPair& p :
+         OCaliper::MeasurePairs(image, OCaliperLine{80.5, 120.5, 240.5, 120.5, 7.0}, gap).pairs) {
+        std::printf("pair %.17g %.17g %.17g %.17g %.17g\n", p.width, p.widthSigma, p.centerX,
+                    p.centerY, p.score);
+    }
+    const std::vector<OCaliperLine> rows{{60.5, 100.5, 200.5, 110.5, 9.0},
+                                         {60.5, 120.5, 200.5, 110.5, 9.0},
+                                         {60.5, 140.5, 200.5, 130.5, 9.0}};
+    for (const OCaliperEdgeResult& r :
+         OCaliper::MeasureEdges(image, rows, OCaliperEdgeSettings())) {
+        PrintCaliperEdges("many", r);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,6 +92,7 @@ int main(int argc, char** argv) {
     std::ifstream raw(argv[1], std::ios::binary);
     std::vector<unsigned char> pixels((std::istreambuf_iterator<char>(raw)), {});
     auto image = std::make_shared<OType_Image>(width, height, pixels);
+    PrintCalipers(pixels, width, height);
 
     OVectorPath_Line line(OVector(5.5, 20.25), OVector(width - 6.5, height - 20.75));
     line.bCreateTransitionFunction(0, 0, 100, 0, 0, image);

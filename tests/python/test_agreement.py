@@ -1,5 +1,6 @@
 # The module answers exactly as the library called from C++ (reference_results.cpp) on the same
-# image and points: searches with three transition functions, refinements and both fits.
+# image and points: calipers on 8 and 16 bits, searches with three transition functions,
+# refinements and both fits.
 import os
 import subprocess
 
@@ -9,9 +10,28 @@ import edgedetection as ed
 from conftest import disc_scene
 
 
+def caliper_lines(name, edges):
+    return [f"{name} {e.x!r} {e.y!r} {e.position!r} {e.amplitude!r} {e.score!r} {e.sigma!r}"
+            for e in edges]
+
+
 def module_results(image, guess, points):
-    lines = []
     height, width = image.shape
+    diagonal = ed.LineCaliper((5.5, 20.25), (width - 6.5, height - 20.75), 5.0)
+    every = ed.EdgeSettings(threshold=5.0, selection=ed.Selection.ALL)
+    lines = caliper_lines("caliper", diagonal.measure_edges(image, every))
+    lines += caliper_lines("caliper16", diagonal.measure_edges(
+        image.astype(np.uint16) * 257, every, threshold=5.0 * 257))
+    lines += caliper_lines("arc", ed.ArcCaliper((190.0, 120.0), 40.0, 0.0, 360.0, 3.0)
+                           .measure_edges(image, every))
+    gap = ed.LineCaliper((80.5, 120.5), (240.5, 120.5), 7.0).measure_pairs(
+        image, first_polarity=ed.EdgePolarity.FALLING, second_polarity=ed.EdgePolarity.RISING)
+    lines += [f"pair {p.width!r} {p.width_sigma!r} {p.center_x!r} {p.center_y!r} {p.score!r}"
+              for p in gap]
+    many = ed.measure_calipers(image, [[60.5, 100.5, 200.5, 110.5], [60.5, 120.5, 200.5, 110.5],
+                                       [60.5, 140.5, 200.5, 130.5]], None, 9.0)
+    lines += [" ".join(["many"] + [repr(float(v)) for v in row]) for row in
+              np.c_[many.points, many.position, many.amplitude, many.score, many.sigma]]
     paths = [
         ("line", ed.LinePath((5.5, 20.25), (width - 6.5, height - 20.75)), ("band", 0, 100)),
         ("circle", ed.CirclePath((width / 2 + 30, height / 2), height / 4, 10.0, 360.0),
@@ -64,5 +84,5 @@ def test_module_agrees_with_the_library(tmp_path):
     ours = module_results(image, guess, points)
     reference = [line for line in reference if line]
     assert [line.split()[0] for line in ours] == [line.split()[0] for line in reference]
-    assert len(ours) > 12
+    assert len(ours) > 12 and {"caliper16", "arc", "pair", "many"} <= {l.split()[0] for l in ours}
     assert as_numbers(ours) == as_numbers(reference)

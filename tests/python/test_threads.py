@@ -39,3 +39,20 @@ def test_threads_sharing_one_path_take_turns():
     with ThreadPoolExecutor(2) as pool:
         counts = [c for run in pool.map(walk, range(4)) for c in run if c is not None]
     assert expected > 0 and set(counts) <= set(range(expected + 1))
+
+
+def test_caliper_threads_on_one_image_agree_with_one_thread():
+    image = ed.Image(disc_scene().astype(np.uint16) * 257)
+    rows = np.c_[np.full(60, 90.5), 70.5 + np.arange(60) * 1.7]
+    segments = np.c_[rows, rows + [140, 3]]
+
+    def measure(k):
+        calipers = ed.measure_calipers(image, segments[k::3], None, 5.0, threshold=2570.0)
+        pairs = [ed.LineCaliper(s[:2], s[2:], 5.0).measure_pairs(
+            image, first_polarity=ed.EdgePolarity.FALLING, second_polarity=ed.EdgePolarity.RISING)
+            for s in segments[k::3]]
+        return calipers.points.tobytes(), repr(pairs)
+
+    alone = [measure(k) for k in range(3)]
+    with ThreadPoolExecutor(3) as pool:
+        assert list(pool.map(measure, list(range(3)) * 4)) == alone * 4
