@@ -2,13 +2,16 @@
 
     PYTHONPATH=build/python /usr/bin/python3 bench/python_benchmark.py [build/bench/python_call_benchmark]
 
-1. Call overhead: the searches of bench/python_call_benchmark.cpp on the same scene, timed with
-   timeit; with the C++ program's path given, it runs it too and prints the difference per call.
-2. Threads: throughput of 1 and 2 threads measuring one shared image, interleaved round by round,
-   for two workloads (a circle fit with a full-circle search; a DETSAC line fit); the ratio of
-   the medians.
-Every figure is the median of several rounds; the load average is printed beside them, since the
-machine's cores may be shared.
+1. Call overhead: the searches and calipers of bench/python_call_benchmark.cpp on the same scene
+   and regions, timed with timeit; with the C++ program's path given, rounds of Python and C++
+   alternate and the difference per call is printed. Times are CPU time of the process (Python:
+   time.process_time; C++: Google Benchmark's cpu_time): on a machine whose cores other work
+   shares, wall-clock times grow with the load while CPU times do not.
+2. The vectorised call: measure_calipers on 1000 calipers against the C++ loop and the library's
+   many-regions call, in the same alternating rounds.
+3. Threads: throughput of 1 and 2 threads measuring one shared image (wall clock), for four
+   workloads; with the C++ program, its own 1- and 2-thread caliper figure from the same run.
+Every figure is the median of several rounds; the load average is printed beside them.
 """
 
 import json
@@ -26,59 +29,93 @@ import numpy as np
 import edgedetection as ed
 
 ROUNDS = 7
+SIZE, EDGE_COLUMN, BRIGHT, DARK = 256, 128, 200, 40
 
 
-def scene():
-    image = np.full((256, 256), 200, np.uint8)
-    image[:, 128:] = 40
-    return ed.Image(image)
+def scene(textured=False):
+    ys, xs = np.mgrid[0:SIZE, 0:SIZE]
+    image = np.where(xs < EDGE_COLUMN, BRIGHT, DARK)
+    if textured:  # the C++ peer's texture: (37 x + 91 y) mod 11 - 5
+        image = image + (37 * xs + 91 * ys) % 11 - 5
+    return ed.Image(image.astype(np.uint8))
+
+
+def caliper_segments():
+    rows = 10.5 + 0.235 * np.arange(1000)
+    return np.c_[np.full(1000, 96.5), rows, np.full(1000, 160.5), rows]
+
+
+def cpp_medians(cpp_benchmark, pattern):
+    """One run of the C++ peer: {name: (cpu_time, real_time, items_per_second)} in ns."""
+    out = subprocess.run([cpp_benchmark, "--benchmark_format=json",
+                          f"--benchmark_filter={pattern}"],
+                         check=True, capture_output=True, text=True).stdout
+    return {row["name"]: (row["cpu_time"], row["real_time"], row.get("items_per_second"))
+            for row in json.loads(out)["benchmarks"]}
 
 
 def call_overhead(cpp_benchmark):
-    image = scene()
+    image, textured = scene(), scene(textured=True)
     line = ed.LinePath((96.5, 100.5), (160.5, 100.5))
     line.set_band(0, 100)
     at_end = ed.LinePath((96.5, 100.5), (160.5, 100.5))
     at_end.set_band(0, 100)
     at_end.move_to(at_end.count)
-    cases = {
-        "BM_ResetAndFindNext": ("line.reset(); line.find_next(image)", 2),
-        "BM_FindNextAtEnd": ("at_end.find_next(image)", 1),
-    }
-    names = {"line": line, "image": image, "at_end": at_end}
-    python = {}
-    for name, (statement, _) in cases.items():
-        timer = timeit.Timer(statement, globals=names)
-        number, _ = timer.autorange()
-        python[name] = statistics.median(timer.repeat(ROUNDS, number)) / number * 1e9
-    reset = timeit.Timer("line.reset()", globals=names)
-    number, _ = reset.autorange()
-    reset_ns = statistics.median(reset.repeat(ROUNDS, number)) / number * 1e9
-    print(f"Python line.reset(): {reset_ns:.0f} ns")
+    caliper = ed.LineCaliper((96.5, 100.5), (160.5, 100.5), width=9.0)
+    outside = ed.LineCaliper((396.5, 100.5), (460.5, 100.5), width=9.0)
+    settings = ed.EdgeSettings()
+    names = dict(line=line, image=image, at_end=at_end, textured=textured, caliper=caliper,
+                 outside=outside, settings=settings, segments=caliper_segments(), ed=ed,
+                 array=textured.array)
+    # (C++ peer, statement, calls of the library per statement)
+    cases = [
+        ("BM_ResetAndFindNext", "line.reset(); line.find_next(image)", 2),
+        ("BM_FindNextAtEnd", "at_end.find_next(image)", 1),
+        ("BM_Caliper", "caliper.measure_edges(textured, settings)", 1),
+        ("BM_Caliper", "caliper.measure_edges(textured)", 1),
+        ("BM_Caliper", "caliper.measure_edges(textured, settings)[0].x", 1),
+        ("BM_Caliper", "caliper.measure_edges(array, settings)", 1),
+        ("BM_Caliper", "caliper.measure_edges(textured, threshold=10.0)", 1),
+        ("BM_CaliperOutside", "outside.measure_edges(textured, settings)", 1),
+        ("BM_CalipersLoop", "ed.measure_calipers(textured, segments, None, 9.0, settings)", 1000),
+    ]
+    timers = []
+    for _, statement, _ in cases:
+        timer = timeit.Timer(statement, globals=names, timer=time.process_time)
+        timers.append((timer, timer.autorange()[0]))
+    python = [[] for _ in cases]
     cpp = {}
-    if cpp_benchmark:
-        out = subprocess.run([cpp_benchmark, "--benchmark_format=json",
-                              f"--benchmark_repetitions={ROUNDS}",
-                              "--benchmark_report_aggregates_only=true"],
-                             check=True, capture_output=True, text=True).stdout
-        for row in json.loads(out)["benchmarks"]:
-            if row["aggregate_name"] == "median":
-                cpp[row["run_name"]] = row["real_time"]
-    for name, (statement, calls) in cases.items():
-        line_text = f"{name}: Python {python[name]:.0f} ns ({statement})"
-        if name in cpp:
-            extra = (python[name] - cpp[name]) / calls
-            line_text += f", C++ {cpp[name]:.0f} ns, Python's extra per call {extra:.0f} ns"
-        print(line_text)
+    for _ in range(ROUNDS):
+        for k, (timer, number) in enumerate(timers):
+            python[k].append(timer.timeit(number) / number * 1e9)
+        if cpp_benchmark:
+            for name, figures in cpp_medians(cpp_benchmark, "Find|Caliper$|Outside|Calipers(Loop|Many)").items():
+                cpp.setdefault(name, []).append(figures[0])
+    cpp = {name: statistics.median(times) for name, times in cpp.items()}
+    for (peer, statement, calls), times in zip(cases, python):
+        ours = statistics.median(times)
+        text = f"{statement}: Python {ours:.0f} ns"
+        if peer in cpp:
+            if calls == 1000:
+                text += (f", C++ loop {cpp[peer]:.0f} ns, many-regions call "
+                         f"{cpp['BM_CalipersMany']:.0f} ns: {ours / cpp[peer]:.3f} x the loop")
+            else:
+                text += (f", C++ {cpp[peer]:.0f} ns, Python's extra per call "
+                         f"{(ours - cpp[peer]) / calls:.0f} ns")
+        print(text)
 
 
-def threads_ratio():
+def threads_ratio(cpp_benchmark):
     image = scene()
+    textured = scene(textured=True)
     angles = np.arange(400) * (2 * math.pi / 400)
     radii = 40 + 0.3 * np.sin(7 * np.arange(400))
     ring = np.c_[128 + radii * np.cos(angles), 128 + radii * np.sin(angles)]
     xs = np.arange(150.0)
     row = np.c_[xs, 0.25 * xs + 30 + 0.4 * np.sin(5 * xs)]
+    segments = caliper_segments()[::16]
+    calipers = [ed.LineCaliper(s[:2], s[2:], 9.0) for s in segments]
+    settings = ed.EdgeSettings()
 
     def fit_and_search():
         arc = ed.CirclePath((120.0, 110.0), 60.0)
@@ -86,11 +123,17 @@ def threads_ratio():
         ed.fit_circle(ring, (130.0, 125.0, 35.0))
         arc.find_all(image)
 
-    def line_fit():
-        ed.fit_line(row, search_level=0)
+    def one_call_per_caliper():
+        for caliper in calipers:
+            caliper.measure_edges(textured, settings)
 
-    workloads = {"circle fit of 400 points + full-circle search": fit_and_search,
-                 "DETSAC line fit of 150 points, search level 0": line_fit}
+    workloads = {
+        "circle fit of 400 points + full-circle search": fit_and_search,
+        "DETSAC line fit of 150 points, search level 0": lambda: ed.fit_line(row, search_level=0),
+        f"{len(calipers)} calipers of 64 x 9, one call each": one_call_per_caliper,
+        f"the same {len(calipers)} calipers in one measure_calipers call":
+            lambda: ed.measure_calipers(textured, segments, None, 9.0, settings),
+    }
     for title, call in workloads.items():
         start = time.perf_counter()
         call()
@@ -115,12 +158,23 @@ def threads_ratio():
             two.append(throughput(2))
         print(f"Threads, {title}: one {1e6 / statistics.median(one):.0f} us per call, two "
               f"threads {statistics.median(two) / statistics.median(one):.2f} x the throughput")
+    if cpp_benchmark:
+        ratios = []
+        for _ in range(ROUNDS):
+            rows = cpp_medians(cpp_benchmark, "ParallelCalipers")
+            one = rows["BM_ParallelCalipers/real_time/threads:1"][2]
+            two = rows["BM_ParallelCalipers/real_time/threads:2"][2]
+            ratios.append(two / one)
+        print(f"Threads, C++ peer ({len(calipers)} calipers per iteration): two threads "
+              f"{statistics.median(ratios):.2f} x the throughput")
 
 
 def main():
+    cpp_benchmark = sys.argv[1] if len(sys.argv) > 1 else None
     print(f"load average before: {os.getloadavg()}")
-    call_overhead(sys.argv[1] if len(sys.argv) > 1 else None)
-    threads_ratio()
+    call_overhead(cpp_benchmark)
+    print(f"load average between: {os.getloadavg()}")
+    threads_ratio(cpp_benchmark)
     print(f"load average after: {os.getloadavg()}")
 
 

@@ -5,11 +5,26 @@
 //   BM_ResetAndFindNext: Reset and one FindNextTransition that walks 32 pixels to the edge.
 //   BM_FindNextAtEnd:    FindNextTransition on a path already at its end (one evaluation): the
 //                        floor of a search call.
+//
+// Calipers, on the same image with a texture added (grey + (37 x + 91 y) mod 11 - 5, so that the
+// calipers estimate a noise), all 64 x 9 pixels across the edge:
+//   BM_Caliper:              one MeasureEdges (default settings) from (96.5, 100.5) to (160.5,
+//   100.5). BM_CaliperOutside:       one MeasureEdges on a caliper outside the image: the floor of
+//   a call. BM_CalipersLoop:         1000 calipers at rows 10.5 + 0.235 k, one MeasureEdges each,
+//   the first
+//                            edge of each copied into arrays (as the vectorised Python call gives
+//                            them back).
+//   BM_CalipersMany:         the same 1000 through the many-regions call, copied likewise.
+//   BM_ParallelCalipers:     every 16th of those calipers (63) per iteration on 1 and 2 threads
+//                            over the one image (wall clock).
 #include <benchmark/benchmark.h>
 
+#include <cmath>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "caliper/OCaliper.h"
 #include "paths/OVectorPath_Line.h"
 
 namespace {
@@ -65,6 +80,134 @@ void BM_FindNextAtEnd(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_FindNextAtEnd);
+
+constexpr int kTextureX = 37;
+constexpr int kTextureY = 91;
+constexpr int kTexturePeriod = 11;
+constexpr int kTextureHalf = 5;
+constexpr double kCaliperStartX = 96.5;
+constexpr double kCaliperEndX = 160.5;
+constexpr double kCaliperRow = 100.5;
+constexpr double kCaliperWidth = 9.0;
+constexpr double kOutsideShift = 300.0;
+constexpr int kManyCalipers = 1000;
+constexpr double kFirstRow = 10.5;
+constexpr double kRowSpacing = 0.235;
+constexpr int kParallelEvery = 16;
+
+const OType_Image& CaliperScene() {
+    static const OType_Image scene = [] {
+        OType_Image image(kSize, kSize);
+        for (int y = 0; y < kSize; ++y) {
+            for (int x = 0; x < kSize; ++x) {
+                const int texture = (kTextureX * x + kTextureY * y) % kTexturePeriod - kTextureHalf;
+                image.SetPixel_Grey(x, y, (x < kEdgeColumn ? kBright : kDark) + texture);
+            }
+        }
+        return image;
+    }();
+    return scene;
+}
+
+OCaliperLine CaliperAt(double row, double shift = 0.0) {
+    return {kCaliperStartX + shift, row, kCaliperEndX + shift, row, kCaliperWidth};
+}
+
+std::vector<OCaliperLine> ManyCalipers() {
+    std::vector<OCaliperLine> calipers;
+    for (int k = 0; k < kManyCalipers; ++k) {
+        calipers.push_back(CaliperAt(kFirstRow + kRowSpacing * k));
+    }
+    return calipers;
+}
+
+void BM_Caliper(benchmark::State& state) {
+    const OCaliperLine caliper = CaliperAt(kCaliperRow);
+    const OCaliperEdgeSettings settings;
+    for (auto _ : state) {
+        OCaliperEdgeResult result = OCaliper::MeasureEdges(CaliperScene(), caliper, settings);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_Caliper);
+
+void BM_CaliperOutside(benchmark::State& state) {
+    const OCaliperLine caliper = CaliperAt(kCaliperRow, kOutsideShift);
+    const OCaliperEdgeSettings settings;
+    for (auto _ : state) {
+        OCaliperEdgeResult result = OCaliper::MeasureEdges(CaliperScene(), caliper, settings);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_CaliperOutside);
+
+// The arrays the vectorised call fills: the first edge of each caliper (NaN where none), its
+// noise and status.
+struct EdgeColumns {
+    explicit EdgeColumns(std::size_t n)
+        : x(n), y(n), position(n), amplitude(n), score(n), sigma(n), noise(n), status(n) {}
+    void Set(std::size_t k, const OCaliperEdgeResult& r) {
+        const double none = std::nan("");
+        const bool found = r.Ok() && !r.edges.empty();
+        const OCaliperEdge e =
+            found ? r.edges.front() : OCaliperEdge{none, none, none, none, none, none};
+        x[k] = e.x;
+        y[k] = e.y;
+        position[k] = e.position;
+        amplitude[k] = e.amplitude;
+        score[k] = e.score;
+        sigma[k] = e.sigma;
+        noise[k] = r.Ok() ? r.noise : none;
+        status[k] = static_cast<std::int8_t>(r.status);
+    }
+    std::vector<double> x, y, position, amplitude, score, sigma, noise;
+    std::vector<std::int8_t> status;
+};
+
+void BM_CalipersLoop(benchmark::State& state) {
+    const std::vector<OCaliperLine> calipers = ManyCalipers();
+    const OCaliperEdgeSettings settings;
+    for (auto _ : state) {
+        EdgeColumns columns(calipers.size());
+        for (std::size_t k = 0; k < calipers.size(); ++k) {
+            columns.Set(k, OCaliper::MeasureEdges(CaliperScene(), calipers[k], settings));
+        }
+        benchmark::DoNotOptimize(columns);
+    }
+}
+BENCHMARK(BM_CalipersLoop);
+
+void BM_CalipersMany(benchmark::State& state) {
+    const std::vector<OCaliperLine> calipers = ManyCalipers();
+    const OCaliperEdgeSettings settings;
+    for (auto _ : state) {
+        EdgeColumns columns(calipers.size());
+        const std::vector<OCaliperEdgeResult> results =
+            OCaliper::MeasureEdges(CaliperScene(), calipers, settings);
+        for (std::size_t k = 0; k < results.size(); ++k) {
+            columns.Set(k, results[k]);
+        }
+        benchmark::DoNotOptimize(columns);
+    }
+}
+BENCHMARK(BM_CalipersMany);
+
+void BM_ParallelCalipers(benchmark::State& state) {
+    std::vector<OCaliperLine> calipers;
+    const std::vector<OCaliperLine> all = ManyCalipers();
+    for (std::size_t k = 0; k < all.size(); k += kParallelEvery) {
+        calipers.push_back(all[k]);
+    }
+    const OCaliperEdgeSettings settings;
+    for (auto _ : state) {
+        for (const OCaliperLine& caliper : calipers) {
+            OCaliperEdgeResult result = OCaliper::MeasureEdges(CaliperScene(), caliper, settings);
+            benchmark::DoNotOptimize(result);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(calipers.size()));
+}
+BENCHMARK(BM_ParallelCalipers)->UseRealTime()->Threads(1)->Threads(2);
 
 }  // namespace
 
