@@ -3,7 +3,8 @@
 //
 // Rules that hold for every input: the loader answers an image or throws ToolError, never
 // anything else and never a crash or a read outside the bytes; an image it answers lies within
-// the pixel limits, has the size it claims, and every pixel can be read.
+// the pixel limits, has the size it claims and a depth that the readers know, and every pixel
+// can be read.
 
 #include <cstdint>
 
@@ -27,8 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::int64_t pixels = std::int64_t{grey.GetWidth()} * grey.GetHeight();
         FuzzRequire(grey.GetWidth() > 0 && grey.GetHeight() > 0 && pixels <= kMaxFuzzPixels,
                     "an image outside the pixel limit");
-        FuzzRequire(image.info.bitsPerSample == 8 || image.info.bitsPerSample == 16,
-                    "a depth other than 8 or 16 bits");
+        // TIFF's own reader takes bilevel and palette images of 1, 2 and 4 bits as well.
+        const int bits = image.info.bitsPerSample;
+        FuzzRequire(bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16,
+                    "a depth other than 1, 2, 4, 8 or 16 bits");
         for (int y = 0; y < grey.GetHeight(); ++y) {
             for (int x = 0; x < grey.GetWidth(); ++x) {
                 FuzzRequire(grey.GetPixel_Grey(x, y) >= 0, "a pixel that cannot be read");

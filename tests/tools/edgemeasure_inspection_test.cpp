@@ -209,6 +209,7 @@ TEST_F(ProgramTest, MessagesInTheUsersTerms) {
     WriteFile("bad.json",
               "{\"measurements\": [\n  {\"line\": {\"from\": [1, 2], \"to\": [3, 4]},}\n]}");
     WriteFile("word.json", "{\"measurements\": [tru]}");
+    WriteFile("huge.json", "{\"measurements\": [\n  -1.5e400]}");
     std::string png = ReadFile("plate.png");
     WriteFile("cut.png", png.substr(0, png.size() / 2));
     png[20] ^= 0x55;  // the width in the header chunk, whose checksum then fails
@@ -219,6 +220,7 @@ TEST_F(ProgramTest, MessagesInTheUsersTerms) {
     } cases[] = {
         {{"--job", "bad.json"}, "bad.json:2:43: malformed JSON: unexpected '}'"},
         {{"--job", "word.json"}, "word.json:1:19: malformed JSON: unexpected 'tru'"},
+        {{"--job", "huge.json"}, "huge.json:2:3: a number too large to read (beyond 1.8e308)"},
         {{"cut.png", kSquareLine},
          "cannot read image 'cut.png': not a PNG file or damaged (the file ends early)"},
         {{"flipped.png", kSquareLine},
