@@ -6,7 +6,9 @@
 // the pixel limits, has the size it claims and a depth that the readers know, and every pixel
 // can be read.
 
+#include <cstddef>
 #include <cstdint>
+#include <numeric>
 
 #include "FuzzInput.h"
 #include "image/ImageLoader.h"
@@ -32,11 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int bits = image.info.bitsPerSample;
         FuzzRequire(bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16,
                     "a depth other than 1, 2, 4, 8 or 16 bits");
+        // Every byte of every row is read (AddressSanitizer checks each), a row at a time: the
+        // pixel accessor, instrumented, would cost seconds on the largest images.
+        std::uint64_t sum = 0;
         for (int y = 0; y < grey.GetHeight(); ++y) {
-            for (int x = 0; x < grey.GetWidth(); ++x) {
-                FuzzRequire(grey.GetPixel_Grey(x, y) >= 0, "a pixel that cannot be read");
-            }
+            const unsigned char* row = grey.GetData() + std::ptrdiff_t{y} * grey.GetStride();
+            sum = std::accumulate(row, row + grey.GetWidth(), sum);
         }
+        volatile std::uint64_t kept = sum;  // so that the reads are not optimised away
+        (void)kept;
     } catch (const ToolError&) {
     }
     return 0;

@@ -104,6 +104,16 @@ TEST_F(ProgramTest, FormatsAndDepthsMeasureTheSamePlate) {
     const std::vector<std::uint16_t> plate = Plate16();
     fs::create_directories("more");
     WritePng16("more/p16.png", plate);
+    // A 16-bit colour PPM with equal channels (big-endian samples): grey by the same weights.
+    std::string ppm =
+        "P6\n" + std::to_string(kPlateWidth) + " " + std::to_string(kPlateHeight) + "\n65535\n";
+    for (const std::uint16_t v : plate) {
+        const char sample[2] = {static_cast<char>(v >> 8), static_cast<char>(v & 0xFF)};
+        for (int channel = 0; channel < 3; ++channel) {
+            ppm.append(sample, 2);
+        }
+    }
+    WriteFile("more/c16.ppm", ppm);
     WriteTiff("t8.tif", plate, 8, false);
     WriteTiff("t16.tiff", plate, 16, false);
     WriteTiff("tiles16.tif", plate, 16, true);
@@ -119,9 +129,9 @@ TEST_F(ProgramTest, FormatsAndDepthsMeasureTheSamePlate) {
     ASSERT_EQ(run.exitCode, kExitOk) << run.err;
     const json results = json::parse(run.out);
     const json& images = results.at("images");
-    ASSERT_EQ(images.size(), 5u);
-    const char* formats[] = {"TIFF", "TIFF", "TIFF", "PNG", "PGM"};
-    const int bits[] = {8, 16, 16, 16, 8};
+    ASSERT_EQ(images.size(), 6u);
+    const char* formats[] = {"TIFF", "TIFF", "TIFF", "PPM", "PNG", "PGM"};
+    const int bits[] = {8, 16, 16, 16, 16, 8};
     for (std::size_t k = 0; k < images.size(); ++k) {
         const json& image = images[k].at("image");
         EXPECT_EQ(Distance(results, k), width) << image;
@@ -129,7 +139,7 @@ TEST_F(ProgramTest, FormatsAndDepthsMeasureTheSamePlate) {
         EXPECT_EQ(image.at("bits"), bits[k]);
         EXPECT_EQ(image.contains("scaled_to_8_bits"), bits[k] == 16) << image;
     }
-    EXPECT_EQ(images[4].at("image").at("path"), "standard input");
+    EXPECT_EQ(images[5].at("image").at("path"), "standard input");
 }
 
 // Tolerances judge each measurement's main quantity; any failure makes the exit code 1; a scale

@@ -1,11 +1,10 @@
 // JPEG, BMP, PGM/PPM, GIF and the other formats of stb's decoder, read through its callbacks.
 // The decoder's own buffer becomes the image (a view with a deleter), so the pixels are held
-// once; 16-bit PGM/PPM samples are scaled to 8 bits in place.
+// once; 16-bit PGM/PPM samples are made grey and scaled to 8 bits in place.
 
 #include <stb/stb_image.h>
 
 #include <cstdint>
-#include <cstring>
 
 #include "image/GreyRows.h"
 #include "image/ImageDecoders.h"
@@ -13,6 +12,8 @@
 namespace {
 
 constexpr int kGreyChannels = 1;  // ask the decoder for one grey channel
+constexpr int kFileChannels = 0;  // ask the decoder for the file's channels
+constexpr int kSixteenBits = 16;
 
 int ReadCallback(void* user, char* data, int size) {
     return static_cast<int>(
@@ -73,8 +74,10 @@ LoadedImage DecodeWithStb(ByteSource& source, const std::string& name, const std
     source.Seek(0);
     auto pixels = std::make_shared<StbPixels>();
     if (sixteen) {
+        // In the file's own channels: the decoder's channel conversion of 16-bit PNM treats the
+        // samples as bytes and answers a buffer of half the size. GreyRows converts them below.
         pixels->buffer = stbi_load_16_from_callbacks(&kCallbacks, &source, &width, &height,
-                                                     &channels, kGreyChannels);
+                                                     &channels, kFileChannels);
     } else {
         pixels->buffer = stbi_load_from_callbacks(&kCallbacks, &source, &width, &height, &channels,
                                                   kGreyChannels);
@@ -85,12 +88,8 @@ LoadedImage DecodeWithStb(ByteSource& source, const std::string& name, const std
     auto* bytes = static_cast<unsigned char*>(pixels->buffer);
     const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     if (sixteen) {
-        // Each byte written lies at or before the two it is read from.
-        for (std::size_t i = 0; i < count; ++i) {
-            std::uint16_t value = 0;
-            std::memcpy(&value, bytes + 2 * i, sizeof value);
-            bytes[i] = EightBitsOf(value);
-        }
+        // In place: each grey byte lies before the samples it is made of.
+        GreyRows(channels, kSixteenBits).Convert(bytes, bytes, static_cast<std::int64_t>(count));
     }
     pixels->view = OType_Image(width, height, bytes, width);
     LoadedImage image;
