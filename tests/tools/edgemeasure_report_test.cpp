@@ -1,6 +1,7 @@
-// The HTML report as a user gets it: one page for a batch, names shown as text however they are
-// spelt, verdicts as row classes, and nothing that the page would fetch from elsewhere. How it
-// looks and behaves in a browser is check_report.py's part.
+// The pictures a user gets: the HTML report (one page for a batch, names shown as text however
+// they are spelt, verdicts as row classes, nothing that the page would fetch from elsewhere; how
+// it looks and behaves in a browser is check_report.py's part) and overlay lines that grow with
+// the image.
 
 #include "ProgramFixture.h"
 
@@ -46,6 +47,22 @@ TEST_F(ProgramTest, ReportHoldsEveryImageAsTextAndNothingFromOutside) {
     // Self-contained: the only address is the SVG namespace, the policy forbids loading.
     EXPECT_EQ(Count(html, "://"), Count(html, "http://www.w3.org/2000/svg"));
     EXPECT_NE(html.find("content=\"default-src 'none';"), std::string::npos);
+}
+
+// A path on an image of 2.6 times the nominal size is 3 px wide in the picture, centred on its row.
+TEST_F(ProgramTest, OverlayLinesGrowWithTheImage) {
+    constexpr int kWidth = 2600, kHeight = 60, kRow = 30, kColumn = 1000;
+    WriteImage("wide.pgm", kWidth, kHeight, 1, std::vector<unsigned char>(kWidth * kHeight, kGrey));
+    const ProgramRun run =
+        Edgemeasure({"measure", "wide.pgm", "--line=100.5,30.5,2500.5,30.5", "--overlay", "o.png"});
+    ASSERT_EQ(run.exitCode, kExitMeasurementFailed) << run.err;  // a plain image has no edge
+    const LoadedImage picture = LoadImage("o.png");
+    const auto at = [&picture](int y) { return picture.grey->GetPixel_Grey(kColumn, y); };
+    EXPECT_NE(at(kRow), kGrey);
+    EXPECT_EQ(at(kRow - 1), at(kRow));
+    EXPECT_EQ(at(kRow + 1), at(kRow));
+    EXPECT_EQ(at(kRow - 2), kGrey);
+    EXPECT_EQ(at(kRow + 2), kGrey);
 }
 
 }  // namespace

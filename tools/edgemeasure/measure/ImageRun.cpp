@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "job/PathLayout.h"
 #include "job/Tolerance.h"
+#include "overlay/MeasurementOverlay.h"
 #include "overlay/OverlayContext.h"
 #include "overlay/OverlayStyle.h"
 
@@ -34,6 +36,14 @@ ImageRun MeasureImage(const LoadedImage& image, const std::string& imagePath, co
             result.verdict = Judge(*setup.tolerance, result, job.mmPerPx);
         }
         run.results.push_back(std::move(result));
+    }
+    if (drawOverlay) {
+        std::vector<CaptionRequest> captions;
+        for (std::size_t i = 0; i < run.results.size(); ++i) {
+            captions.push_back(
+                CaptionFor(run.results[i], ExpandLayout(job.measurements[i].layout)));
+        }
+        PlaceCaptions(context, captions, run.width, run.height);
     }
     run.drawing = context.Drawing();
     return run;

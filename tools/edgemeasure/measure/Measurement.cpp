@@ -96,7 +96,7 @@ MeasurementResult RunMeasurement(const MeasurementSetup& setup,
     if (!AnyOnImage(paths, *image)) {
         result.problem = OutsideProblem(paths, *image);
         if (overlay != nullptr) {
-            DrawResult(*overlay, result, paths);
+            DrawResult(*overlay, result);
         }
         return result;
     }
@@ -120,7 +120,7 @@ MeasurementResult RunMeasurement(const MeasurementSetup& setup,
     SetDistances(paths, result);
     Conclude(setup, result);
     if (overlay != nullptr) {
-        DrawResult(*overlay, result, paths);
+        DrawResult(*overlay, result);
     }
     return result;
 }

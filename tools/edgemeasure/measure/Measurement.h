@@ -12,8 +12,8 @@
 // Every edge carries its distance along its path from the path's start.
 //
 // With an overlay context, the paths and their direction arrows are drawn first, then the
-// library's ticks and labels of the searches, then the refined points, the fitted figure with its
-// kept and rejected points, and a caption.
+// library's ticks and labels of the searches, then the refined points and the fitted figure with
+// its kept and rejected points; MeasureImage places the captions once all measurements are drawn.
 //
 //   MeasurementResult r = RunMeasurement(setup, image, &context);
 //   if (r.circle) { ... r.circle->radius ... }

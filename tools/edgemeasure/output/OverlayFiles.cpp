@@ -12,7 +12,7 @@ void WriteOverlay(const ImageRun& run, const std::string& path, const std::strin
         return;
     }
     RgbImage canvas = RgbImage::FromGrey(*run.image);
-    RenderOverlay(run.drawing, canvas);
+    RenderOverlay(run.drawing, canvas, OverlayLineWidth(run.width, run.height));
     WriteFileAtomically(path, EncodePicture(canvas, format));
 }
 

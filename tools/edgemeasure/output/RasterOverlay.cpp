@@ -6,15 +6,15 @@ namespace {
 
 constexpr int kQuadCorners = 4;
 
-void Paint(const OverlayPolyline& line, RgbImage& canvas) {
+void Paint(const OverlayPolyline& line, RgbImage& canvas, int lineWidth) {
     for (std::size_t i = 1; i < line.points.size(); ++i) {
         const POINT& a = line.points[i - 1];
         const POINT& b = line.points[i];
-        canvas.DrawLine(a.x, a.y, b.x, b.y, line.colour);
+        canvas.DrawLine(a.x, a.y, b.x, b.y, line.colour, lineWidth);
     }
 }
 
-void Paint(const OverlayText& text, RgbImage& canvas) {
+void Paint(const OverlayText& text, RgbImage& canvas, int) {
     if (text.opaque) {
         const OverlayFont::Quad box = OverlayFont::TextBox(text.text, text.x, text.y, text.height,
                                                            text.escapement, kTextBoxPadding);
@@ -28,8 +28,9 @@ void Paint(const OverlayText& text, RgbImage& canvas) {
 
 }  // namespace
 
-void RenderOverlay(const OverlayDrawing& drawing, RgbImage& canvas) {
+void RenderOverlay(const OverlayDrawing& drawing, RgbImage& canvas, int lineWidth) {
     for (const OverlayItem& item : drawing.items) {
-        std::visit([&canvas](const auto& shape) { Paint(shape, canvas); }, item);
+        std::visit([&canvas, lineWidth](const auto& shape) { Paint(shape, canvas, lineWidth); },
+                   item);
     }
 }

@@ -43,10 +43,15 @@ void Cross(OverlayContext& context, const Point2& p, int halfSize) {
     context.PathDraw_LineTo(c.x, c.y + halfSize);
 }
 
+// The half size of a point's cross, grown with the overlay's scale.
+int MarkerHalfSize(const OverlayContext& context) {
+    return static_cast<int>(std::lround(kMarkerHalfSize * context.Scale()));
+}
+
 void Crosses(OverlayContext& context, const std::vector<Point2>& points, Rgb colour) {
     context.SetColour(colour);
     for (const Point2& p : points) {
-        Cross(context, p, kMarkerHalfSize);
+        Cross(context, p, MarkerHalfSize(context));
     }
 }
 
@@ -69,7 +74,7 @@ void ArcPolyline(OverlayContext& context, const Point2& centre, double radius, d
 void DrawCircleFit(OverlayContext& context, const CircleFitResult& circle) {
     context.SetColour(kFitColour);
     ArcPolyline(context, circle.center, circle.radius, 0.0, 2.0 * kPi);
-    Cross(context, circle.center, 2 * kMarkerHalfSize);
+    Cross(context, circle.center, 2 * MarkerHalfSize(context));
     Crosses(context, circle.inliers, kFitColour);
     Crosses(context, circle.outliers, kOutlierColour);
 }
@@ -107,10 +112,6 @@ Point2 CaptionAnchor(const MeasurementResult& result, const std::vector<PathGeom
     Point2 direction;
     PathStart(paths.front(), start, direction);
     return {start.x + kCaptionOffset, start.y + kCaptionBelow};
-}
-
-std::u16string Wide(const std::string& text) {
-    return std::u16string(text.begin(), text.end());
 }
 
 }  // namespace
@@ -168,8 +169,7 @@ void DrawPaths(OverlayContext& context, const std::vector<PathGeometry>& paths) 
     }
 }
 
-void DrawResult(OverlayContext& context, const MeasurementResult& result,
-                const std::vector<PathGeometry>& paths) {
+void DrawResult(OverlayContext& context, const MeasurementResult& result) {
     std::vector<Point2> refined;
     for (const EdgeRecord& edge : result.edges) {
         if (edge.subpixelPoint) {
@@ -192,7 +192,9 @@ void DrawResult(OverlayContext& context, const MeasurementResult& result,
     if (result.line) {
         DrawLineFit(context, *result.line);
     }
-    context.SetColour(result.ok ? kCaptionColour : kOutlierColour);
-    const POINT anchor = Pixel(CaptionAnchor(result, paths));
-    context.DrawTextW(anchor.x, anchor.y, Wide(Caption(result)));
+}
+
+CaptionRequest CaptionFor(const MeasurementResult& result, const std::vector<PathGeometry>& paths) {
+    return {Caption(result), result.ok ? kCaptionColour : kOutlierColour,
+            CaptionAnchor(result, paths)};
 }

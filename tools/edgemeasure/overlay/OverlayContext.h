@@ -14,7 +14,7 @@
 //   OverlayContext context;
 //   context.SetColour(kSearchColour);
 //   line.FindNextTransition(image, 1, 0, 0, index, point, angle, &context, 1, 0);
-//   RenderOverlay(context.Drawing(), canvas);
+//   RenderOverlay(context.Drawing(), canvas, OverlayLineWidth(width, height));
 
 #include <string>
 
@@ -33,6 +33,8 @@ class OverlayContext : public OType_DrawingContext {
     OverlayContext& operator=(const OverlayContext&) = delete;
 
     void SetColour(Rgb colour) { m_colour = colour; }
+    // The text scale, by which the tool also grows its markers.
+    double Scale() const { return m_dTextScale; }
     const OverlayDrawing& Drawing() const { return m_drawing; }
 
     void PathDraw_MoveTo(int x, int y) override;

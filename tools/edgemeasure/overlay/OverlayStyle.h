@@ -15,6 +15,9 @@ constexpr Rgb kSubpixelColour{255, 120, 0};   // refined edge points
 constexpr Rgb kFitColour{0, 230, 60};         // fitted circles and lines, kept points
 constexpr Rgb kOutlierColour{255, 40, 40};    // points a fit rejected, failed measurements
 constexpr Rgb kCaptionColour{255, 255, 255};  // measurement captions (on a dark box)
+// The box behind opaque texts, and how far it reaches beyond the text (pixels).
+constexpr Rgb kTextBoxColour{0, 0, 0};
+constexpr int kTextBoxPadding = 2;
 
 // Half the size of the cross that marks a point, in pixels.
 constexpr int kMarkerHalfSize = 2;
@@ -30,4 +33,10 @@ constexpr double kNominalImageSize = 1000.0;
 // side. Texts, markers and line widths grow by it.
 inline double OverlayScale(int width, int height) {
     return std::max(1.0, std::max(width, height) / kNominalImageSize);
+}
+
+// The width of the overlay's lines on the pixels of an image: 1 up to the nominal size, then
+// growing with it (a 1-pixel path on a 30,000-pixel image would vanish when it is seen whole).
+inline int OverlayLineWidth(int width, int height) {
+    return static_cast<int>(OverlayScale(width, height) + 0.5);
 }
