@@ -59,7 +59,7 @@ TEST(Profiles, SampleALineAsTheCaliperReadsIt) {
 // The path profile is what the search reads: the transition function's answer changes exactly
 // at every edge that the search reports (band and Canny, on lines, arcs and oblique lines), and
 // the sample there lies at the edge's distance along the path.
-TEST(Profiles, ChangeThresholdStateWhereTheSearchFindsEdges) {
+TEST_F(ProgramTest, PathProfilesChangeThresholdStateWhereTheSearchFindsEdges) {
     WritePlate("plate.pgm");
     const LoadedImage plate = LoadImage("plate.pgm");
     const PathLayout layouts[] = {LineLayout{{10.5, 60.5}, {230.5, 60.5}},
