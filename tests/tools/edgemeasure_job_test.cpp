@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "command/CommandLine.h"
 #include "job/JobParser.h"
+#include "job/PathLayout.h"
 #include "job/ToolError.h"
 
 namespace {
@@ -134,6 +137,38 @@ TEST(CommandLine, RejectionsSayWhichOptionIsWrong) {
     for (const auto& c : cases) {
         EXPECT_EQ(Problem([&] { BuildJob(ParseCommandLine(c.arguments)); }), c.message);
     }
+}
+
+// Distances along an arc count from its start in the sense of its sweep, across the angle where
+// atan2 jumps from +180 to -180 degrees, whether the angle is given (a refined edge's, which may
+// run past a full turn) or taken from the point; a point a rounding error before the start is at
+// the start, not a turn later.
+TEST(PathLayout, DistancesAlongArcsCountFromTheirStart) {
+    constexpr double kRadius = 50.0;
+    constexpr double kDegree = 3.141592653589793 / 180.0;
+    const auto on = [](const ArcLayout& arc, double deg) {
+        return Point2{arc.center.x + kRadius * std::cos(deg * kDegree),
+                      arc.center.y + kRadius * std::sin(deg * kDegree)};
+    };
+    const ArcLayout across{{100.0, 100.0}, kRadius, 170.0, 40.0};
+    const ArcLayout back{{100.0, 100.0}, kRadius, 10.0, -40.0};
+    const struct {
+        const ArcLayout& arc;
+        double pointDeg;
+        std::optional<double> angleRad;
+        double expectedDeg;
+    } cases[] = {
+        {across, 200.0, std::nullopt, 30.0},    {across, 170.0 - 1e-7, std::nullopt, 0.0},
+        {across, 185.0, 185.0 * kDegree, 15.0}, {back, -20.0, std::nullopt, 30.0},
+        {back, 10.0, std::nullopt, 0.0},        {across, 0.0, 530.0 * kDegree, 360.0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NEAR(DistanceAlong(c.arc, on(c.arc, c.pointDeg), c.angleRad),
+                    c.expectedDeg * kDegree * kRadius, 1e-4)
+            << c.arc.startDeg << " + " << c.pointDeg;
+    }
+    const LineLayout line{{10.0, 10.0}, {40.0, 50.0}};  // 3-4-5, 50 px
+    EXPECT_NEAR(DistanceAlong(line, {25.0 + 8.0, 30.0 - 6.0}, std::nullopt), 25.0, 1e-12);
 }
 
 }  // namespace

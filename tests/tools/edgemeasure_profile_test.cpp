@@ -141,6 +141,38 @@ TEST(ProfilePlot, DrawsValuesWhereTheyBelongAndKeepsNarrowPeaks) {
     EXPECT_NEAR(marks.at("the spike")->points[0].x, top.x, kExact);
 }
 
+// The strip of the transition function's answer covers its samples in threshold exactly: each
+// sample stands for the half steps to either side of it, the last for itself alone.
+TEST(ProfilePlot, ShowsTheThresholdAnswerOverItsSamples) {
+    ProfilePlot plot;
+    for (int i = 0; i < 10; ++i) {
+        plot.profile.positions.push_back(i);
+        plot.profile.values.push_back(100.0);
+        plot.profile.derivative.push_back(0.0);
+        plot.profile.outside.push_back(0);
+    }
+    plot.inThreshold = {0, 0, 1, 1, 1, 0, 0, 0, 1, 1};
+    for (const double at : {1.5, 4.5, 7.5, 9.0}) {
+        plot.edges.push_back({at, "", std::to_string(at), false});
+    }
+    std::map<std::string, double> x;
+    std::vector<const FigureRect*> strip;
+    const PlotFigure figure = ProfileFigure(plot);
+    for (const FigureItem& item : figure.items) {
+        if (const auto* line = std::get_if<FigureLine>(&item); line && line->role == "edge") {
+            x[line->tip] = line->points[0].x;
+        } else if (const auto* rect = std::get_if<FigureRect>(&item);
+                   rect && rect->role == "in-threshold") {
+            strip.push_back(rect);
+        }
+    }
+    ASSERT_EQ(strip.size(), 2u);
+    EXPECT_NEAR(strip[0]->x, x.at(std::to_string(1.5)), kExact);
+    EXPECT_NEAR(strip[0]->x + strip[0]->width, x.at(std::to_string(4.5)), kExact);
+    EXPECT_NEAR(strip[1]->x, x.at(std::to_string(7.5)), kExact);
+    EXPECT_NEAR(strip[1]->x + strip[1]->width, x.at(std::to_string(9.0)), kExact);
+}
+
 // The profile command: the CSV (standard output or -o) with one row per pixel of the line, the
 // plot as SVG or PNG, and in one line what is wrong with its arguments.
 TEST_F(ProgramTest, ProfileCommandWritesTheProfileAndItsPlot) {

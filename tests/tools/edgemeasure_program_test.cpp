@@ -133,7 +133,7 @@ TEST_F(ProgramTest, BadInputGivesOneLineAndExitCodeTwoAndNoFiles) {
         const char* message;  // what the line says after "edgemeasure: error: "
     } cases[] = {
         // With one image, the overlay files must not appear either.
-        {{"missing.png", line, "--overlay", "o.png", "--svg", "o.svg"},
+        {{"missing.png", line, "--overlay", "o.png", "--svg", "o.svg", "--report", "r.html"},
          "cannot read image 'missing.png': no such file"},
         {{"bad.png", line, "--svg", "o.svg"},
          "cannot read image 'bad.png': not a GIF file or damaged ("},

@@ -3,6 +3,8 @@
 // it looks and behaves in a browser is check_report.py's part) and overlay lines that grow with
 // the image.
 
+#include <cstdio>
+
 #include "ProgramFixture.h"
 
 namespace {
@@ -63,6 +65,34 @@ TEST_F(ProgramTest, OverlayLinesGrowWithTheImage) {
     EXPECT_EQ(at(kRow + 1), at(kRow));
     EXPECT_EQ(at(kRow - 2), kGrey);
     EXPECT_EQ(at(kRow + 2), kGrey);
+}
+
+// The tips give the values of the results, and a row's view holds its measurement's paths while
+// showing less than the whole image.
+TEST_F(ProgramTest, ReportTipsAndViewsShowTheMeasurement) {
+    WritePlate("plate.pgm");
+    const ProgramRun run =
+        Edgemeasure({"measure", "plate.pgm", "--radial=170.5,60.5,10,50,36", "--polarity=leaving",
+                     "--name=disc", "--report", "r.html", "-o", "r.json"});
+    ASSERT_EQ(run.exitCode, kExitOk) << run.err;
+    const std::string html = ReadFile("r.html");
+    const json circle = Measurement(json::parse(ReadFile("r.json")), "disc").at("circle");
+    char diameter[64];
+    std::snprintf(diameter, sizeof diameter, "diameter %.3f px",
+                  circle.at("diameter").get<double>());
+    EXPECT_NE(html.find(diameter), std::string::npos) << diameter;
+    EXPECT_EQ(Count(html, "<title>disc: edge 1 on path "), 2u * 36u);  // overlay and plots
+    EXPECT_EQ(Count(html, "<title>disc: path "), 36u);
+
+    const std::size_t at = html.find("data-view=\"");
+    ASSERT_NE(at, std::string::npos);
+    double x = 0, y = 0, w = 0, h = 0;
+    ASSERT_EQ(std::sscanf(html.c_str() + at, "data-view=\"%lf %lf %lf %lf", &x, &y, &w, &h), 4);
+    EXPECT_LE(x, kDiscX - 50.0);
+    EXPECT_LE(y, kDiscY - 50.0);
+    EXPECT_GE(x + w, kDiscX + 50.0);
+    EXPECT_GE(y + h, kDiscY + 50.0);
+    EXPECT_LT(w, kPlateWidth);
 }
 
 }  // namespace
