@@ -12,8 +12,6 @@
 namespace {
 
 constexpr int kMinPoints = 3;             // a circle needs three points
-constexpr int kCheckedMode = 3;           // modes from here on: plausibility and quality figures
-constexpr int kFilterStdDev = 1;          // the only filter type
 constexpr int kMinPointsToFilter = 4;     // a pass on fewer points keeps them all
 constexpr int kMinPointsForFeatures = 4;  // quality figures need at least this many points
 constexpr int kMinKept = 3;               // a pass always keeps at least three points
@@ -244,7 +242,7 @@ bool OCircleFit_OutlierFilter::bComputeCircleFit(
         !IsUsableGuess(cCircle)) {
         return false;
     }
-    const bool checked = iCircleFitMode >= kCheckedMode;
+    const bool checked = iCircleFitMode >= kModeChecked;
 
     cCircle = FitOn(laX, laY, cCircle);
     if (!IsFinite(cCircle) || (checked && !IsPlausible(cCircle))) {

@@ -60,6 +60,15 @@
 
 class EDGEDETECTION_EXPORT OCircleFit_OutlierFilter {
   public:
+    // Values of iCircleFitMode: below kModeChecked plain, from it on checked, with the quality
+    // figures (see the class comment).
+    static constexpr int kModePlain = 0;
+    static constexpr int kModeChecked = 3;
+    // Values of iFilterType: the standard-deviation filter; any other value, kFilterNone among
+    // them, uses all points.
+    static constexpr int kFilterNone = 0;
+    static constexpr int kFilterStdDev = 1;
+
     OCircleFit_OutlierFilter() = default;
     ~OCircleFit_OutlierFilter() = default;
     OCircleFit_OutlierFilter(const OCircleFit_OutlierFilter&) = default;

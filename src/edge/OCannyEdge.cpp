@@ -10,6 +10,9 @@
 #include <type_traits>
 #include <utility>
 
+#include "foundation/Angles.h"
+#include "foundation/FixedPoint.h"
+
 namespace {
 
 using Index = std::int64_t;
@@ -42,10 +45,7 @@ constexpr int kLevelDark = 1;
 
 // The sampled Gaussian of the factor calculation spans +-3 units (sigma of the unit scale).
 constexpr float kGaussHalfWidth = 3.0f;
-// 2 * pi as the factor calculation has always used it (a double literal, not a computed value).
-constexpr double kTwoPi = 6.283185307179586;
-// The weights are rounded to integers by adding a half and truncating.
-constexpr double kRoundingHalf = 0.5;
+// The weights are rounded to integers by adding a half and truncating (fixedpoint::AddHalf).
 // Largest weight count the calculation accepts: the odd count must still fit an int.
 constexpr double kMaxFactorCount = static_cast<double>(std::numeric_limits<int>::max() - 1);
 // A weight must fit an unsigned int after rounding.
@@ -355,7 +355,7 @@ int OCannyEdge::iCalcGaussFactors(float fScale, float fSigma,
         return 0;
     }
     const int centre = (count - 1) / 2;
-    const double norm = 1.0 / (std::sqrt(kTwoPi) * static_cast<double>(fSigma));
+    const double norm = 1.0 / (std::sqrt(angles::kTwoPi) * static_cast<double>(fSigma));
     // sigma squared is formed in single precision, as the kernel table was generated.
     const float sigmaSquared = fSigma * fSigma;
     gauss[centre] = norm;
@@ -368,14 +368,14 @@ int OCannyEdge::iCalcGaussFactors(float fScale, float fSigma,
     // Check every weight before appending anything: a vanished outer weight (division by zero)
     // or a weight beyond unsigned int is outside the domain.
     for (int b = 0; b < count; ++b) {
-        const double rounded = gauss[b] / gauss[0] + kRoundingHalf;
+        const double rounded = fixedpoint::AddHalf(gauss[b] / gauss[0]);
         if (!(rounded >= 0.0 && rounded < kFactorLimit)) {
             return 0;
         }
     }
     unsigned int total = 0;  // wraps like the weights' unsigned type; never reached by the table
     for (int b = 0; b < count; ++b) {
-        const auto factor = static_cast<unsigned int>(gauss[b] / gauss[0] + kRoundingHalf);
+        const auto factor = fixedpoint::AddHalfAndTruncate<unsigned int>(gauss[b] / gauss[0]);
         factors.Add(factor);
         total += factor;
     }

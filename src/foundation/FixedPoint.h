@@ -67,20 +67,47 @@ constexpr int PixelFromRaw(std::int64_t raw) {
     return static_cast<int>(pixel);
 }
 
-// Truncation toward zero to int that is defined for every input: NaN gives 0, values beyond the
-// int range saturate. Used wherever a computed count becomes an int, so that an input outside the
-// domain gives a meaningless but safe number instead of undefined behaviour.
-inline int TruncateToInt(double value) {
+// Truncation toward zero into an integer type that is defined for every input: a value beyond the
+// type's range saturates at its limits, NaN gives 0; inside the range this is exactly the
+// language's conversion. Used wherever a computed figure becomes an integer, so that an input
+// outside the domain gives a meaningless but safe number instead of undefined behaviour.
+template <class Int>
+Int TruncateSaturated(double value) {
+    // The lower limit as a double is exact (-2^k or 0); the upper one is 2^k, the first value
+    // that no longer fits (max() + 1.0 rounds to it for every width).
+    constexpr double kLowest = static_cast<double>(std::numeric_limits<Int>::min());
+    constexpr double kAboveHighest = static_cast<double>(std::numeric_limits<Int>::max()) + 1.0;
     if (std::isnan(value)) {
         return 0;
     }
-    if (value >= static_cast<double>(std::numeric_limits<int>::max())) {
-        return std::numeric_limits<int>::max();
+    if (value >= kAboveHighest) {
+        return std::numeric_limits<Int>::max();
     }
-    if (value <= static_cast<double>(std::numeric_limits<int>::min())) {
-        return std::numeric_limits<int>::min();
+    if (value <= kLowest) {
+        return std::numeric_limits<Int>::min();
     }
-    return static_cast<int>(value);
+    return static_cast<Int>(value);
+}
+
+// Truncation toward zero to int, saturating (see TruncateSaturated).
+inline int TruncateToInt(double value) {
+    return TruncateSaturated<int>(value);
+}
+
+// The half of the library's "add one half, then truncate toward zero" rounding, in the precision
+// of the value. That rounding takes non-negative values to the nearest integer with halves up
+// (2.5 gives 3, 2.49 gives 2); a negative value comes out one too high where plain rounding would
+// round away from zero (-2.7 gives -2). Formulas that turn the sign or take the magnitude between
+// the two halves (text escapements, arc step counts) call AddHalf alone.
+template <class Real>
+constexpr Real AddHalf(Real value) {
+    return value + Real(0.5);
+}
+
+// Adds one half, then truncates toward zero into Int, saturating.
+template <class Int = int>
+Int AddHalfAndTruncate(double value) {
+    return TruncateSaturated<Int>(AddHalf(value));
 }
 
 // Pixels as double from raw units.

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 
+#include "foundation/Angles.h"
 #include "foundation/FixedPoint.h"
 #include "foundation/OVector.h"
 #include "foundation/OVector_Array.h"
@@ -34,18 +35,16 @@ struct ArcConstants;
 
 template <>
 struct ArcConstants<double> {
-    static constexpr double kDegreeToRadian = 0.017453292519943295;  // pi / 180
-    static constexpr double kTwoPi = 6.283185307179586;
-    static constexpr double kFullCircleDegrees = 360.0;
-    static constexpr double kHalf = 0.5;
+    static constexpr double kDegreeToRadian = angles::kRadiansPerDegree;
+    static constexpr double kTwoPi = angles::kTwoPi;
+    static constexpr double kFullCircleDegrees = angles::kFullTurnDegrees;
 };
 
 template <>
 struct ArcConstants<float> {
     static inline const float kDegreeToRadian = FloatFromBits(0x3C8EFA35u);  // 0.017453292f
     static inline const float kTwoPi = FloatFromBits(0x40C90FDBu);           // 6.2831855f
-    static constexpr float kFullCircleDegrees = 360.0f;
-    static constexpr float kHalf = 0.5f;
+    static constexpr auto kFullCircleDegrees = static_cast<float>(angles::kFullTurnDegrees);
 };
 
 // The point at an angle, in the precision of the angle: std::cos and std::sin of a float are
@@ -55,12 +54,12 @@ OVector PointOnCircle(const OVector& center, Q radius, Q angle) {
     return center + OVector(radius * std::cos(angle), radius * std::sin(angle));
 }
 
-// The arc length in pixels, rounded: the 0.5 is added before the absolute value is taken, so a
-// negative sweep rounds differently (-10.3 gives 9). An arc length that is not a finite number
-// gives no steps rather than a huge count with an infinite step.
+// The arc length in pixels, rounded: the half is added (in the arc's precision) before the
+// absolute value is taken, so a negative sweep rounds differently (-10.3 gives 9). An arc length
+// that is not a finite number gives no steps rather than a huge count with an infinite step.
 template <class Real>
 int StepCount(Real sweep, Real radius) {
-    const Real arcLength = std::fabs(sweep * radius + ArcConstants<Real>::kHalf);
+    const Real arcLength = std::fabs(fixedpoint::AddHalf(sweep * radius));
     if (!std::isfinite(arcLength)) {
         return 0;
     }

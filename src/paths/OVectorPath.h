@@ -12,7 +12,8 @@
 // threshold" (bCreateTransitionFunction): 0 a grey band, 1 the absolute and 2 the signed deviation
 // from a moving mean with hysteresis, 3 a one-dimensional Canny detector run once over the path.
 // Polarity of a transition: entering (not in threshold, then in threshold) or leaving (the
-// reverse); polarity code 0 accepts both, 1 only entering, 2 only leaving, others none.
+// reverse); the searches take a polarity code (kPolarityAny, kPolarityEntering, kPolarityLeaving;
+// any other code accepts none).
 //
 // The order of the virtual operations below is part of the binary interface and of the numbering
 // of overloads in the flat export layer: do not reorder them. Overloads are declared in reverse of
@@ -47,6 +48,31 @@ class EDGEDETECTION_EXPORT OVectorPath {
     static constexpr int kTransitionAbsDeviation = 1;
     static constexpr int kTransitionSignedDeviation = 2;
     static constexpr int kTransitionCanny = 3;
+
+    // Polarity codes of the transition searches: which transitions a search accepts.
+    static constexpr int kPolarityAny = 0;
+    static constexpr int kPolarityEntering = 1;
+    static constexpr int kPolarityLeaving = 2;
+
+    // Label kinds of FindNextTransition and FindNextTransitionSingle: the label "%d", "S%d" or
+    // "E%d" beside the tick. Other kinds draw the tick alone (kLabelKindTickOnly is one), except
+    // that with kLabelKindNone FindNextTransitionSingle on a line draws nothing at all.
+    static constexpr int kLabelKindNumber = 1;
+    static constexpr int kLabelKindStart = 2;
+    static constexpr int kLabelKindEnd = 3;
+    static constexpr int kLabelKindTickOnly = 0;
+    static constexpr int kLabelKindNone = -1;
+
+    // Label modes of FindNextTransitionPair: both edges "%d" numbered by their own counts, both
+    // "%d" numbered by the first edge's count, or (any other mode, kPairLabelStartEnd is one)
+    // "S%d" for first and "E%d" for second edges.
+    static constexpr int kPairLabelOwnCounts = 1;
+    static constexpr int kPairLabelFirstCount = -1;
+    static constexpr int kPairLabelStartEnd = 0;
+
+    // iSecondAfterFirst of FindNextTransitionPair: second edges are looked for only once the
+    // first-edge search is done (any other value: from the start).
+    static constexpr int kSecondAfterFirst = 1;
 
     // Number of history entries of the moving-mean transition functions.
     static constexpr int kHistorySize = 10;

@@ -6,9 +6,9 @@
 
 namespace {
 
+using angles::FoldIntoHalfTurn;
+using angles::kHalfPi;
 using pathangles::EscapementOf;
-using pathangles::FoldIntoHalfTurn;
-using pathangles::kHalfPi;
 using pathangles::UnitVectorAt;
 
 // Half-width of the arrow across the direction and half its length, in logical units.

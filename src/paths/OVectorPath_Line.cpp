@@ -9,10 +9,9 @@
 
 namespace {
 
+using angles::FoldIntoHalfTurn;
+using angles::kHalfPi;
 using pathangles::EscapementOf;
-using pathangles::FoldIntoHalfTurn;
-using pathangles::kHalfPi;
-using pathangles::kRoundingHalf;
 using pathangles::UnitVectorAt;
 // The pixel of a raw coordinate by the floor, before iX()/iY() saturate it to the int range.
 using fixedpoint::FloorPixel;
@@ -68,7 +67,7 @@ int StepCountFromPixels(int dx, int dy) {
     const auto ux = static_cast<std::uint32_t>(dx);
     const auto uy = static_cast<std::uint32_t>(dy);
     const auto sumOfSquares = static_cast<std::int32_t>(ux * ux + uy * uy);
-    return fixedpoint::TruncateToInt(std::sqrt(static_cast<double>(sumOfSquares)) + kRoundingHalf);
+    return fixedpoint::AddHalfAndTruncate(std::sqrt(static_cast<double>(sumOfSquares)));
 }
 
 // From a pixel strictly inside the int range, every change of the floor is a change of the

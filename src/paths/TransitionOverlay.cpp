@@ -31,8 +31,8 @@ constexpr int kAcrossBeyond = 0;
 constexpr int kAcrossBefore = 2;
 constexpr int kAlongCentred = 1;
 
-using pathangles::FoldIntoHalfTurn;
-using pathangles::kHalfPi;
+using angles::FoldIntoHalfTurn;
+using angles::kHalfPi;
 using pathangles::UnitVectorAt;
 
 constexpr std::uint32_t kDecimalBase = 10;

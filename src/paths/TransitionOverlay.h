@@ -14,7 +14,7 @@
 #include "foundation/OType_DrawingContext.h"
 #include "foundation/OType_DrawingFont.h"
 #include "foundation/OVector.h"
-#include "paths/TransitionArguments.h"
+#include "paths/OVectorPath.h"
 
 namespace transitionsearch {
 
@@ -35,11 +35,11 @@ struct Label {
 // transition, and these calls then cost nothing.
 inline std::optional<Label> LabelForKind(int kind, int number) {
     switch (kind) {
-        case kLabelKindPlain:
+        case OVectorPath::kLabelKindNumber:
             return Label{LabelFormat::Plain, number, LabelEdge::First};
-        case kLabelKindStart:
+        case OVectorPath::kLabelKindStart:
             return Label{LabelFormat::Start, number, LabelEdge::First};
-        case kLabelKindEnd:
+        case OVectorPath::kLabelKindEnd:
             return Label{LabelFormat::End, number, LabelEdge::Second};
         default:
             return std::nullopt;

@@ -99,7 +99,7 @@ class TransitionWalk {
                                OType_DrawingContext* pContext, int iLabelKind, int iLabelBase,
                                bool bGoOn) {
         const bool tick =
-            iLabelKind != transitionsearch::kLabelKindSilent || Overlay::kSilentKindDrawsTick;
+            iLabelKind != OVectorPath::kLabelKindNone || Overlay::kSilentKindDrawsTick;
         return Single(path, image, iOrdinal, iPolarity, iMinDistance, iReferenceIndex,
                       Result{iResultIndex, vResult, dAngle}, pContext, iLabelKind, iLabelBase,
                       bGoOn, tick);
@@ -135,7 +135,7 @@ class TransitionWalk {
         StartAtCurrentPosition(path, second, secondResult, bGoOn);
         overlay.MoveTo(Point(path));
 
-        const bool secondWaitsForFirst = iSecondAfterFirst == kSecondOnlyAfterFirst;
+        const bool secondWaitsForFirst = iSecondAfterFirst == OVectorPath::kSecondAfterFirst;
         bool bothDone = first.done && second.done;
         bool wrapped = false;
         TransitionWalk walk(path, image);
@@ -155,7 +155,7 @@ class TransitionWalk {
                     // After the wrap the second lap continues the numbering and the angle of the
                     // first: index + GetCount(), angle + 2 pi.
                     walk.Take(secondResult, wrapped ? Count(path) : 0,
-                              wrapped ? pathangles::kTwoPi : 0.0);
+                              wrapped ? angles::kTwoPi : 0.0);
                     second.found = true;
                     second.done = !bGoOn;
                 }
@@ -366,7 +366,8 @@ class TransitionWalk {
     static std::optional<transitionsearch::Label> FirstEdgeLabel(int mode, int base,
                                                                  const EdgeSearch& first) {
         using namespace transitionsearch;
-        const bool plain = mode == kPairLabelOwnCounts || mode == kPairLabelFirstCount;
+        const bool plain =
+            mode == OVectorPath::kPairLabelOwnCounts || mode == OVectorPath::kPairLabelFirstCount;
         return Label{plain ? LabelFormat::Plain : LabelFormat::Start, WrapAdd32(base, first.count),
                      LabelEdge::First};
     }
@@ -374,11 +375,12 @@ class TransitionWalk {
                                                                   const EdgeSearch& first,
                                                                   const EdgeSearch& second) {
         using namespace transitionsearch;
-        if (mode == kPairLabelFirstCount) {
+        if (mode == OVectorPath::kPairLabelFirstCount) {
             return Label{LabelFormat::Plain, WrapAdd32(base1, first.count), LabelEdge::Second};
         }
-        return Label{mode == kPairLabelOwnCounts ? LabelFormat::Plain : LabelFormat::End,
-                     WrapAdd32(base2, second.count), LabelEdge::Second};
+        return Label{
+            mode == OVectorPath::kPairLabelOwnCounts ? LabelFormat::Plain : LabelFormat::End,
+            WrapAdd32(base2, second.count), LabelEdge::Second};
     }
 
     // Results: the not-found values, the current position, or the last-in position.

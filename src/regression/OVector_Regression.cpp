@@ -9,31 +9,29 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/Angles.h"
 #include "foundation/FixedPoint.h"
 #include "regression/PointBlock.h"
 #include "regression/RegressionInternals.h"
 
 namespace {
 
+using fixedpoint::AddHalfAndTruncate;
 using fixedpoint::WrapAdd;
 using fixedpoint::WrapMul;
 using fixedpoint::WrapSub;
 using regression_detail::kFlat;
-using regression_detail::kHalf;
 using regression_detail::kInverseRawSquareScale;
-using regression_detail::kModeOrientationBySpread;
-using regression_detail::kModeQualityFigures;
 using regression_detail::kSteep;
 using regression_detail::RawFromReduced;
 using regression_detail::RawSquareScaled;
 using regression_detail::ReducedFromRaw;
 using regression_detail::ReducedProduct;
-using regression_detail::TruncateSaturated;
 using RawList = OFastArrayList<std::int64_t>;
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kHalfPi = kPi / 2.0;  // exact: a division by two
-constexpr double kTwoPi = 6.283185307179586;
+using angles::kHalfPi;
+using angles::kPi;
+using angles::kTwoPi;
 
 // A raw coordinate at or below minus one pixel lies wholly outside the image; one above it is
 // still in the first pixel row or column and is moved onto 0.
@@ -142,9 +140,9 @@ struct LineDistance {
         const double x = static_cast<double>(rawX);
         const double y = static_cast<double>(rawY);
         const double distance = iSteep == kFlat
-                                    ? (x * dSlope + dInterceptRaw - y) / dNorm + kHalf
-                                    : ((y - dInterceptRaw) / dSlope - x) * (dSlope / dNorm) + kHalf;
-        return TruncateSaturated<std::int32_t>(distance);
+                                    ? (x * dSlope + dInterceptRaw - y) / dNorm
+                                    : ((y - dInterceptRaw) / dSlope - x) * (dSlope / dNorm);
+        return AddHalfAndTruncate<std::int32_t>(distance);
     }
 };
 

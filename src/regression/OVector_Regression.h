@@ -77,10 +77,19 @@
 
 class EDGEDETECTION_EXPORT OVector_Regression {
   public:
-    // Values of iFilterType.
+    // Values of iFilterType; any other value, kFilterNone among them, fits all points.
+    static constexpr int kFilterNone = 0;
     static constexpr int kFilterStdDev = 1;
     static constexpr int kFilterDETSAC = 2;
     static constexpr int kFilterDETSAC_FPGA = 4;
+
+    // Values of iRegressionMode: from kModeOrientationBySpread on, the orientation follows the
+    // larger spread (and the std-dev filter needs one point fewer); from kModeQualityFigures on,
+    // the quality figures are computed as well. Modes below: flat, vertical only when the flat
+    // denominator vanishes.
+    static constexpr int kModeFlat = 0;
+    static constexpr int kModeOrientationBySpread = 2;
+    static constexpr int kModeQualityFigures = 3;
 
     // Slope that stands for a vertical line.
     static constexpr double kVerticalSlope = 1e10;

@@ -12,15 +12,14 @@
 
 namespace {
 
+using fixedpoint::AddHalfAndTruncate;
+using fixedpoint::TruncateSaturated;
 using fixedpoint::WrapAdd;
 using fixedpoint::WrapSub;
 using regression_detail::kFlat;
-using regression_detail::kHalf;
 using regression_detail::kInverseRawSquareScale;
-using regression_detail::kModeOrientationBySpread;
 using regression_detail::kSteep;
 using regression_detail::RawSquareScaled;
-using regression_detail::TruncateSaturated;
 using RawList = OFastArrayList<std::int64_t>;
 
 // The band needs enough points to mean anything: three once the orientation follows the spread
@@ -72,8 +71,8 @@ void OVector_Regression::FilterOutliers_StdDev_Aggressive(int iRegressionMode, c
     for (std::int64_t k = 0; k < n; ++k) {
         const double x = static_cast<double>(vX[k]);
         const double y = static_cast<double>(vY[k]);
-        const double residual = iSteep == kFlat ? x * dSlope - y + kHalf : y / dSlope - x + kHalf;
-        const auto r = TruncateSaturated<std::int64_t>(residual);
+        const double residual = iSteep == kFlat ? x * dSlope - y : y / dSlope - x;
+        const auto r = AddHalfAndTruncate<std::int64_t>(residual);
         residuals[static_cast<std::size_t>(k)] = r;
         iSum = WrapAdd(iSum, r);
         iSumSquares = WrapAdd(iSumSquares, RawSquareScaled(r));

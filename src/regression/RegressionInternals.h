@@ -9,9 +9,7 @@
 // Every product and sum goes through the wrap-around helpers of FixedPoint.h: for point sets
 // outside the exact range the results wrap (two's complement) instead of being undefined.
 
-#include <cmath>
 #include <cstdint>
-#include <limits>
 
 #include "foundation/FixedPoint.h"
 
@@ -27,18 +25,10 @@ struct Pixel {
 constexpr int kFlat = 0;
 constexpr int kSteep = 1;
 
-// From this mode on the orientation follows the larger spread (and the std-dev filter needs one
-// point fewer); above it the quality figures are computed as well.
-constexpr int kModeOrientationBySpread = 2;
-constexpr int kModeQualityFigures = 3;
-
 // Variances of raw distances come in raw * pixel (raw^2 / 2^16): mean^2 is scaled by 2^-16 to
 // match, and the square root of a variance is in raw / 256.
 constexpr double kInverseRawSquareScale = 1.0 / 65536.0;  // 2^-16, exact
 constexpr double kSqrtVarianceScale = 256.0;
-
-// The rounding offset added to a residual or distance before it is truncated toward zero.
-constexpr double kHalf = 0.5;
 
 // Raw units (1/65536 pixel) to reduced units (1/256 pixel), and products of reduced values back to
 // reduced units.
@@ -65,27 +55,6 @@ constexpr std::int64_t ReducedProduct(std::int64_t a, std::int64_t b) {
 // residuals beyond about 46000 pixels.
 constexpr std::int64_t RawSquareScaled(std::int64_t d) {
     return fixedpoint::WrapMul(d, d) >> kRawSquareShift;
-}
-
-// Truncation toward zero into an integer type. A value beyond the type's range saturates at its
-// limits; not-a-number (a degenerate line, a not-a-number factor) becomes 0. Inside the range this
-// is exactly the language's conversion.
-template <class Int>
-Int TruncateSaturated(double value) {
-    // The limits as doubles: the lower one is exact (-2^k); the upper one is 2^k, the first value
-    // that no longer fits.
-    constexpr double kLowest = static_cast<double>(std::numeric_limits<Int>::min());
-    constexpr double kAboveHighest = -kLowest;
-    if (std::isnan(value)) {
-        return 0;
-    }
-    if (value >= kAboveHighest) {
-        return std::numeric_limits<Int>::max();
-    }
-    if (value <= kLowest) {
-        return std::numeric_limits<Int>::min();
-    }
-    return static_cast<Int>(value);
 }
 
 }  // namespace regression_detail
