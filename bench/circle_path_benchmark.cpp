@@ -5,12 +5,13 @@
 
 #include <cstdint>
 
+#include "foundation/Angles.h"
 #include "paths/OVectorPath_Circle.h"
 
 namespace {
 
 constexpr double kRadius = 500.0;
-constexpr double kFullTurnDegrees = 360.0;
+using angles::kFullTurnDegrees;
 
 template <class Circle>
 void WalkRaster(benchmark::State& state, Circle circle) {

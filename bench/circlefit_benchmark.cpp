@@ -14,10 +14,11 @@
 
 #include "circlefit/OCircleFit.h"
 #include "circlefit/OCircleFit_OutlierFilter.h"
+#include "foundation/Angles.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using angles::kPi;
 // A circle as an edge search in a VGA image would meet it.
 constexpr double kCentreX = 320.0;
 constexpr double kCentreY = 240.0;
@@ -28,7 +29,7 @@ constexpr double kOutlierMin = 5.0;  // outliers lie 5 to 40 pixels off the circ
 constexpr double kOutlierMax = 40.0;
 constexpr int kFilterPasses = 5;
 constexpr double kSigmaFactor = 2.0;
-constexpr int kCheckedMode = 3;
+constexpr int kCheckedMode = OCircleFit_OutlierFilter::kModeChecked;
 
 enum Shape { kArc90 = 0, kFullCircle = 1 };
 

@@ -21,6 +21,7 @@
 
 #include "circlefit/OCircleFit.h"
 #include "circlefit/OCircleFit_OutlierFilter.h"
+#include "foundation/Angles.h"
 #include "foundation/OFastArrayList.h"
 #include "foundation/OType_Image.h"
 #include "foundation/OVector_Array.h"
@@ -28,7 +29,7 @@
 
 namespace comparison {
 
-constexpr double kPi = 3.14159265358979323846;
+using angles::kPi;
 constexpr int kGreyMax = 255;
 // Samples per pixel side when a scene is rendered: 4 x 4 = 16 per pixel.
 constexpr int kSuperSamples = 4;
@@ -214,9 +215,9 @@ inline PointSet LinePoints(int n, double x0, double y0, double angle, double len
 // The circle measurement as the comparisons call it: the plain procedure (mode 0, no quality
 // figures, no result lists), with or without the standard-deviation filter (5 passes, band of 2
 // standard deviations). `circle` is the guess on entry and the result on return.
-constexpr int kCirclePlainMode = 0;
-constexpr int kCircleFilter = 1;
-constexpr int kCircleNoFilter = 0;
+constexpr int kCirclePlainMode = OCircleFit_OutlierFilter::kModePlain;
+constexpr int kCircleFilter = OCircleFit_OutlierFilter::kFilterStdDev;
+constexpr int kCircleNoFilter = OCircleFit_OutlierFilter::kFilterNone;
 constexpr int kFilterPasses = 5;
 constexpr double kSigmaFactor = 2.0;
 
@@ -239,8 +240,8 @@ inline bool MeasureCircle(OFastArrayList<double>& xs, OFastArrayList<double>& ys
 // no quality figures), a filter (0 none, or OVector_Regression's filter types) with 5 std-dev
 // passes of 2 standard deviations, or DETSAC with an inlier distance of 2 pixels at a search
 // level. The points are replaced by the inliers, as the call does.
-constexpr int kLineMode = 2;
-constexpr int kLineNoFilter = 0;
+constexpr int kLineMode = OVector_Regression::kModeOrientationBySpread;
+constexpr int kLineNoFilter = OVector_Regression::kFilterNone;
 constexpr int kInlierDistance = 2;
 
 struct LineResult {

@@ -50,10 +50,10 @@ constexpr std::uint32_t kSceneSeed = 2024u;
 constexpr int kTransitionBand = OVectorPath::kTransitionBand;
 constexpr int kBandLow = 0;
 constexpr int kBandHigh = 125;
-constexpr int kAllPolarities = 0;
+constexpr int kAllPolarities = OVectorPath::kPolarityAny;
 // An ordinal that no line reaches: the search passes every transition through its tests.
 constexpr int kNeverReached = INT_MAX;
-constexpr int kNoLabel = -1;
+constexpr int kNoLabel = OVectorPath::kLabelKindNone;
 
 // The long line: 4,000 pixels at 30 degrees, starting at a pixel centre.
 constexpr double kLineLength = 4000.0;

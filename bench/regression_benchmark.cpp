@@ -15,8 +15,8 @@
 
 namespace {
 
-constexpr std::int64_t kRawPerPixel = 65536;
-constexpr int kNoFilter = 0;
+constexpr std::int64_t kRawPerPixel = fixedpoint::kRawOne;
+constexpr int kNoFilter = OVector_Regression::kFilterNone;
 constexpr int kStdDevPasses = 5;
 constexpr double kSigmaFactor = 2.0;
 constexpr int kInlierDistance = 2;

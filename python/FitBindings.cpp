@@ -26,7 +26,7 @@ namespace {
 
 // The outlier filters, by the library's filter codes. The circle fit knows NONE and STDDEV.
 enum class Filter : int {
-    None = 0,
+    None = OVector_Regression::kFilterNone,
     StdDev = OVector_Regression::kFilterStdDev,
     DETSAC = OVector_Regression::kFilterDETSAC,
     DETSACFixed = OVector_Regression::kFilterDETSAC_FPGA,
@@ -34,8 +34,9 @@ enum class Filter : int {
 
 constexpr std::size_t kMinCirclePoints = 3;
 constexpr std::size_t kMinLinePoints = 2;
-// Modes from which both fits compute their quality figures.
-constexpr int kQualityMode = 3;
+// Modes from which both fits compute their quality figures (the same number for both).
+constexpr int kQualityMode = OVector_Regression::kModeQualityFigures;
+static_assert(kQualityMode == OCircleFit_OutlierFilter::kModeChecked, "one default mode");
 // The guess's sigma is the value the first fit must beat: any real fit does.
 constexpr double kUnbeatenSigma = 1e10;
 // DETSAC search levels.

@@ -21,12 +21,16 @@ namespace {
 
 // Which transitions a search accepts: entering (not in threshold, then in threshold), leaving
 // (the reverse) or both; the values are the library's polarity codes.
-enum class Polarity : int { Any = 0, Entering = 1, Leaving = 2 };
+enum class Polarity : int {
+    Any = OVectorPath::kPolarityAny,
+    Entering = OVectorPath::kPolarityEntering,
+    Leaving = OVectorPath::kPolarityLeaving
+};
 
 // The searches here draw no overlay: no drawing context, and so no label.
-constexpr int kNoLabel = 0;
+constexpr int kNoLabel = OVectorPath::kLabelKindTickOnly;
 // The pair search's second-edge rule: 1 considers second edges only once the first is found.
-constexpr int kSecondAfterFirst = 1;
+constexpr int kSecondAfterFirst = OVectorPath::kSecondAfterFirst;
 constexpr int kSecondAnyTime = 0;
 
 Edge MakeEdge(bool isCircle, int index, const OVector& point, double angle) {

@@ -41,7 +41,8 @@
 // managed host needs to build its own inputs and read the results (all through the same handle
 // forms): constructors and destructors of OVector, OVector_Array, OByteStream, OIntList and
 // OType_Image, of the line and circle paths (OVectorPath_Line, OVectorPath_Circle,
-// OVectorPath_Circle_Float), their upcasts to OVectorPath, and these accessors:
+// OVectorPath_Circle_Float), their upcasts to OVectorPath, getters of OVectorPath's codes (the
+// transition types, polarities, label kinds and pair label modes), and these accessors:
 //   OVector: FromRaw, GetRawX, GetRawY, dX, dY, iX, iY;
 //   OVector_Array: RemoveAll, Add, GetCount, GetAt;
 //   OByteStream: a stream over a byte array, GetSize, CopyBytes, GetPosition, SetPosition;
@@ -309,6 +310,25 @@ class OVector_Regression {
 %nodefaultctor OVectorPath;
 class OVectorPath {
   public:
+    // The codes of the transition function and of the searches, as read-only properties. Declared
+    // without values: each is read from the library's own constant (paths/OVectorPath.h).
+    static const int kTransitionBand;
+    static const int kTransitionAbsDeviation;
+    static const int kTransitionSignedDeviation;
+    static const int kTransitionCanny;
+    static const int kPolarityAny;
+    static const int kPolarityEntering;
+    static const int kPolarityLeaving;
+    static const int kLabelKindNumber;
+    static const int kLabelKindStart;
+    static const int kLabelKindEnd;
+    static const int kLabelKindTickOnly;
+    static const int kLabelKindNone;
+    static const int kPairLabelOwnCounts;
+    static const int kPairLabelFirstCount;
+    static const int kPairLabelStartEnd;
+    static const int kSecondAfterFirst;
+
     int GetPathType() const;
     bool bCreateTransitionFunction(int iType, int iParam1, int iParam2, int iParam3, int iParam4,
                                    std::shared_ptr<OType_Image> image);

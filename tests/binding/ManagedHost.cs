@@ -13,8 +13,6 @@ using NativeInterface.Trevask.Foundation.EdgeDetection;
 static class ManagedHost {
     const int Width = 100, Height = 60, Dark = 20, Bright = 200;
     const int BandFirstColumn = 40, BandLastColumn = 59, LineStartX = 5, LineEndX = 95, LineY = 30;
-    // Polarity codes and the transition function type of the searches.
-    const int PolarityAny = 0, PolarityEntering = 1, PolarityLeaving = 2, TypeGreyBand = 0;
 
     static int passed, failed;
 
@@ -39,12 +37,13 @@ static class ManagedHost {
         using (OVector v = new OVector())
         using (OVector second = new OVector()) {
             foreach (OVectorPath path in new OVectorPath[] { line, circle }) {
-                Check(path.bCreateTransitionFunction(TypeGreyBand, 100, 255, 0, 0, image), "band");
+                Check(path.bCreateTransitionFunction(OVectorPath.kTransitionBand, 100, 255, 0, 0, image), "band");
             }
             int index, index2;
             double angle, angle2;
-            bool found = line.FindNextTransitionPair(image, 1, PolarityEntering, 0, 0, 0, 1,
-                                                     PolarityLeaving, 0, 0, 0, 1, out index, v,
+            bool found = line.FindNextTransitionPair(image, 1, OVectorPath.kPolarityEntering, 0, 0,
+                                                     0, 1, OVectorPath.kPolarityLeaving, 0, 0, 0,
+                                                     OVectorPath.kSecondAfterFirst, out index, v,
                                                      out angle, out index2, second, out angle2,
                                                      null, 0, 0, 0, false);
             Check(found && v.iX() == BandFirstColumn && second.iX() == BandLastColumn
@@ -53,8 +52,8 @@ static class ManagedHost {
                   "the pair spans the band");
 
             // From angle 0 (column 65, dark) the circle runs into the band from its right side.
-            found = circle.FindNextTransition(image, PolarityAny, 0, 0, out index, v, out angle,
-                                              null, 0, 0);
+            found = circle.FindNextTransition(image, OVectorPath.kPolarityAny, 0, 0, out index, v,
+                                              out angle, null, 0, 0);
             Check(found && v.iX() == BandLastColumn && angle > 0.0 && angle < Math.PI / 2,
                   "the circle meets the band's right edge in its first quarter");
         }

@@ -5,11 +5,12 @@
 #include <cmath>
 #include <cstdint>
 
+#include "foundation/Angles.h"
 #include "foundation/OFastArrayList.h"
 
 namespace circletest {
 
-constexpr double kPi = 3.14159265358979323846;
+using angles::kPi;
 // A sigma for initial guesses that every first step of a fit beats.
 constexpr double kLargeSigma = 1e10;
 

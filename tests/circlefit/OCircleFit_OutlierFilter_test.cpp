@@ -20,9 +20,9 @@ using namespace circletest;  // point sets built from their definition
 
 // Pixels: agreement of fitted and constructed geometry.
 constexpr double kTolerance = 1e-6;
-constexpr int kPlain = 0;
-constexpr int kChecked = 3;
-constexpr int kStdDevFilter = 1;
+constexpr int kPlain = OCircleFit_OutlierFilter::kModePlain;
+constexpr int kChecked = OCircleFit_OutlierFilter::kModeChecked;
+constexpr int kStdDevFilter = OCircleFit_OutlierFilter::kFilterStdDev;
 
 // The figures of bComputeCircleFit in argument order: three deviations of five values each
 // (the deviation, the point, its nearest point on the circle), then the two sigmas.

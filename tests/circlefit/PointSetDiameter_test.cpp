@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "circlefit/OCircleFit.h"
+#include "foundation/Angles.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ bool SameBits(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-constexpr double kPi = 3.14159265358979323846;
+using angles::kPi;
 constexpr std::size_t kPoints = 1500;
 
 TEST(PointSetDiameter, EqualsTheDefinitionBitForBit) {

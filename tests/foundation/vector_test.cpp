@@ -8,13 +8,14 @@
 #include <limits>
 #include <utility>
 
+#include "foundation/Angles.h"
 #include "foundation/OVector.h"
 
 namespace {
 
 constexpr double kAngleTolerance = 1e-12;
 constexpr std::int64_t kOne = 65536;  // raw units per pixel
-constexpr double kPi = 3.141592653589793;
+using angles::kPi;
 constexpr std::int64_t kRawMax = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kRawMin = std::numeric_limits<std::int64_t>::min();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();

@@ -23,7 +23,7 @@
 namespace {
 
 constexpr std::size_t kMaxPoints = 64;
-constexpr int kCheckedMode = 3;
+constexpr int kCheckedMode = OCircleFit_OutlierFilter::kModeChecked;
 constexpr int kMinInliers = 3;
 constexpr double kMaxCentreCoordinate = 10000.0;
 constexpr double kMaxRadius = 20000.0;

@@ -27,7 +27,7 @@ namespace {
 
 constexpr std::size_t kMaxPoints = 1024;
 constexpr std::size_t kMaxPointsCubic = 96;
-constexpr int kQualityMode = 3;
+constexpr int kQualityMode = OVector_Regression::kModeQualityFigures;
 constexpr std::uint8_t kEmptySlot = 0xFF;
 // Raw coordinates from here to -1 lie less than a pixel left of (or above) the image.
 constexpr std::int64_t kFirstMovedToZero = -65535;

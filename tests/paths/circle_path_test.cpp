@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/Angles.h"
 #include "paths/OVectorPath_Circle.h"
 
 namespace {
@@ -17,7 +18,7 @@ namespace {
 // Positions are compared in pixels: the float circle and the running angle agree with the
 // direct double computation to well within a thousandth of a pixel on these radii.
 constexpr double kPixelTolerance = 1e-3;
-constexpr double kDegree = 3.141592653589793 / 180.0;
+constexpr double kDegree = angles::kRadiansPerDegree;
 
 template <class Circle>
 class Probe : public Circle {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "PolygonProbe.h"
+#include "foundation/Angles.h"
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
 
@@ -26,7 +27,7 @@ constexpr double kAngleTolerance = 1e-6;
 constexpr std::size_t kHeadBytes = 8;
 constexpr std::size_t kPointRecordBytes = 24;
 constexpr std::size_t kCircleNumbers = kHeadBytes + kPointRecordBytes;  // radius, start, end
-constexpr double kDegree = 3.141592653589793 / 180.0;
+constexpr double kDegree = angles::kRadiansPerDegree;
 
 template <class Circle>
 class FlagProbe : public Circle {

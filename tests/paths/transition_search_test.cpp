@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "RecordingContext.h"
+#include "foundation/Angles.h"
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
 
@@ -28,7 +29,7 @@ constexpr unsigned char kBright = 200;
 constexpr int kImageSize = 72;
 // A search and the list read the same running angle: angles agree exactly, up to this.
 constexpr double kAngleTolerance = 1e-12;
-constexpr double kTwoPi = 6.283185307179586;
+using angles::kTwoPi;
 // Sentinels that show whether a search wrote an output.
 constexpr double kUnwrittenAngle = 7.0;
 constexpr int kUnwrittenIndex = 99;

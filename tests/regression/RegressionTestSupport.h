@@ -8,11 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/Angles.h"
 #include "foundation/OVector_Array.h"
 #include "regression/OVector_Regression.h"
 
-inline constexpr double kPi = 3.141592653589793;
-inline constexpr std::int64_t kRawPerPixel = 65536;
+using angles::kPi;
+inline constexpr std::int64_t kRawPerPixel = fixedpoint::kRawOne;
 
 inline std::int64_t Raw(double pixels) {
     return static_cast<std::int64_t>(pixels * static_cast<double>(kRawPerPixel));

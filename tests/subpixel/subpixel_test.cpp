@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/Angles.h"
 #include "foundation/OType_Image.h"
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
@@ -259,7 +260,7 @@ TEST(SubpixelPathTest, CircleAnswersTheArcAngleAtTheRefinedIndex) {
     Outputs out;
     ASSERT_EQ(Refine(&image, &circle, index, out), 1) << "index " << index;
     const double refined = index + 0.625;
-    EXPECT_DOUBLE_EQ(out.angle, refined * (3.141592653589793 / 2) / circle.GetCount());
+    EXPECT_DOUBLE_EQ(out.angle, refined * angles::kHalfPi / circle.GetCount());
     OVector expected;
     ASSERT_TRUE(circle.GetVectorAt(refined, expected));
     EXPECT_EQ(out.point, expected) << out.point.dX() << ", " << out.point.dY();

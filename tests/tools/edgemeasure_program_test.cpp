@@ -3,6 +3,7 @@
 #include "ProgramFixture.h"
 
 #include "command/DemoScene.h"
+#include "foundation/Angles.h"
 #include "output/SvgOverlay.h"
 
 namespace {
@@ -184,9 +185,8 @@ TEST_F(ProgramTest, DemoMeasuresTheTrueDimensions) {
     EXPECT_NEAR(Measurement(results, "slot").at("pair").at("distance").get<double>(),
                 truth.SlotWidth(), kDemoTolerancePx);
     const json& edge = Measurement(results, "edge").at("line");
-    constexpr double kDegreesPerRadian = 57.29577951308232;
-    EXPECT_NEAR(edge.at("angle_deg").get<double>(), truth.EdgeAngleRad() * kDegreesPerRadian,
-                kToleranceDeg);
+    EXPECT_NEAR(edge.at("angle_deg").get<double>(),
+                angles::DegreesFromRadians(truth.EdgeAngleRad()), kToleranceDeg);
     // Where the fitted line crosses the height of the edge's reference point.
     const double px = edge.at("point")[0], py = edge.at("point")[1];
     const double dx = edge.at("direction")[0], dy = edge.at("direction")[1];

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "job/Angles.h"
+#include "foundation/Angles.h"
 #include "job/JobParser.h"
 #include "job/ToolError.h"
 #include "output/HtmlReport.h"
@@ -34,11 +34,11 @@ const MeasurementResult* Find(const ImageRun& run, const std::string& name) {
 
 // The difference of two line directions, folded into (-pi/2, pi/2].
 double AngleDifference(double a, double b) {
-    double d = std::fmod(a - b, kPi);
-    if (d > kPi / 2.0) {
-        d -= kPi;
-    } else if (d <= -kPi / 2.0) {
-        d += kPi;
+    double d = std::fmod(a - b, angles::kPi);
+    if (d > angles::kPi / 2.0) {
+        d -= angles::kPi;
+    } else if (d <= -angles::kPi / 2.0) {
+        d += angles::kPi;
     }
     return d;
 }
@@ -122,11 +122,11 @@ std::vector<DemoComparison> CompareWithTruth(const DemoScene& scene, const Image
          measured(hole, [](const MeasurementResult& r) { return r.circle->radius; })},
         {"slot width", "px", scene.SlotWidth(),
          measured(slot, [](const MeasurementResult& r) { return r.pair->distance; })},
-        {"edge angle", "deg", trueAngle * kDegreesPerRadian,
+        {"edge angle", "deg", trueAngle * angles::kDegreesPerRadian,
          measured(edge,
                   [trueAngle](const MeasurementResult& r) {
                       return (trueAngle + AngleDifference(r.line->angle, trueAngle)) *
-                             kDegreesPerRadian;
+                             angles::kDegreesPerRadian;
                   })},
         {edgeLabel, "px", scene.EdgeXAt(y), measured(edge, edgeXAt)},
     };

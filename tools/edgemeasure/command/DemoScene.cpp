@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "job/Angles.h"
+#include "foundation/Angles.h"
 
 namespace {
 
@@ -97,7 +97,7 @@ class NormalNoise {
         constexpr double kTwoTo32 = 4294967296.0;
         const double u1 = (static_cast<double>(m_engine()) + 1.0) / (kTwoTo32 + 1.0);  // (0, 1)
         const double u2 = static_cast<double>(m_engine()) / kTwoTo32;                  // [0, 1)
-        return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * kPi * u2);
+        return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * angles::kPi * u2);
     }
 
   private:
@@ -107,12 +107,12 @@ class NormalNoise {
 }  // namespace
 
 double DemoScene::EdgeXAt(double y) const {
-    return edgeX + (y - edgeY) * std::tan(RadiansFromDegrees(edgeTiltDeg));
+    return edgeX + (y - edgeY) * std::tan(angles::RadiansFromDegrees(edgeTiltDeg));
 }
 
 double DemoScene::EdgeAngleRad() const {
     // The edge runs along (tan t, 1): down the image, leaning right.
-    return std::atan2(1.0, std::tan(RadiansFromDegrees(edgeTiltDeg)));
+    return std::atan2(1.0, std::tan(angles::RadiansFromDegrees(edgeTiltDeg)));
 }
 
 OType_Image RenderDemoScene(const DemoScene& scene) {

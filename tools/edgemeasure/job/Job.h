@@ -61,7 +61,11 @@ struct TransitionSetup {
 };
 
 // Polarity codes of the transition search.
-enum class Polarity { Any = 0, Entering = 1, Leaving = 2 };
+enum class Polarity {
+    Any = OVectorPath::kPolarityAny,
+    Entering = OVectorPath::kPolarityEntering,
+    Leaving = OVectorPath::kPolarityLeaving
+};
 
 enum class SearchMode { First, Nth, All, Pair };
 

@@ -5,11 +5,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "job/Angles.h"
+#include "circlefit/OCircleFit_OutlierFilter.h"
+#include "foundation/Angles.h"
 #include "job/JsonFieldReader.h"
 #include "job/JsonText.h"
 #include "job/Tolerance.h"
 #include "job/ToolError.h"
+#include "regression/OVector_Regression.h"
 
 namespace {
 
@@ -19,7 +21,6 @@ constexpr int kDepthMin = 1;
 constexpr int kDepthMax = OVectorPath::kHistorySize;
 constexpr int kCannyThresholdMin = 1;
 constexpr int kSigmaIndexMax = 12;
-constexpr int kFitModeMax = 3;  // 3 and above: checked fit with quality figures
 constexpr int kFilterIterationsMax = 100;
 constexpr double kSigmaFactorMin = 0.01;
 constexpr double kSigmaFactorMax = 100.0;
@@ -73,8 +74,9 @@ PathLayout ParseLayout(const JsonFieldReader& m, MeasurementKind kind) {
         ArcLayout arc;
         arc.center = r.Point("center", kMaxCoordinate);
         arc.radius = r.Double("radius", 0.0, kMaxCoordinate);
-        arc.startDeg = r.Double("start", -kFullTurnDeg, kFullTurnDeg, 0.0);
-        arc.sweepDeg = r.Double("sweep", -kFullTurnDeg, kFullTurnDeg, kFullTurnDeg);
+        arc.startDeg = r.Double("start", -angles::kFullTurnDegrees, angles::kFullTurnDegrees, 0.0);
+        arc.sweepDeg = r.Double("sweep", -angles::kFullTurnDegrees, angles::kFullTurnDegrees,
+                                angles::kFullTurnDegrees);
         if (arc.radius <= 0.0 || arc.sweepDeg == 0.0) {
             m.Fail("arc", "radius and sweep must not be 0");
         }
@@ -91,8 +93,10 @@ PathLayout ParseLayout(const JsonFieldReader& m, MeasurementKind kind) {
         radial.inner = r.Double("inner", 0.0, kMaxCoordinate);
         radial.outer = r.Double("outer", 0.0, kMaxCoordinate);
         radial.count = r.Int("count", 1, kMaxPathCount);
-        radial.startDeg = r.Double("start", -kFullTurnDeg, kFullTurnDeg, 0.0);
-        radial.sweepDeg = r.Double("sweep", -kFullTurnDeg, kFullTurnDeg, kFullTurnDeg);
+        radial.startDeg =
+            r.Double("start", -angles::kFullTurnDegrees, angles::kFullTurnDegrees, 0.0);
+        radial.sweepDeg = r.Double("sweep", -angles::kFullTurnDegrees, angles::kFullTurnDegrees,
+                                   angles::kFullTurnDegrees);
         if (radial.outer <= radial.inner) {
             r.Fail("outer", "must be larger than inner");
         }
@@ -229,7 +233,7 @@ void ParseFit(const JsonFieldReader& m, MeasurementSetup& setup) {
     if (setup.kind == MeasurementKind::Circle) {
         r.RejectUnknownKeys({"mode", "filter", "iterations", "sigma_factor"});
         CircleFitSetup& fit = setup.circleFit;
-        fit.mode = r.Int("mode", 0, kFitModeMax, fit.mode);
+        fit.mode = r.Int("mode", 0, OCircleFit_OutlierFilter::kModeChecked, fit.mode);
         fit.filter = ParseFilter(r, setup.kind, fit.filter);
         fit.iterations = r.Int("iterations", 0, kFilterIterationsMax, fit.iterations);
         fit.sigmaFactor =
@@ -239,7 +243,7 @@ void ParseFit(const JsonFieldReader& m, MeasurementSetup& setup) {
     r.RejectUnknownKeys(
         {"mode", "filter", "iterations", "sigma_factor", "inlier_distance", "search_level"});
     LineFitSetup& fit = setup.lineFit;
-    fit.mode = r.Int("mode", 0, kFitModeMax, fit.mode);
+    fit.mode = r.Int("mode", 0, OVector_Regression::kModeQualityFigures, fit.mode);
     fit.filter = ParseFilter(r, setup.kind, fit.filter);
     fit.iterations = r.Int("iterations", 0, kFilterIterationsMax, fit.iterations);
     fit.sigmaFactor = r.Double("sigma_factor", kSigmaFactorMin, kSigmaFactorMax, fit.sigmaFactor);

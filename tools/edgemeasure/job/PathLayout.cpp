@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "job/Angles.h"
+#include "foundation/Angles.h"
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
 
@@ -22,7 +22,7 @@ std::vector<PathGeometry> Expand(const ArcLayout& arc) {
 }
 
 std::vector<PathGeometry> Expand(const RadialLayout& radial) {
-    const bool fullTurn = std::fabs(radial.sweepDeg) == kFullTurnDeg;
+    const bool fullTurn = std::fabs(radial.sweepDeg) == angles::kFullTurnDegrees;
     const double stepDeg = fullTurn           ? radial.sweepDeg / radial.count
                            : radial.count > 1 ? radial.sweepDeg / (radial.count - 1)
                                               : 0.0;
@@ -31,7 +31,7 @@ std::vector<PathGeometry> Expand(const RadialLayout& radial) {
                                 : radial.startDeg;
     std::vector<PathGeometry> lines;
     for (int k = 0; k < radial.count; ++k) {
-        const double angle = RadiansFromDegrees(firstDeg + k * stepDeg);
+        const double angle = angles::RadiansFromDegrees(firstDeg + k * stepDeg);
         const double c = std::cos(angle);
         const double s = std::sin(angle);
         lines.push_back(
@@ -76,7 +76,7 @@ void PathStart(const PathGeometry& geometry, Point2& point, Point2& direction) {
         return;
     }
     const auto& arc = std::get<ArcLayout>(geometry);
-    const double angle = RadiansFromDegrees(arc.startDeg);
+    const double angle = angles::RadiansFromDegrees(arc.startDeg);
     point = {arc.center.x + arc.radius * std::cos(angle),
              arc.center.y + arc.radius * std::sin(angle)};
     // The tangent in the sense of the sweep: towards increasing angles for a positive sweep.
@@ -124,9 +124,9 @@ bool PathTouchesImage(const PathGeometry& geometry, int width, int height) {
     // An arc as the chords between points about a pixel apart (at most a few hundred thousand
     // for the largest radius).
     const auto& arc = std::get<ArcLayout>(geometry);
-    const double sweep = RadiansFromDegrees(arc.sweepDeg);
+    const double sweep = angles::RadiansFromDegrees(arc.sweepDeg);
     const int chords = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) * arc.radius)));
-    const double start = RadiansFromDegrees(arc.startDeg);
+    const double start = angles::RadiansFromDegrees(arc.startDeg);
     Point2 previous{arc.center.x + arc.radius * std::cos(start),
                     arc.center.y + arc.radius * std::sin(start)};
     for (int k = 1; k <= chords; ++k) {
@@ -152,19 +152,20 @@ double DistanceAlong(const PathGeometry& geometry, const Point2& point,
                    : 0.0;
     }
     const auto& arc = std::get<ArcLayout>(geometry);
-    const double start = RadiansFromDegrees(arc.startDeg);
+    const double start = angles::RadiansFromDegrees(arc.startDeg);
     if (angleRad) {
         return std::fabs(*angleRad - start) * arc.radius;
     }
     // The point's angle counted from the start in the sense of the sweep, within one turn; a
     // point a rounding error before the start counts from the start, not a turn later.
-    const double sweep = std::fabs(RadiansFromDegrees(arc.sweepDeg));
+    const double sweep = std::fabs(angles::RadiansFromDegrees(arc.sweepDeg));
     const double sense = arc.sweepDeg >= 0.0 ? 1.0 : -1.0;
-    double turned = std::fmod(
-        sense * (std::atan2(point.y - arc.center.y, point.x - arc.center.x) - start), kFullTurnRad);
-    turned += turned < 0.0 ? kFullTurnRad : 0.0;
-    if (turned > sweep && kFullTurnRad - turned < turned - sweep) {
-        turned = kFullTurnRad - turned;
+    double turned =
+        std::fmod(sense * (std::atan2(point.y - arc.center.y, point.x - arc.center.x) - start),
+                  angles::kTwoPi);
+    turned += turned < 0.0 ? angles::kTwoPi : 0.0;
+    if (turned > sweep && angles::kTwoPi - turned < turned - sweep) {
+        turned = angles::kTwoPi - turned;
     }
     return turned * arc.radius;
 }

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "job/Angles.h"
+#include "foundation/Angles.h"
 
 namespace {
 
@@ -131,7 +131,8 @@ std::optional<double> QuantityValue(Quantity quantity, const MeasurementResult& 
         case Quantity::Width:
             return r.pair ? std::optional<double>(r.pair->distance) : std::nullopt;
         case Quantity::Angle:
-            return r.line ? std::optional<double>(r.line->angle * kDegreesPerRadian) : std::nullopt;
+            return r.line ? std::optional<double>(r.line->angle * angles::kDegreesPerRadian)
+                          : std::nullopt;
         case Quantity::Position:
             return r.edges.empty() ? std::nullopt : std::optional<double>(r.edges.front().distance);
         case Quantity::Count:
@@ -155,7 +156,7 @@ ToleranceVerdict Judge(const ToleranceSetup& setup, const MeasurementResult& res
     double deviation = *verdict.value - setup.nominal;
     if (setup.quantity == Quantity::Angle) {
         // A line's direction is defined modulo 180 degrees: the deviation is the smaller turn.
-        deviation = std::remainder(deviation, kFullTurnDeg / 2.0);
+        deviation = std::remainder(deviation, angles::kFullTurnDegrees / 2.0);
     }
     verdict.deviation = deviation;
     verdict.pass = deviation >= setup.lower && deviation <= setup.upper;

@@ -4,15 +4,13 @@
 #include <cmath>
 #include <set>
 
-#include "job/Angles.h"
+#include "foundation/Angles.h"
 #include "subpixel/OSubpixelCalculation.h"
 
 namespace {
 
 // The reference index of every search: distances count from the start of the path.
 constexpr int kPathStartIndex = 0;
-// The pair's labels: "S<n>" for first edges, "E<n>" for second edges.
-constexpr int kPairLabelStartEnd = 0;
 constexpr int kLabelBase = 0;
 // The least distance in steps between the two edges of a pair searched one after the other.
 constexpr int kDistinctEdgeSteps = 1;
@@ -48,7 +46,7 @@ void Refine(EdgeRecord& edge, OVectorPath& path, OType_Image& image) {
     }
     edge.subpixelPoint = ToPoint(point);
     if (edge.angle) {
-        edge.subpixelAngle = wrapped ? angle + kFullTurnRad : angle;
+        edge.subpixelAngle = wrapped ? angle + angles::kTwoPi : angle;
     }
 }
 
@@ -140,8 +138,8 @@ std::optional<PairRecord> SearchPair(OVectorPath& path, const SearchSetup& searc
             s.image, a.ordinal, static_cast<int>(a.polarity), a.minDistance, a.minDistanceToOther,
             kPathStartIndex, b.ordinal, static_cast<int>(b.polarity), b.minDistance,
             b.minDistanceToOther, kPathStartIndex, search.secondAfterFirst ? 1 : 0, index1, point1,
-            angle1, index2, point2, angle2, s.context, kPairLabelStartEnd, kLabelBase, kLabelBase,
-            goOnToEnd)) {
+            angle1, index2, point2, angle2, s.context, OVectorPath::kPairLabelStartEnd, kLabelBase,
+            kLabelBase, goOnToEnd)) {
         return std::nullopt;
     }
     if (index1 == index2) {

@@ -33,8 +33,8 @@
 
 // Label kinds of the single-edge searches: numbers, or ticks without labels (for layouts of many
 // paths, where numbers on every path would hide the image).
-constexpr int kLabelNumbers = 1;
-constexpr int kLabelNone = 0;
+constexpr int kLabelNumbers = OVectorPath::kLabelKindNumber;
+constexpr int kLabelNone = OVectorPath::kLabelKindTickOnly;
 
 struct SearchSettings {
     std::shared_ptr<OType_Image> image;

@@ -4,20 +4,16 @@
 #include <cstdint>
 
 #include "circlefit/OCircleFit_OutlierFilter.h"
+#include "foundation/Angles.h"
+#include "foundation/FixedPoint.h"
 #include "foundation/OFastArrayList.h"
-#include "job/Angles.h"
 #include "regression/OVector_Regression.h"
 
 namespace {
 
 // The guess's sigma is the value the first fit must beat: any real fit does.
 constexpr double kUnbeatenSigma = 1e10;
-constexpr double kRawPerPixel = 65536.0;
-// Filter types of the circle fit: the squared-distance band, or every point.
-constexpr int kCircleFilterStdDev = 1;
-constexpr int kCircleFilterNone = 0;
-// Filter type of the regression without a filter (any type it does not know).
-constexpr int kLineFilterNone = 0;
+using fixedpoint::kRawPerPixel;
 
 std::vector<Point2> Points(const OVector_Array& list) {
     std::vector<Point2> points;
@@ -58,7 +54,7 @@ int LibraryFilter(FitFilter filter) {
         case FitFilter::None:
             break;
     }
-    return kLineFilterNone;
+    return OVector_Regression::kFilterNone;
 }
 
 std::optional<CircleDeviation> Deviation(bool found, double value, double x, double y,
@@ -94,7 +90,8 @@ std::optional<CircleFitResult> FitCircle(const std::vector<Point2>& points,
     double outer = 0, outX = 0, outY = 0, outCX = 0, outCY = 0;
     double sigmaAll = 0, sigmaInliers = 0;
     const bool all = true;  // every quality figure
-    const int filter = setup.filter == FitFilter::StdDev ? kCircleFilterStdDev : kCircleFilterNone;
+    const int filter = setup.filter == FitFilter::StdDev ? OCircleFit_OutlierFilter::kFilterStdDev
+                                                         : OCircleFit_OutlierFilter::kFilterNone;
     if (!OCircleFit_OutlierFilter::bComputeCircleFit(
             setup.mode, xs, ys, all, all, all, all, all, filter, setup.iterations,
             setup.sigmaFactor, circle, &inliers, &outliers, inlierCount, outlierCount, devFound,
@@ -109,7 +106,7 @@ std::optional<CircleFitResult> FitCircle(const std::vector<Point2>& points,
     result.iterations = circle.m_iIterations;
     result.inliers = Points(inliers);
     result.outliers = Points(outliers);
-    result.hasQuality = setup.mode >= kQualityFitMode;
+    result.hasQuality = setup.mode >= OCircleFit_OutlierFilter::kModeChecked;
     if (result.hasQuality) {
         result.maxDeviation = Deviation(devFound, dev, devX, devY, devCX, devCY);
         result.maxInnerDeviation = Deviation(innerFound, inner, inX, inY, inCX, inCY);
@@ -146,15 +143,15 @@ std::optional<LineFitResult> FitLine(const std::vector<Point2>& points, const Li
     }
     LineFitResult result;
     // A line's direction is defined modulo pi: report it in [0, pi).
-    result.angle = std::fmod(angle, kPi);
+    result.angle = std::fmod(angle, angles::kPi);
     if (result.angle < 0.0) {
-        result.angle += kPi;
+        result.angle += angles::kPi;
     }
     result.centre = {centre.dX(), centre.dY()};
     result.direction = {std::cos(result.angle), std::sin(result.angle)};
     result.inliers = Points(list);  // the library leaves the inliers in the list
     result.outliers = Points(outliers);
-    result.hasQuality = setup.mode >= kQualityFitMode;
+    result.hasQuality = setup.mode >= OVector_Regression::kModeQualityFigures;
     if (result.hasQuality) {
         if (farthestFound) {
             result.farthest = LineFarthest{maxDistance / kRawPerPixel,

@@ -22,8 +22,6 @@
 
 constexpr int kMinCirclePoints = 3;
 constexpr int kMinLinePoints = 2;
-// The fit mode from which the library computes the quality figures.
-constexpr int kQualityFitMode = 3;
 
 std::optional<CircleFitResult> FitCircle(const std::vector<Point2>& points,
                                          const CircleFitSetup& setup);

@@ -5,7 +5,7 @@
 #include <limits>
 #include <sstream>
 
-#include "job/Angles.h"
+#include "foundation/Angles.h"
 #include "job/PathLayout.h"
 #include "output/ReportTips.h"
 #include "output/SvgOverlay.h"
@@ -32,13 +32,13 @@ std::vector<Point2> GeometryPoints(const PathGeometry& geometry) {
         return {line->from, line->to};
     }
     const auto& arc = std::get<ArcLayout>(geometry);
-    const double sweep = RadiansFromDegrees(arc.sweepDeg);
+    const double sweep = angles::RadiansFromDegrees(arc.sweepDeg);
     const int count =
         std::clamp(static_cast<int>(std::ceil(std::fabs(sweep) * arc.radius / kArcHitSpacing)),
                    kMinArcPoints, kMaxArcPoints);
     std::vector<Point2> points;
     for (int i = 0; i <= count; ++i) {
-        const double t = RadiansFromDegrees(arc.startDeg) + sweep * i / count;
+        const double t = angles::RadiansFromDegrees(arc.startDeg) + sweep * i / count;
         points.push_back(
             {arc.center.x + arc.radius * std::cos(t), arc.center.y + arc.radius * std::sin(t)});
     }

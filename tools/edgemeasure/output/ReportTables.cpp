@@ -1,6 +1,6 @@
 #include "output/ReportTables.h"
 
-#include "job/Angles.h"
+#include "foundation/Angles.h"
 #include "job/Tolerance.h"
 #include "output/ReportOverlay.h"
 #include "output/ReportTips.h"
@@ -37,7 +37,7 @@ std::string ResultText(const MeasurementResult& r, std::optional<double> mm) {
                PointText(r.circle->center);
     }
     if (r.line) {
-        return "angle " + Fixed(r.line->angle * kDegreesPerRadian) + " deg";
+        return "angle " + Fixed(r.line->angle * angles::kDegreesPerRadian) + " deg";
     }
     if (r.pair) {
         return "width " + LengthText(r.pair->distance, mm);
@@ -93,7 +93,7 @@ void CircleFigures(std::string& html, const CircleFitResult& c, std::optional<do
 }
 
 void LineFigures(std::string& html, const LineFitResult& l) {
-    Figure(html, "angle", Fixed(l.angle * kDegreesPerRadian) + " deg");
+    Figure(html, "angle", Fixed(l.angle * angles::kDegreesPerRadian) + " deg");
     Figure(html, "through", PointText(l.centre) + " px");
     Figure(html, "direction", PointText(l.direction));
     Figure(html, "points",

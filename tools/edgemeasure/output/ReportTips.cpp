@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <variant>
 
-#include "job/Angles.h"
+#include "foundation/Angles.h"
 
 namespace {
 
@@ -74,8 +74,8 @@ std::string CircleTip(const std::string& name, const CircleFitResult& circle,
 std::string LineTip(const std::string& name, const LineFitResult& line) {
     const std::string sigma =
         line.hasQuality ? "\nsigma " + Fixed(line.sigmaInliers) + " px (kept points)" : "";
-    return name + ": line\nangle " + Fixed(line.angle * kDegreesPerRadian) + " deg\nthrough " +
-           PointText(line.centre) + " px" + sigma + "\n" +
+    return name + ": line\nangle " + Fixed(line.angle * angles::kDegreesPerRadian) +
+           " deg\nthrough " + PointText(line.centre) + " px" + sigma + "\n" +
            Kept(line.inliers.size(), line.outliers.size());
 }
 

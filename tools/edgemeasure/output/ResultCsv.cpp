@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "job/Angles.h"
+#include "foundation/Angles.h"
 #include "job/Tolerance.h"
 
 namespace {

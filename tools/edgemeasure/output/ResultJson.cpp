@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "job/Angles.h"
+#include "foundation/Angles.h"
 #include "job/Tolerance.h"
 
 namespace {
@@ -91,7 +91,7 @@ json LineJson(const LineFitResult& l, const Millimetres& mm) {
             {"distance", Round(f.distance)}, {"point", ToJson(f.point)}, {"foot", ToJson(f.foot)}};
     };
     json result = {{"angle", Round(l.angle)},
-                   {"angle_deg", Round(l.angle * kDegreesPerRadian)},
+                   {"angle_deg", Round(l.angle * angles::kDegreesPerRadian)},
                    {"point", ToJson(l.centre)},
                    {"direction", ToJson(l.direction)},
                    {"inliers", ToJson(l.inliers)},

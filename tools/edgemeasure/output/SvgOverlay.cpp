@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "foundation/Angles.h"
 #include "output/ImageIO.h"
 #include "output/RasterOverlay.h"
 #include "output/XmlText.h"
@@ -11,7 +12,6 @@
 namespace {
 
 constexpr double kPixelCentre = 0.5;
-constexpr double kTenthsPerDegree = 10.0;
 
 void Write(std::ostream& out, const OverlayPolyline& line) {
     out << "  <polyline stroke=\"" << HexColour(line.colour)
@@ -24,7 +24,7 @@ void Write(std::ostream& out, const OverlayPolyline& line) {
 }
 
 void Write(std::ostream& out, const OverlayText& text) {
-    const double angleDeg = text.escapement / kTenthsPerDegree;
+    const double angleDeg = text.escapement / angles::kTenthsPerDegree;
     // The text stands on its reference point (x, y), its bottom-left corner, and turns about it;
     // SVG turns clockwise for positive angles (y downwards), the escapement the other way.
     const std::string turn =

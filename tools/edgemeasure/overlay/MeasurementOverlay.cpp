@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "job/Angles.h"
+#include "foundation/Angles.h"
 #include "overlay/OverlayStyle.h"
 
 namespace {
@@ -73,7 +73,7 @@ void ArcPolyline(OverlayContext& context, const Point2& centre, double radius, d
 
 void DrawCircleFit(OverlayContext& context, const CircleFitResult& circle) {
     context.SetColour(kFitColour);
-    ArcPolyline(context, circle.center, circle.radius, 0.0, 2.0 * kPi);
+    ArcPolyline(context, circle.center, circle.radius, 0.0, 2.0 * angles::kPi);
     Cross(context, circle.center, 2 * MarkerHalfSize(context));
     Crosses(context, circle.inliers, kFitColour);
     Crosses(context, circle.outliers, kOutlierColour);
@@ -141,7 +141,8 @@ std::string Caption(const MeasurementResult& result) {
     if (result.circle) {
         std::snprintf(figure, sizeof figure, "r %.2f px", result.circle->radius);
     } else if (result.line) {
-        std::snprintf(figure, sizeof figure, "%.2f deg", result.line->angle * kDegreesPerRadian);
+        std::snprintf(figure, sizeof figure, "%.2f deg",
+                      result.line->angle * angles::kDegreesPerRadian);
     } else if (result.pair) {
         std::snprintf(figure, sizeof figure, "%.2f px", result.pair->distance);
     } else {
@@ -158,8 +159,8 @@ void DrawPaths(OverlayContext& context, const std::vector<PathGeometry>& paths) 
             Segment(context, line->from, line->to);
         } else {
             const auto& arc = std::get<ArcLayout>(geometry);
-            ArcPolyline(context, arc.center, arc.radius, RadiansFromDegrees(arc.startDeg),
-                        RadiansFromDegrees(arc.sweepDeg));
+            ArcPolyline(context, arc.center, arc.radius, angles::RadiansFromDegrees(arc.startDeg),
+                        angles::RadiansFromDegrees(arc.sweepDeg));
         }
         Point2 start;
         Point2 direction;

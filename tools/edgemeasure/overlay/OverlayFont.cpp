@@ -5,7 +5,7 @@
 
 #include <stb/stb_easy_font.h>
 
-#include "job/Angles.h"
+#include "foundation/Angles.h"
 
 namespace {
 
@@ -18,7 +18,6 @@ constexpr int kVerticesPerQuad = 4;
 constexpr int kQuadBytes = kVertexBytes * kVerticesPerQuad;
 // More rectangles than any glyph of the font has.
 constexpr int kMaxQuadsPerCharacter = 32;
-constexpr double kTenthsPerDegree = 10.0;
 
 struct Frame {
     double originX;
@@ -38,7 +37,7 @@ struct Frame {
 };
 
 Frame MakeFrame(int x, int y, int height, int escapement) {
-    const double angle = RadiansFromDegrees(escapement / kTenthsPerDegree);
+    const double angle = angles::RadiansFromDegrees(escapement / angles::kTenthsPerDegree);
     return {static_cast<double>(x), static_cast<double>(y), height / OverlayFont::kCellHeight,
             std::cos(angle), std::sin(angle)};
 }
