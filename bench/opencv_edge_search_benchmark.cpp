@@ -16,6 +16,17 @@
 //
 // Throughput on both cores: 64 lines of 1,000 pixels over the same image, one path (or iterator)
 // per thread, each thread searching the lines in turn; with 1 and 2 threads.
+//
+// The Canny type along a line: lines of 250, 1,000 and 4,000 pixels at 30 degrees over the same
+// scene; the job is the transition function and the first edge.
+// - Library: bCreateTransitionFunction type 3 (threshold 20, kernel row 2, sigma 1.0) on the
+//   line, then FindNextTransition (polarity 0) for the first edge.
+// - OpenCV: a cv::LineIterator reads the profile into a 1 x N matrix, cv::GaussianBlur 5 x 1
+//   (sigma 1.0, replicated borders) and cv::Sobel with ksize 1 (the central difference) give the
+//   gradient, a loop finds the first local maximum of |gradient| at or above 20.
+// Times per pixel divide by the line's length in pixels for both.
+//
+// The program takes --started_thread (bench/benchmark_process.h).
 
 #include <benchmark/benchmark.h>
 
@@ -29,6 +40,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "benchmark_process.h"
 #include "opencv_comparison_support.h"
 #include "paths/OVectorPath_Line.h"
 
@@ -272,6 +284,94 @@ void BM_ParallelLines_OpenCV(benchmark::State& state) {
 }
 BENCHMARK(BM_ParallelLines_OpenCV)->Threads(1)->Threads(2)->UseRealTime();
 
+// --- The Canny type along a line ---------------------------------------------------------------
+
+constexpr int kTransitionCanny = OVectorPath::kTransitionCanny;
+constexpr int kCannyThreshold = 20;
+constexpr int kCannySigmaIndex = 2;  // kernel row 2: sigma 1.0
+constexpr double kCannySigma = 1.0;  // the same sigma for OpenCV's kernel
+constexpr int kGaussTaps = 5;
+constexpr int kSobelCentralDifference = 1;
+
+void ReportPerLinePixel(benchmark::State& state, double length, int edgeIndex) {
+    state.counters["first_edge"] = edgeIndex;
+    // Seconds per pixel of the line's length, printed with an SI prefix.
+    state.counters["time_per_pixel"] = benchmark::Counter(
+        length, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_CannyLine_Library(benchmark::State& state) {
+    Scene& scene = TheScene();
+    const auto length = static_cast<double>(state.range(0));
+    const Line line = MakeLine(kStartX, kStartY, kLineAngle, length);
+    OVectorPath_Line path(line.start, line.end);
+    int index = -1;
+    for (auto _ : state) {
+        path.Reset();
+        path.bCreateTransitionFunction(kTransitionCanny, kCannyThreshold, 0, 0, kCannySigmaIndex,
+                                       scene.Library());
+        OVector point;
+        double angle = 0.0;
+        const bool found = path.FindNextTransition(scene.Library(), kAllPolarities, 0, -1, index,
+                                                   point, angle, nullptr, kNoLabel, 0);
+        benchmark::DoNotOptimize(found);
+    }
+    ReportPerLinePixel(state, length, index);
+}
+BENCHMARK(BM_CannyLine_Library)
+    ->ArgName("pixels")
+    ->Arg(250)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Unit(benchmark::kMicrosecond);
+
+// The first local maximum of |gradient| at or above the threshold (strictly above the left
+// neighbour, at least the right one), or -1.
+int FirstPeak(const cv::Mat& gradient, int threshold) {
+    const auto* const g = gradient.ptr<std::int16_t>(0);
+    for (int i = 1; i + 1 < gradient.cols; ++i) {
+        const int magnitude = std::abs(g[i]);
+        if (magnitude >= threshold && magnitude > std::abs(g[i - 1]) &&
+            magnitude >= std::abs(g[i + 1])) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void BM_CannyLine_OpenCV(benchmark::State& state) {
+    Scene& scene = TheScene();
+    cv::Mat image = scene.Mat();
+    const auto length = static_cast<double>(state.range(0));
+    const Line line = MakeLine(kStartX, kStartY, kLineAngle, length);
+    cv::Mat smoothed;
+    cv::Mat gradient;
+    int edge = -1;
+    for (auto _ : state) {
+        cv::LineIterator it(image, line.startPixel, line.endPixel, 8);
+        cv::Mat profile(1, it.count, CV_8UC1);
+        auto* const samples = profile.ptr<unsigned char>(0);
+        for (int i = 0; i < it.count; ++i, ++it) {
+            samples[i] = **it;
+        }
+        cv::GaussianBlur(profile, smoothed, cv::Size(kGaussTaps, 1), kCannySigma, 0.0,
+                         cv::BORDER_REPLICATE);
+        cv::Sobel(smoothed, gradient, CV_16S, 1, 0, kSobelCentralDifference, 1.0, 0.0,
+                  cv::BORDER_REPLICATE);
+        edge = FirstPeak(gradient, kCannyThreshold);
+        benchmark::DoNotOptimize(edge);
+    }
+    ReportPerLinePixel(state, length, edge);
+}
+BENCHMARK(BM_CannyLine_OpenCV)
+    ->ArgName("pixels")
+    ->Arg(250)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return benchmark_process::Main(argc, argv);
+}

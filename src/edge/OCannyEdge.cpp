@@ -13,6 +13,10 @@
 #include "foundation/Angles.h"
 #include "foundation/FixedPoint.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 using Index = std::int64_t;
@@ -65,14 +69,40 @@ std::int64_t Magnitude(int value) {
 // Samples the thinning tests at once for being all below the threshold.
 constexpr Index kWeakBlock = 16;
 
-// Whether every one of the kWeakBlock samples from `samples` on is weak (magnitude below the
-// threshold). No early exit, so that the test is vectorised.
-bool AllWeak(const int* samples, std::int64_t threshold) {
-    bool strong = false;
-    for (Index k = 0; k < kWeakBlock; ++k) {
-        strong |= Magnitude(samples[k]) >= threshold;
+// The block test's threshold is at most this, one above every gradient magnitude the detector
+// makes: for those no difference in the test wraps.
+constexpr int kBlockThresholdLimit = 256;
+#if defined(__SSE2__)
+constexpr Index kSamplesPerVector = 4;
+constexpr int kAllLanes = 0xF;  // the sign bits of four lanes, as _mm_movemask_ps gathers them
+#endif
+
+// Whether every one of the kWeakBlock samples from `samples` on is weak: -t < sample < t for a
+// threshold t in 0..kBlockThresholdLimit. Both differences sample - t and -t - sample are negative
+// exactly then; their sign bits are combined without a branch, so the loop is vectorised. A
+// difference wraps only for a sample of magnitude near 2^31, and then it answers "not all weak",
+// which sends the block to the sample-wise walk: a block is never taken as weak wrongly.
+bool AllWeak(const int* samples, int threshold) {
+#if defined(__SSE2__)
+    // Four samples per instruction. The compilers leave the portable loop below unvectorised once
+    // it is inlined into the thinning's walk, where it takes most of the time.
+    const __m128i t = _mm_set1_epi32(threshold);
+    const __m128i negativeT = _mm_set1_epi32(-threshold);
+    __m128i weak = _mm_set1_epi32(-1);
+    for (Index k = 0; k < kWeakBlock; k += kSamplesPerVector) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + k));
+        weak = _mm_and_si128(weak, _mm_and_si128(_mm_sub_epi32(v, t), _mm_sub_epi32(negativeT, v)));
     }
-    return !strong;
+    return _mm_movemask_ps(_mm_castsi128_ps(weak)) == kAllLanes;
+#else
+    const auto t = static_cast<std::uint32_t>(threshold);
+    std::uint32_t weak = ~std::uint32_t{0};
+    for (Index k = 0; k < kWeakBlock; ++k) {
+        const auto u = static_cast<std::uint32_t>(samples[k]);
+        weak &= (u - t) & (std::uint32_t{0} - t - u);
+    }
+    return (weak >> 31) != 0;
+#endif
 }
 
 bool IsKernelRow(int row) {
@@ -149,40 +179,55 @@ bool OCannyEdge::bFindCannyEdgeTransitions(WritableCollection<int>& profile, int
         // A segment of grey values, padded by two copies of each end value.
         const Index j = EndOfRun(samples, i, n, false);
         const Index m = j - i;
-        Index resultCount = result.GetCount();
-        {
-            WritableCollection<unsigned char> padded;
-            if (!TrySetSize(padded, m + 2 * kSegmentPadding) || padded.GetData() == nullptr) {
-                return false;
-            }
-            unsigned char* bytes = padded.GetData();
-            const unsigned char first = LowByte(samples[i]);
-            const unsigned char last = LowByte(samples[j - 1]);
-            std::fill(bytes, bytes + kSegmentPadding, first);
-            for (Index k = 0; k < m; ++k) {
-                bytes[kSegmentPadding + k] = LowByte(samples[i + k]);
-            }
-            std::fill(bytes + kSegmentPadding + m, bytes + 2 * kSegmentPadding + m, last);
-
-            WritableCollection<unsigned char> smoothed;
-            ApplyGaussFilter(padded, iSigmaIndex, smoothed);
-            padded.RemoveAll();
-            if (IsKernelRow(iSigmaIndex) && smoothed.GetData() == nullptr) {
-                return false;  // the smoothed buffer could not get storage
-            }
-            ApplySobelFilter(smoothed, result);
-            if (smoothed.GetCount() != 0) {
-                resultCount += m;
-            }
+        WritableCollection<unsigned char> padded;
+        if (!TrySetSize(padded, m + 2 * kSegmentPadding) || padded.GetData() == nullptr) {
+            return false;
         }
-        if (result.GetCount() != resultCount) {
-            return false;  // the grown result could not get storage
+        unsigned char* bytes = padded.GetData();
+        const unsigned char first = LowByte(samples[i]);
+        const unsigned char last = LowByte(samples[j - 1]);
+        std::fill(bytes, bytes + kSegmentPadding, first);
+        for (Index k = 0; k < m; ++k) {
+            bytes[kSegmentPadding + k] = LowByte(samples[i + k]);
+        }
+        std::fill(bytes + kSegmentPadding + m, bytes + 2 * kSegmentPadding + m, last);
+        if (!AppendSegmentGradients(padded, iSigmaIndex, result)) {
+            return false;
         }
         i = j;
     }
 
     SkeletoniseEdgePoints(result, threshold, bKeepMagnitudes);
     return true;
+}
+
+bool OCannyEdge::FindTransitionsOfPaddedBytes(WritableCollection<unsigned char>& padded,
+                                              int iThreshold, int iSigmaIndex,
+                                              WritableCollection<int>& result) {
+    result.RemoveAll();
+    if (padded.GetCount() <= 2 * kSegmentPadding || padded.GetData() == nullptr) {
+        return false;
+    }
+    if (!AppendSegmentGradients(padded, iSigmaIndex, result)) {
+        return false;
+    }
+    SkeletoniseEdgePoints(result, std::max(iThreshold, 1), false);
+    return true;
+}
+
+bool OCannyEdge::AppendSegmentGradients(WritableCollection<unsigned char>& padded, int iSigmaIndex,
+                                        WritableCollection<int>& result) {
+    const Index m = padded.GetCount() - 2 * kSegmentPadding;
+    const Index resultCount = result.GetCount();
+    WritableCollection<unsigned char> smoothed;
+    ApplyGaussFilter(padded, iSigmaIndex, smoothed);
+    if (IsKernelRow(iSigmaIndex) && smoothed.GetData() == nullptr) {
+        return false;  // the smoothed buffer could not get storage
+    }
+    ApplySobelFilter(smoothed, result);
+    // A kernel row outside the table smooths nothing and the segment contributes nothing.
+    const Index expected = smoothed.GetCount() != 0 ? resultCount + m : resultCount;
+    return result.GetCount() == expected;  // else the grown result could not get storage
 }
 
 void OCannyEdge::ApplyGaussFilter(WritableCollection<unsigned char>& input, int iKernelRow,
@@ -262,28 +307,32 @@ void OCannyEdge::SkeletoniseEdgePoints(WritableCollection<int>& data, int iThres
         return;
     }
     const std::int64_t threshold = iThreshold;
+    // Below 0 a threshold makes every sample strong, as 0 does. Above the limit the block test
+    // may send weak blocks to the sample-wise walk, which decides them exactly.
+    const int blockThreshold = std::clamp(iThreshold, 0, kBlockThresholdLimit);
     int level = kLevelBright;
     bool firstRunToCome = true;
 
     Index i = 0;
     while (i < n) {
         // Most samples are weak: blocks of them are written at once, a loop the compiler can
-        // vectorise, until a block holds a strong sample, which the sample-wise walk below takes.
-        while (i + kWeakBlock <= n && AllWeak(a + i, threshold)) {
+        // vectorise, until a block holds a strong sample (or may hold one, see AllWeak).
+        while (i + kWeakBlock <= n && AllWeak(a + i, blockThreshold)) {
             for (Index k = i; k < i + kWeakBlock; ++k) {
                 a[k] = bKeepMagnitudes ? static_cast<int>(Magnitude(a[k])) : level;
             }
             i += kWeakBlock;
         }
-        if (i == n) {
-            break;
-        }
-        const std::int64_t magnitude = Magnitude(a[i]);
-        if (magnitude < threshold) {
-            a[i] = bKeepMagnitudes ? static_cast<int>(magnitude) : level;
+        // That block sample by sample up to its strong sample; without one, the next block test.
+        const Index blockEnd = std::min(n, i + kWeakBlock);
+        while (i < blockEnd && Magnitude(a[i]) < threshold) {
+            a[i] = bKeepMagnitudes ? static_cast<int>(Magnitude(a[i])) : level;
             ++i;
+        }
+        if (i == blockEnd) {
             continue;
         }
+        const std::int64_t magnitude = Magnitude(a[i]);
 
         // A strong sample starts a run. Only the sign of the very first run sets the level:
         // rising means the profile starts on the dark side.

@@ -49,6 +49,23 @@ class EDGEDETECTION_EXPORT OCannyEdge {
                                           bool bKeepMagnitudes = false);
 
   private:
+    // The library's paths hand their profiles over as padded bytes.
+    friend class OVectorPath;
+
+    // The transition function in levels mode of a profile without missing samples, held as grey
+    // bytes with two copies of its first value before and of its last value after it (m + 4
+    // bytes for m samples): what bFindCannyEdgeTransitions gives for those m values, without
+    // converting them from int first. False, with an empty result, for fewer than one sample or a
+    // failed allocation. `padded` is read, not changed.
+    static bool FindTransitionsOfPaddedBytes(WritableCollection<unsigned char>& padded,
+                                             int iThreshold, int iSigmaIndex,
+                                             WritableCollection<int>& result);
+
+    // Smooths one padded segment and appends its m central differences to `result`; nothing for a
+    // kernel row outside 0..12. False when a buffer could not get storage.
+    static bool AppendSegmentGradients(WritableCollection<unsigned char>& padded, int iSigmaIndex,
+                                       WritableCollection<int>& result);
+
     // Smooths `input` with kernel row `iKernelRow` into `output` (cleared first): output[t] is the
     // smoothed value of input[t + 1], for t = 1..N-4, and the two end bytes repeat their
     // neighbours, so N input bytes give N - 2 output bytes. A row outside 0..12 or fewer than 5

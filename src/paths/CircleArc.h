@@ -265,17 +265,23 @@ struct CircleArc {
         v = PointAt(startAngle + static_cast<Real>(stepCount) * angleStep);
     }
 
-    // Positions 0..count-1 by the running angle; the end point is not listed, so a full circle
-    // does not list its start twice.
-    int ListPositions(OVector_Array& list) const {
-        list.RemoveAll();
+    // Calls visit(point) for positions 0..count-1 by the running angle; the end point is not
+    // visited, so a full circle does not visit its start twice.
+    template <class Visit>
+    void ForEachPosition(Visit visit) const {
         OVector p = start;
         Real angle = startAngle;
         for (int i = 0; i < stepCount; ++i) {
-            list.Add(std::make_shared<OVector>(p));
+            visit(p);
             angle += angleStep;
             p = PointAt(angle);
         }
+    }
+
+    // The positions of ForEachPosition as a list.
+    int ListPositions(OVector_Array& list) const {
+        list.RemoveAll();
+        ForEachPosition([&list](const OVector& p) { list.Add(std::make_shared<OVector>(p)); });
         return list.GetCount();
     }
 

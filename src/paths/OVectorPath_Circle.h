@@ -69,9 +69,11 @@
 // The arc of one circle path bound to its fields, through which both precisions share one walk.
 template <class Real>
 struct CircleArc;
-// The walk shared by the transition searches of every path kind (internal).
+// The walk shared by the transition searches of every path kind, and the profile reader of the
+// Canny transition function (internal).
 template <class Path, class Reach>
 class TransitionWalk;
+class PathProfile;
 
 class EDGEDETECTION_EXPORT OVectorPath_Circle : public OVectorPath {
   public:
@@ -147,6 +149,8 @@ class EDGEDETECTION_EXPORT OVectorPath_Circle : public OVectorPath {
     // The transition search reads the arc's position, centre and full-circle mark directly.
     template <class Path, class Reach>
     friend class TransitionWalk;
+    // The Canny transition function reads the listed positions without listing them.
+    friend class PathProfile;
 
     bool m_bFullCircle = false;
     OVector m_vCenter;
@@ -242,6 +246,8 @@ class EDGEDETECTION_EXPORT OVectorPath_Circle_Float : public OVectorPath {
     // The transition search reads the arc's position, centre and full-circle mark directly.
     template <class Path, class Reach>
     friend class TransitionWalk;
+    // The Canny transition function reads the listed positions without listing them.
+    friend class PathProfile;
 
     bool m_bFullCircle = false;
     OVector m_vCenter;

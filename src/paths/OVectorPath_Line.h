@@ -37,11 +37,12 @@
 
 #include "paths/OVectorPath.h"
 
-// The walk shared by the transition searches of every path kind, and the line's fast walk under
-// the grey band (internal).
+// The walk shared by the transition searches of every path kind, the line's fast walk under the
+// grey band and the profile reader of the Canny transition function (internal).
 template <class Path, class Reach>
 class TransitionWalk;
 class LineBandWalk;
+class PathProfile;
 
 class EDGEDETECTION_EXPORT OVectorPath_Line : public OVectorPath {
   public:
@@ -119,6 +120,8 @@ class EDGEDETECTION_EXPORT OVectorPath_Line : public OVectorPath {
     template <class Path, class Reach>
     friend class TransitionWalk;
     friend class LineBandWalk;
+    // The Canny transition function reads the listed positions without listing them.
+    friend class PathProfile;
 
     OVector m_vStart;
     OVector m_vEnd;

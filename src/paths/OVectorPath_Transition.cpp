@@ -5,6 +5,7 @@
 
 #include "edge/OCannyEdge.h"
 #include "paths/OVectorPath.h"
+#include "paths/PathProfile.h"
 
 namespace {
 
@@ -105,13 +106,26 @@ bool OVectorPath::CreateCannyTransitionFunction(int iThreshold, int iSigmaIndex,
     m_iTransitionParam2 = kCannyParam2;
     m_iSigmaIndex = std::clamp(iSigmaIndex, kCannySigmaIndexMin, kCannySigmaIndexMax);
 
-    OVector_Array positions;
-    GetVectorPath(positions);
+    // A profile inside the image goes to the detector as the bytes it smooths; one that leaves the
+    // image holds markers, which split it into segments, and goes as ints.
+    WritableCollection<unsigned char> padded;
+    if (PathProfile::ReadPaddedBytes(*this, *pImage, padded)) {
+        OCannyEdge::FindTransitionsOfPaddedBytes(padded, m_iTransitionParam1, m_iSigmaIndex,
+                                                 m_iaCannyTransitions);
+        return true;
+    }
     WritableCollection<int> profile;
-    const int count = positions.GetCount();
-    for (int i = 0; i < count; ++i) {
-        const std::shared_ptr<OVector> position = positions.GetAt(i);
-        profile.Add(position ? pImage->GetPixel_Grey(*position) : kNoValue);
+    if (!PathProfile::Read(*this, *pImage, profile)) {
+        // A path whose positions only its own list knows: read along the list, borrowing each
+        // point instead of sharing it.
+        OVector_Array positions;
+        GetVectorPath(positions);
+        const int count = positions.GetCount();
+        profile.SetSize(count);
+        for (int i = 0; i < count; ++i) {
+            const OVector* const position = positions.GetPointerAt(i);
+            profile[i] = position != nullptr ? pImage->GetPixel_Grey(*position) : kNoValue;
+        }
     }
     // The detector's own answer is not passed on: an empty path still has a (empty) function.
     OCannyEdge::bFindCannyEdgeTransitions(profile, m_iTransitionParam1, m_iSigmaIndex,

@@ -196,6 +196,11 @@ TEST(CannySkeleton, ThinsRunsToTheirPeaks) {
         {"strong alone at the end after an edge", {0, 40, 0, 0, -50}, 10, false, {1, 40, 0, 0, 0}},
         {"strong alone at the end at level 1", {0, -40, 0, 0, 50}, 10, true, {0, 40, 0, 0, 1}},
         {"extreme values do not overflow", {0, INT_MIN, 0}, INT_MAX, true, {0, INT_MIN, 0}},
+        // Runs and weak stretches longer than the blocks that are tested at once.
+        {"a falling run filling a block", Concat({Values(16, 0), Values(20, -20), Values(4, 0)}),
+         10, false, Concat({Values(16, 0), {20}, Values(23, 1)})},
+        {"values beyond any gradient, weak under a higher threshold", Values(20, 300), 400, false,
+         Values(20, 0)},
     };
     for (const auto& [name, gradients, threshold, keep, expected] : cases) {
         WritableCollection<int> data;

@@ -2,6 +2,9 @@
 // and give the same answers as a walk made of the path's public raster steps and evaluations: this
 // compares the two for random lines over a random image (inside, across and far outside the
 // image, short and degenerate lines, walks from part of the way along, every band).
+//
+// The Canny type reads the profile of the library's own lines and circles without listing their
+// positions; a derived class goes through its GetVectorPath. Both must give the same function.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,14 +12,17 @@
 #include <cstdint>
 #include <memory>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
 
 namespace {
 
 constexpr int kCases = 3000;
+constexpr int kCannyCases = 600;
 
 using Position = std::pair<int, OVector>;
 
@@ -81,6 +87,67 @@ TEST(SearchAgreementTest, LineSearchesVisitTheRasterStepsPositions) {
         }
         EXPECT_EQ(WalkBySearches(bySearch, image), WalkByHand(byHand, image)) << "case " << c;
         EXPECT_EQ(Where(bySearch), Where(byHand)) << "case " << c << ": where the walk ends";
+    }
+}
+
+// A path that lists its positions through its own GetVectorPath (the base class's), which takes
+// the Canny type the general way.
+template <class Path>
+class Listed : public Path {
+  public:
+    using Path::Path;
+    int GetVectorPath(OVector_Array& list) override { return Path::GetVectorPath(list); }
+};
+
+// The Canny function's answer at every index from -1 to one past the end, "1" for in threshold.
+std::string CannyAnswers(OVectorPath& path, const std::shared_ptr<OType_Image>& image) {
+    std::string answers;
+    for (int i = -1; i <= path.GetCount() + 1; ++i) {
+        OVector unused;
+        if (!path.MoveTo(i, unused)) {
+            path.Reset();
+        }
+        answers += path.IsInTransitionThreshold(image) ? '1' : '0';
+    }
+    return answers;
+}
+
+// Lines and circles of both precisions inside, across and outside a random image, with random
+// thresholds and kernel rows.
+TEST(SearchAgreementTest, CannyTypeReadsTheListedPositions) {
+    std::mt19937 random(20261206u);
+    std::uniform_int_distribution<int> grey(0, 255);
+    const auto image = std::make_shared<OType_Image>(64, 48);
+    for (int k = 0; k < 64 * 48; ++k) {
+        image->SetPixel_Grey(k % 64, k / 64, grey(random));
+    }
+    std::uniform_real_distribution<double> coordinate(-40.0, 110.0);
+    std::uniform_real_distribution<double> radius(0.0, 60.0);
+    std::uniform_real_distribution<double> angle(-360.0, 360.0);
+    for (int c = 0; c < kCannyCases; ++c) {
+        const OVector a(coordinate(random), coordinate(random));
+        const OVector b(coordinate(random), coordinate(random));
+        const double r = radius(random);
+        const double start = angle(random);
+        const double sweep = c % 7 == 0 ? 360.0 : angle(random);
+        OVectorPath_Line line(a, b);
+        Listed<OVectorPath_Line> listedLine(a, b);
+        OVectorPath_Circle circle(a, r, start, sweep);
+        Listed<OVectorPath_Circle> listedCircle(a, r, start, sweep);
+        OVectorPath_Circle_Float circleFloat(a, static_cast<float>(r), static_cast<float>(start),
+                                             static_cast<float>(sweep));
+        Listed<OVectorPath_Circle_Float> listedFloat(
+            a, static_cast<float>(r), static_cast<float>(start), static_cast<float>(sweep));
+        const int threshold = 1 + static_cast<int>(random() % 255);
+        const int row = static_cast<int>(random() % 13);
+        const std::pair<OVectorPath*, OVectorPath*> pairs[] = {
+            {&line, &listedLine}, {&circle, &listedCircle}, {&circleFloat, &listedFloat}};
+        for (const auto& [own, listed] : pairs) {
+            ASSERT_TRUE(own->bCreateTransitionFunction(3, threshold, 0, 0, row, image));
+            ASSERT_TRUE(listed->bCreateTransitionFunction(3, threshold, 0, 0, row, image));
+            EXPECT_EQ(CannyAnswers(*own, image), CannyAnswers(*listed, image))
+                << "case " << c << ", path type " << own->GetPathType();
+        }
     }
 }
 
