@@ -24,6 +24,17 @@ static_assert(std::numeric_limits<int>::digits + kRawShift + 15 <=
                   std::numeric_limits<std::int64_t>::digits,
               "raw coordinates of int pixels leave 15 bits of headroom");
 
+// RawFromDouble for a value known to lie in (-2^63, 2^63): std::llround without the library call
+// (it is made for every point of every circle step). In that range the truncation is exact, and
+// so is the fraction it leaves, which then says whether to round away from zero; from 2^52 on
+// every double is whole and the fraction 0.
+inline std::int64_t RawFromDoubleInRange(double value) {
+    constexpr double kHalf = 0.5;
+    const auto truncated = static_cast<std::int64_t>(value);
+    const double fraction = value - static_cast<double>(truncated);
+    return truncated + (fraction >= kHalf ? 1 : 0) - (fraction <= -kHalf ? 1 : 0);
+}
+
 // Raw units from a double, rounded to nearest with halves away from zero (std::llround).
 // Values outside the 64-bit range saturate; NaN gives the most negative raw value, a point that
 // lies outside every image.
@@ -39,7 +50,7 @@ inline std::int64_t RawFromDouble(double value) {
     if (value < -kLimit) {
         return std::numeric_limits<std::int64_t>::min();
     }
-    return std::llround(value);
+    return RawFromDoubleInRange(value);
 }
 
 // Raw units from whole pixels, exact.

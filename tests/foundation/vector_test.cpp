@@ -36,6 +36,18 @@ TEST(VectorTest, FloatingPointConstructorsRoundHalvesAwayFromZero) {
         EXPECT_EQ(OVector(f, f), Raw(raw, raw)) << "float " << pixels;
     }
     EXPECT_DOUBLE_EQ(Raw(-5, 123457).dY(), 123457 / 65536.0);
+    // Rounding edges of double only: the largest value below a half, a half just below 2^52,
+    // the largest whole value below 2^63, and -2^63 itself.
+    const std::pair<double, std::int64_t> doubleEdges[] = {
+        {0.49999999999999994, 0},
+        {-0.49999999999999994, 0},
+        {4503599627370495.5, 4503599627370496},
+        {-4503599627370495.5, -4503599627370496},
+        {9223372036854774784.0, 9223372036854774784},
+        {-9223372036854775808.0, kRawMin}};
+    for (const auto& [raw, rounded] : doubleEdges) {
+        EXPECT_EQ(OVector(raw / 65536, 0.0).GetRawX(), rounded) << "raw " << raw;
+    }
 }
 
 TEST(VectorTest, PixelIsTheFloorOfTheCoordinate) {
