@@ -26,6 +26,15 @@
 //   gradient, a loop finds the first local maximum of |gradient| at or above 20.
 // Times per pixel divide by the line's length in pixels for both.
 //
+// The circle walk: full circles of radius 50 and 500 about the image centre, crossing the stripes;
+// every crossing of the grey band, as for the line.
+// - Library: OVectorPath_Circle (double) and OVectorPath_Circle_Float, CreatePath, then one
+//   FindNextTransitionSingle (type 0, polarity 0, an ordinal never reached, go on).
+// - Peer (no OpenCV routine walks a circle): a plain loop over as many samples as the path has
+//   steps that computes cos and sin of each sample's angle (std::cos/std::sin for double,
+//   cosf/sinf for float), reads the pixel and records the band crossings.
+// Times per position divide by the number of steps for both.
+//
 // The program takes --started_thread (bench/benchmark_process.h).
 
 #include <benchmark/benchmark.h>
@@ -42,6 +51,7 @@
 
 #include "benchmark_process.h"
 #include "opencv_comparison_support.h"
+#include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
 
 namespace {
@@ -368,6 +378,126 @@ BENCHMARK(BM_CannyLine_OpenCV)
     ->Arg(250)
     ->Arg(1000)
     ->Arg(4000)
+    ->Unit(benchmark::kMicrosecond);
+
+// --- The circle walk -------------------------------------------------------------------------
+
+constexpr double kCircleCentreX = kWidth / 2.0 + 0.5;
+constexpr double kCircleCentreY = kHeight / 2.0 + 0.5;
+constexpr double kFullTurnDegrees = 360.0;
+
+void ReportPerPosition(benchmark::State& state, int positions, int edges) {
+    state.counters["positions"] = positions;
+    state.counters["edges"] = edges;
+    state.counters["time_per_position"] = benchmark::Counter(
+        static_cast<double>(positions),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// The number of transitions the library finds on a circle (one search per transition).
+int CountCircleEdges(OVectorPath& path, const std::shared_ptr<OType_Image>& image) {
+    path.Reset();
+    int edges = 0;
+    int index = -1;
+    OVector point;
+    double angle = 0.0;
+    while (path.FindNextTransitionSingle(image, 1, kAllPolarities, 0, -1, index, point, angle,
+                                         nullptr, kNoLabel, 0, false)) {
+        ++edges;
+    }
+    return edges;
+}
+
+template <class Circle, class Real>
+void RunCircleLibrary(benchmark::State& state) {
+    Scene& scene = TheScene();
+    const auto radius = static_cast<Real>(state.range(0));
+    const OVector centre(kCircleCentreX, kCircleCentreY);
+    Circle path;
+    path.bCreateTransitionFunction(kTransitionBand, kBandLow, kBandHigh, 0, 0, scene.Library());
+    for (auto _ : state) {
+        path.CreatePath(centre, radius, Real(0), static_cast<Real>(kFullTurnDegrees));
+        int index = -1;
+        OVector point;
+        double angle = 0.0;
+        const bool reached =
+            path.FindNextTransitionSingle(scene.Library(), kNeverReached, kAllPolarities, 0, -1,
+                                          index, point, angle, nullptr, kNoLabel, 0, true);
+        benchmark::DoNotOptimize(reached);
+    }
+    ReportPerPosition(state, path.GetCount(), CountCircleEdges(path, scene.Library()));
+}
+
+void BM_CircleWalk_Library(benchmark::State& state) {
+    RunCircleLibrary<OVectorPath_Circle, double>(state);
+}
+void BM_CircleWalk_LibraryFloat(benchmark::State& state) {
+    RunCircleLibrary<OVectorPath_Circle_Float, float>(state);
+}
+
+// The peer: cos and sin per sample in the given precision, the pixel read, the band crossings
+// recorded. Answers the number of crossings.
+template <class Real>
+int WalkCirclePlainly(cv::Mat& image, Real radius, int samples, std::vector<int>& crossings) {
+    const Real centreX = static_cast<Real>(kCircleCentreX);
+    const Real centreY = static_cast<Real>(kCircleCentreY);
+    const Real step = static_cast<Real>(2.0 * kPi) / static_cast<Real>(samples);
+    crossings.clear();
+    bool previous = false;
+    for (int k = 0; k < samples; ++k) {
+        const Real angle = step * static_cast<Real>(k);
+        const int x = static_cast<int>(std::floor(centreX + radius * std::cos(angle)));
+        const int y = static_cast<int>(std::floor(centreY + radius * std::sin(angle)));
+        const bool in = x >= 0 && y >= 0 && x < image.cols && y < image.rows &&
+                        InBand(image.at<unsigned char>(y, x));
+        if (k > 0 && in != previous) {
+            crossings.push_back(k);
+        }
+        previous = in;
+    }
+    return static_cast<int>(crossings.size());
+}
+
+template <class Circle, class Real>
+void RunCirclePlain(benchmark::State& state) {
+    Scene& scene = TheScene();
+    cv::Mat image = scene.Mat();
+    const auto radius = static_cast<Real>(state.range(0));
+    Circle path(OVector(kCircleCentreX, kCircleCentreY), radius, Real(0),
+                static_cast<Real>(kFullTurnDegrees));
+    const int samples = path.GetCount();
+    std::vector<int> crossings;
+    crossings.reserve(static_cast<std::size_t>(samples));
+    int edges = 0;
+    for (auto _ : state) {
+        edges = WalkCirclePlainly(image, radius, samples, crossings);
+        benchmark::DoNotOptimize(crossings.data());
+    }
+    ReportPerPosition(state, samples, edges);
+}
+
+void BM_CircleWalk_Plain(benchmark::State& state) {
+    RunCirclePlain<OVectorPath_Circle, double>(state);
+}
+void BM_CircleWalk_PlainFloat(benchmark::State& state) {
+    RunCirclePlain<OVectorPath_Circle_Float, float>(state);
+}
+
+BENCHMARK(BM_CircleWalk_Library)
+    ->ArgName("radius")
+    ->Arg(50)
+    ->Arg(500)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CircleWalk_Plain)->ArgName("radius")->Arg(50)->Arg(500)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CircleWalk_LibraryFloat)
+    ->ArgName("radius")
+    ->Arg(50)
+    ->Arg(500)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CircleWalk_PlainFloat)
+    ->ArgName("radius")
+    ->Arg(50)
+    ->Arg(500)
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -76,6 +76,7 @@ inline bool SamePixel(const OVector& a, int pixelX, int pixelY) {
 // so that one implementation of the walk and the queries serves both.
 template <class Real>
 struct CircleArc {
+    using RealType = Real;
     using Constants = circlearc::ArcConstants<Real>;
 
     OVectorPath& path;  // for the single steps that raster steps make through the virtual table
@@ -163,7 +164,22 @@ struct CircleArc {
         return true;
     }
 
+    // The raster step: single steps through the virtual table until the pixel changes or the last
+    // index is reached.
     bool MoveNextRaster() {
+        return MoveNextRasterBy([this] { return path.MoveNext(); });
+    }
+
+    // The same raster step with the arc's own single steps, for a path whose MoveNext is the
+    // arc's (the transition searches on the library's own circle classes): no call through the
+    // virtual table per step.
+    bool MoveNextRasterOwnSteps() {
+        return MoveNextRasterBy([this] { return MoveNext(); });
+    }
+
+    // The raster step made of step(), the single step to use.
+    template <class Step>
+    bool MoveNextRasterBy(Step step) {
         if (currentPos >= stepCount) {
             return false;
         }
@@ -175,7 +191,7 @@ struct CircleArc {
         const int pixelX = current.iX();
         const int pixelY = current.iY();
         do {
-            if (!path.MoveNext()) {
+            if (!step()) {
                 break;  // a step that cannot move would never leave the pixel
             }
         } while (circlearc::SamePixel(current, pixelX, pixelY) && currentPos < stepCount);

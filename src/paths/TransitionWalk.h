@@ -26,7 +26,8 @@
 //     position where the change was seen;
 //   - the overlay geometry: LineOverlay or CircleOverlay (TransitionOverlay.h);
 //   - the full-circle wrap of the pair search, circles only;
-//   - a line under the grey band walks with LineBandWalk, which gives the same answers faster.
+//   - a line under the grey band walks with LineBandWalk, and a circle reached directly with
+//     CircleWalk (steps and evaluations in one loop), which give the same answers faster.
 //
 // The argument codes and the tests against them are in TransitionArguments.h.
 
@@ -35,6 +36,8 @@
 #include <type_traits>
 #include <typeinfo>
 
+#include "paths/CircleArc.h"
+#include "paths/CircleWalk.h"
 #include "paths/LineBandWalk.h"
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
@@ -191,7 +194,10 @@ class TransitionWalk {
 
   private:
     TransitionWalk(Path& path, const std::shared_ptr<OType_Image>& image)
-        : m_path(path), m_image(image), m_vLastIn(Point(path)) {}
+        : m_path(path),
+          m_image(image),
+          m_bBand(path.m_iTransitionType == OVectorPath::kTransitionBand),
+          m_vLastIn(Point(path)) {}
 
     // What the walk asks of the path, directly or through the virtual interface.
     static bool StepRaster(Path& path) {
@@ -295,12 +301,14 @@ class TransitionWalk {
     }
 
     // One evaluation of the transition function at the current position; an answer in threshold
-    // records the position as the last-in index and point.
+    // records the position as the last-in index and point. Reached directly, the grey band (no
+    // state) is tested here as IsInTransitionThresholdAt tests it, the other types there.
     bool Evaluate() {
         bool in = false;
         if constexpr (kDirect) {
-            in = m_path.IsInTransitionThresholdAt(m_image.get(), m_path.m_iCurrentPos,
-                                                  m_path.m_vCurrent);
+            in = m_bBand ? InBand(m_image->GetPixel_Grey(m_path.m_vCurrent))
+                         : m_path.IsInTransitionThresholdAt(m_image.get(), m_path.m_iCurrentPos,
+                                                            m_path.m_vCurrent);
         } else {
             in = m_path.IsInTransitionThreshold(m_image);
         }
@@ -314,18 +322,41 @@ class TransitionWalk {
     // The walk: evaluate where the path stands, then raster step and evaluate until `done`, calling
     // onTransition(entering) at every change of the answer. When the path is exhausted,
     // onExhausted() may restart it (answering true), and the walk evaluates where it now stands.
+    //
+    // A circle reached directly makes its single steps itself: in range in the one loop of
+    // CircleWalk, else the arc's raster step with its own single steps.
     template <class OnTransition, class OnExhausted>
     void Walk(const bool& done, OnTransition onTransition, OnExhausted onExhausted) {
-        bool previous = Evaluate();
+        const bool first = Evaluate();
+        if constexpr (kDirect && kIsCircle) {
+            auto arc = m_path.Arc();
+            if (CircleWalk<typename decltype(arc)::RealType>::Applies(arc)) {
+                WalkCircle(arc, first, done, onTransition, onExhausted);
+            } else {
+                Steps(
+                    first, done, [&arc] { return arc.MoveNextRasterOwnSteps(); }, onTransition,
+                    onExhausted);
+            }
+            return;
+        }
         if constexpr (kDirect && !kIsCircle) {
             if (!done && LineBandWalk::Applies(m_path, *m_image)) {
                 LineBandWalk(m_path, *m_image, m_iLastIn, m_vLastIn)
-                    .Walk(previous, done, onTransition);
+                    .Walk(first, done, onTransition);
                 return;
             }
         }
+        Steps(
+            first, done, [this] { return StepRaster(m_path); }, onTransition, onExhausted);
+    }
+
+    // Raster steps by step() and evaluations until `done`, from a position whose answer was
+    // `previous`.
+    template <class Step, class OnTransition, class OnExhausted>
+    void Steps(bool previous, const bool& done, Step step, OnTransition onTransition,
+               OnExhausted onExhausted) {
         while (!done) {
-            if (!StepRaster(m_path) && !onExhausted()) {
+            if (!step() && !onExhausted()) {
                 return;
             }
             const bool answer = Evaluate();
@@ -335,6 +366,58 @@ class TransitionWalk {
             }
         }
     }
+
+    bool InBand(int grey) const {
+        return grey >= m_path.m_iTransitionParam1 && grey <= m_path.m_iTransitionParam2;
+    }
+
+    // The walk of CircleWalk, with the grey band tested in the loop.
+    template <class Arc, class OnTransition, class OnExhausted>
+    void WalkCircle(Arc& arc, bool first, const bool& done, OnTransition onTransition,
+                    OnExhausted onExhausted) {
+        CircleWalk<typename Arc::RealType> walk(arc, m_iLastIn, m_vLastIn);
+        if (m_bBand) {
+            const PixelGrey grey(*m_image);
+            walk.Walk(
+                first, done,
+                [this, &grey](int, std::int64_t x, std::int64_t y) { return InBand(grey(x, y)); },
+                onTransition, onExhausted);
+        } else {
+            walk.Walk(
+                first, done,
+                [this](int index, std::int64_t x, std::int64_t y) {
+                    return m_path.IsInTransitionThresholdAt(m_image.get(), index, OVector(x, y));
+                },
+                onTransition, onExhausted);
+        }
+    }
+
+    // The grey value at a raw position whose pixel lies in the int range, as GetPixel_Grey finds
+    // it: the no-value marker outside the image.
+    class PixelGrey {
+      public:
+        explicit PixelGrey(const OType_Image& image)
+            : m_pixels(image.GetData()),
+              m_stride(image.GetStride()),
+              m_width(static_cast<std::uint64_t>(image.GetWidth())),
+              m_height(static_cast<std::uint64_t>(image.GetHeight())) {}
+
+        int operator()(std::int64_t rawX, std::int64_t rawY) const {
+            const std::int64_t x = fixedpoint::FloorPixel(rawX);
+            const std::int64_t y = fixedpoint::FloorPixel(rawY);
+            if (static_cast<std::uint64_t>(x) >= m_width ||
+                static_cast<std::uint64_t>(y) >= m_height) {
+                return OType_Image::kNoValue;
+            }
+            return m_pixels[y * m_stride + x];
+        }
+
+      private:
+        const unsigned char* m_pixels;
+        std::ptrdiff_t m_stride;
+        std::uint64_t m_width;
+        std::uint64_t m_height;
+    };
     template <class OnTransition>
     void Walk(const bool& done, OnTransition onTransition) {
         Walk(done, onTransition, [] { return false; });
@@ -410,6 +493,7 @@ class TransitionWalk {
 
     Path& m_path;
     const std::shared_ptr<OType_Image>& m_image;
+    bool m_bBand;
     int m_iLastIn = transitionsearch::kNoLastIn;
     OVector m_vLastIn;
 };

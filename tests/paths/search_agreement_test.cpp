@@ -5,6 +5,10 @@
 //
 // The Canny type reads the profile of the library's own lines and circles without listing their
 // positions; a derived class goes through its GetVectorPath. Both must give the same function.
+//
+// The searches on the library's own circles step and evaluate in one loop of their own; a derived
+// class takes the general walk, its virtual single steps. Both must find the same transitions at
+// the same angles and leave the arc in the same place.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,6 +27,7 @@ namespace {
 
 constexpr int kCases = 3000;
 constexpr int kCannyCases = 600;
+constexpr int kCircleCases = 1500;
 
 using Position = std::pair<int, OVector>;
 
@@ -148,6 +153,81 @@ TEST(SearchAgreementTest, CannyTypeReadsTheListedPositions) {
             EXPECT_EQ(CannyAnswers(*own, image), CannyAnswers(*listed, image))
                 << "case " << c << ", path type " << own->GetPathType();
         }
+    }
+}
+
+// A circle that takes the general walk: a class derived from the library's (nothing overridden).
+template <class Circle>
+class Derived : public Circle {
+  public:
+    using Circle::Circle;
+};
+
+struct Found {
+    int index;
+    OVector point;
+    double angle;
+    bool operator==(const Found& other) const {
+        return index == other.index && point == other.point && angle == other.angle;
+    }
+};
+
+// Every transition one search at a time, then where the arc stands; on a full circle one pair
+// search that goes on around the seam instead.
+std::vector<Found> SearchCircle(OVectorPath& path, const std::shared_ptr<OType_Image>& image,
+                                bool pair) {
+    std::vector<Found> found;
+    Found a{}, b{};
+    if (pair) {
+        path.FindNextTransitionPair(image, 3, 1, 0, 0, -1, 2, 2, 0, 0, -1, 1, a.index, a.point,
+                                    a.angle, b.index, b.point, b.angle, nullptr, 0, 0, 0, true);
+        found = {a, b};
+    } else {
+        while (path.FindNextTransition(image, 0, 0, -1, a.index, a.point, a.angle, nullptr, 0, 0)) {
+            found.push_back(a);
+        }
+    }
+    double angle = 0.0;
+    path.CurrentAngle_Rad(angle);
+    path.CurrentVector(a.point);
+    path.CurrentPos(a.index);
+    found.push_back(Found{a.index, a.point, angle});
+    return found;
+}
+
+// Circles of both precisions inside, across and outside a random image, every transition type,
+// walks from part of the way along, pair searches around full circles.
+TEST(SearchAgreementTest, CircleSearchesAgreeWithTheGeneralWalk) {
+    std::mt19937 random(20261207u);
+    std::uniform_int_distribution<int> grey(0, 255);
+    const auto image = std::make_shared<OType_Image>(64, 48);
+    for (int k = 0; k < 64 * 48; ++k) {
+        image->SetPixel_Grey(k % 64, k / 64, grey(random) < 128 ? 40 : 210);
+    }
+    std::uniform_real_distribution<double> coordinate(-40.0, 110.0);
+    std::uniform_real_distribution<double> radius(0.0, 60.0);
+    std::uniform_real_distribution<double> angle(-360.0, 360.0);
+    for (int c = 0; c < kCircleCases; ++c) {
+        const OVector centre(coordinate(random), coordinate(random));
+        const double r = radius(random), start = angle(random);
+        const double sweep = c % 4 == 0 ? 360.0 : angle(random);
+        const int type = c % 5 == 4 ? static_cast<int>(random() % 4) : 0;
+        const auto [low, high] = std::minmax({grey(random), grey(random)});
+        const int from = c % 3 == 1 ? static_cast<int>(random() % 50) : -1;
+        const auto run = [&](OVectorPath& path) {
+            const int p1 = type == 3 ? 1 + low % 255 : low, p2 = type == 3 ? 0 : high;
+            EXPECT_TRUE(path.bCreateTransitionFunction(type, p1, p2, 1 + c % 10, 2, image));
+            OVector unused;
+            path.MoveTo(from, unused);  // refused when beyond the end: from the start then
+            return SearchCircle(path, image, sweep == 360.0 && c % 8 == 0);
+        };
+        OVectorPath_Circle own(centre, r, start, sweep);
+        Derived<OVectorPath_Circle> general(centre, r, start, sweep);
+        EXPECT_EQ(run(own), run(general)) << "case " << c << ", double";
+        const auto f = [](double v) { return static_cast<float>(v); };
+        OVectorPath_Circle_Float ownFloat(centre, f(r), f(start), f(sweep));
+        Derived<OVectorPath_Circle_Float> generalFloat(centre, f(r), f(start), f(sweep));
+        EXPECT_EQ(run(ownFloat), run(generalFloat)) << "case " << c << ", float";
     }
 }
 
