@@ -177,6 +177,10 @@ class EDGEDETECTION_EXPORT OVectorPath {
     // current position: what the transition search evaluates at every raster step. Same answers
     // and the same state changes as IsInTransitionThreshold(image) at that position.
     bool IsInTransitionThresholdAt(const OType_Image* pImage, int iIndex, const OVector& vPosition);
+    // IsInTransitionThreshold(image) with the image borrowed instead of shared: the same answers
+    // and state changes (the current index and point through the virtual interface), without a
+    // reference count changed per evaluation.
+    bool IsInTransitionThresholdOf(const OType_Image* pImage);
 
     // Byte list owned by the base; no path operation reads or writes it.
     WritableCollection<unsigned char> m_baData;

@@ -192,13 +192,17 @@ bool OVectorPath::EvaluateMovingMean(int iGreyValue) {
 }
 
 bool OVectorPath::IsInTransitionThreshold(std::shared_ptr<OType_Image> image) {
+    return IsInTransitionThresholdOf(image.get());
+}
+
+bool OVectorPath::IsInTransitionThresholdOf(const OType_Image* pImage) {
     if (m_iTransitionType < kTransitionBand || m_iTransitionType > kTransitionCanny) {
         return false;
     }
-    if (m_iTransitionType != kTransitionCanny && image) {
+    if (m_iTransitionType != kTransitionCanny && pImage != nullptr) {
         OVector position;
         CurrentVector(position);
-        return IsInTransitionThreshold(image->GetPixel_Grey(position));
+        return IsInTransitionThreshold(pImage->GetPixel_Grey(position));
     }
     int index = -1;
     CurrentPos(index);

@@ -16,8 +16,9 @@
 //     IsInTransitionThresholdAt on its index and point fields: the fast walk;
 //   - a path of a class derived from it (VirtualReach) is walked through the virtual
 //     interface, MoveNextRaster, Reset, GetCount, CurrentPos, CurrentVector and CurrentAngle_Rad,
-//     and evaluated with IsInTransitionThreshold(image), so that the derived class's overrides
-//     decide what the search sees.
+//     and evaluated as IsInTransitionThreshold(image) evaluates (IsInTransitionThresholdOf, the
+//     image borrowed, not shared per position), so that the derived class's overrides decide what
+//     the search sees.
 // Both give the same answers for the library's own classes.
 //
 // The three searches are written once, as static members of TransitionWalk<Path, Reach>, for the
@@ -310,7 +311,7 @@ class TransitionWalk {
                          : m_path.IsInTransitionThresholdAt(m_image.get(), m_path.m_iCurrentPos,
                                                             m_path.m_vCurrent);
         } else {
-            in = m_path.IsInTransitionThreshold(m_image);
+            in = m_path.IsInTransitionThresholdOf(m_image.get());
         }
         if (in) {
             m_iLastIn = Position(m_path);
