@@ -76,29 +76,13 @@
 // The integer collection as the host names it.
 typedef WritableCollection<int> OIntList;
 
-// The argument callbacks start out empty. Every wrapper raises through this function instead of
-// SWIG's own, which calls the table entry unconditionally: with nothing registered the wrapper
-// raises nothing and returns its 0.
-static void EdgeDetectionRaiseArgumentException(SWIG_CSharpExceptionArgumentCodes code,
-                                                const char* message, const char* paramName) {
-    const std::size_t index = static_cast<std::size_t>(code);
-    const std::size_t count =
-        sizeof(SWIG_csharp_exceptions_argument) / sizeof(SWIG_csharp_exceptions_argument[0]);
-    if (index >= count) {
-        return;
-    }
-    const SWIG_CSharpExceptionArgumentCallback_t callback =
-        SWIG_csharp_exceptions_argument[index].callback;
-    if (callback != nullptr) {
-        callback(message, paramName);
-    }
-}
-#define SWIG_CSharpSetPendingExceptionArgument EdgeDetectionRaiseArgumentException
 %}
 
 %include <std_shared_ptr.i>
 %include <typemaps.i>
 %include <arrays_csharp.i>
+%include "ManagedProxies.i"
+%include "ManagedArrays.i"
 
 // ---------------------------------------------------------------------------------------------
 // Scalars and strings
@@ -161,11 +145,11 @@ SWIGEXPORT void SWIGSTDCALL SWIGRegisterU16StringCallback_$module(
 // ---------------------------------------------------------------------------------------------
 // Shared handles
 
-%shared_ptr(OVector)
-%shared_ptr(OVector_Array)
-%shared_ptr(OByteStream)
-%shared_ptr(OType_Image)
-%shared_ptr(WritableCollection<int>)
+%edgedetection_shared_ptr(OVector)
+%edgedetection_shared_ptr(OVector_Array)
+%edgedetection_shared_ptr(OByteStream)
+%edgedetection_shared_ptr(OType_Image)
+%edgedetection_shared_ptr(WritableCollection<int>)
 
 class OType_DrawingContext;
 
@@ -260,13 +244,6 @@ class WritableCollection {
 %template(OIntList) WritableCollection<int>;
 typedef WritableCollection<int> OIntList;
 
-%apply unsigned char INPUT[] { const unsigned char* pixels };
-%typemap(cscode) OType_Image %{
-  // An image over a copy of pixels, row-major, width * height bytes.
-  public OType_Image(int width, int height, byte[] pixels)
-      : this(width, height, pixels, pixels == null ? 0 : pixels.Length) {}
-%}
-
 // An 8-bit grey image, row-major.
 class OType_Image {
   public:
@@ -277,17 +254,6 @@ class OType_Image {
     int GetPixel_Grey(int x, int y) const;
     void SetPixel_Grey(int x, int y, int value);
 };
-%extend OType_Image {
-    // An image over a copy of count bytes, row-major; fewer than width * height are padded with 0.
-    OType_Image(int width, int height, const unsigned char* pixels, int count) {
-        std::vector<unsigned char> copy;
-        if (pixels != nullptr && count > 0) {
-            copy.assign(pixels, pixels + count);
-        }
-        return new OType_Image(width, height, std::move(copy));
-    }
-}
-
 // ---------------------------------------------------------------------------------------------
 // The flat interface
 
@@ -432,3 +398,5 @@ class OVectorPath_Circle_Float : public OVectorPath {
                              float fSweepAngle_Deg);
     ~OVectorPath_Circle_Float();
 };
+
+%include "ManagedMeasurement.i"
