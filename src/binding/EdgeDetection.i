@@ -400,3 +400,4 @@ class OVectorPath_Circle_Float : public OVectorPath {
 };
 
 %include "ManagedMeasurement.i"
+%include "ManagedCaliper.i"
