@@ -47,9 +47,11 @@
 //   OVector_Array: RemoveAll, Add, GetCount, GetAt;
 //   OByteStream: a stream over a byte array, GetSize, CopyBytes, GetPosition, SetPosition;
 //   OIntList: Add, GetAt, GetCount, SetSize, RemoveAll;
-//   OType_Image: an image from a byte array (row-major, width * height bytes; short arrays are
-//   padded with 0), GetWidth, GetHeight, GetPixel_Grey, SetPixel_Grey.
-// None of them changes the name, numbering or argument form of an export of the flat interface.
+//   OType_Image: GetWidth, GetHeight, GetPixel_Grey, SetPixel_Grey.
+// On top of these lies the managed API (the parts included below and the C# in csharp/): images
+// from managed arrays, the codes as enums, refinement, Canny, both fits and the calipers, with
+// checked proxies and an exception barrier around every wrapper (ManagedProxies.i). None of it
+// changes the name, numbering or argument form of an export of the flat interface.
 
 %module NativeInterfaceTrevaskFoundationEdgeDetection
 
@@ -83,6 +85,7 @@ typedef WritableCollection<int> OIntList;
 %include <arrays_csharp.i>
 %include "ManagedProxies.i"
 %include "ManagedArrays.i"
+%include "ManagedDocs.i"
 
 // ---------------------------------------------------------------------------------------------
 // Scalars and strings
@@ -189,10 +192,10 @@ class OVector_Array {
 %apply unsigned char OUTPUT[] { unsigned char* buffer };
 
 %typemap(cscode) OByteStream %{
-  // A stream over a copy of bytes, read from position 0.
+  /// <summary>A stream over a copy of bytes, read from position 0.</summary>
   public OByteStream(byte[] bytes) : this(bytes, bytes == null ? 0 : bytes.Length) {}
 
-  // A copy of the stream's bytes.
+  /// <summary>A copy of the stream's bytes.</summary>
   public byte[] ToArray() {
     byte[] bytes = new byte[GetSize()];
     CopyBytes(bytes, bytes.Length);

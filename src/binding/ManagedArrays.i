@@ -11,6 +11,7 @@
 %apply long long& OUTPUT { long long& };
 
 %{
+#include <cmath>
 #include <cstring>
 
 #include "caliper/OType_Image16.h"

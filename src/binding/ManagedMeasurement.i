@@ -72,6 +72,15 @@ static_assert(static_cast<int>(RegressionFilter::DETSACFixed) ==
 // ---------------------------------------------------------------------------------------------
 // Sub-pixel refinement and Canny
 
+// The managed API refines through OVectorPath.Refine (src/binding/csharp/Paths.cs) and fits
+// through CircleFit and LineRegression (Fits.cs); the classes behind them stay internal.
+%typemap(csclassmodifiers) OSubpixelCalculation, OCircleFit_Circle, OCircleFit_OutlierFilter
+    "internal partial class"
+%nodefaultctor OSubpixelCalculation;
+%nodefaultdtor OSubpixelCalculation;
+%nodefaultctor OCircleFit_OutlierFilter;
+%nodefaultdtor OCircleFit_OutlierFilter;
+
 class OSubpixelCalculation {
   public:
     static const int kMethodSixTap = 1;
@@ -116,6 +125,7 @@ class OSubpixelCalculation {
 class OCircleFit_Circle {
   public:
     OCircleFit_Circle(double x, double y, double r, double sigma, int iterations);
+    OCircleFit_Circle(double x, double y, double r);
     double m_dCenterX;
     double m_dCenterY;
     double m_dRadius;
@@ -125,7 +135,30 @@ class OCircleFit_Circle {
 
 class OCircleFit_OutlierFilter {};
 %csmethodmodifiers OCircleFit_OutlierFilter::bComputeCircleFit "internal";
+%csmethodmodifiers OCircleFit_OutlierFilter::CentroidGuess "internal";
 %extend OCircleFit_OutlierFilter {
+    // Where the managed fit starts when the caller names no guess: the centroid of the points
+    // and their mean distance from it (sums in point order, distances by std::hypot), as a C++
+    // caller would compute it. Zeros without points.
+    static OCircleFit_Circle CentroidGuess(const double* xs, const double* ys, int count) {
+        if (xs == nullptr || ys == nullptr || count < 1) {
+            return OCircleFit_Circle(0.0, 0.0, 0.0);
+        }
+        double sumX = 0.0;
+        double sumY = 0.0;
+        for (int i = 0; i < count; ++i) {
+            sumX += xs[i];
+            sumY += ys[i];
+        }
+        const double n = static_cast<double>(count);
+        const double cx = sumX / n;
+        const double cy = sumY / n;
+        double sumR = 0.0;
+        for (int i = 0; i < count; ++i) {
+            sumR += std::hypot(xs[i] - cx, ys[i] - cy);
+        }
+        return OCircleFit_Circle(cx, cy, sumR / n);
+    }
     static bool bComputeCircleFit(
         int iCircleFitMode, const double* xs, const double* ys, int count, bool bMaxDeviation,
         bool bMaxInnerDeviation, bool bMaxOuterDeviation, bool bSigmaAll, bool bSigmaInliers,

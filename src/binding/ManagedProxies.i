@@ -46,6 +46,8 @@
   }
 %enddef
 
+#define EDGEDETECTION_DISPOSE_DOC "/// <summary>Releases the native object: deletes it when this proxy owns it.</summary>\n  "
+
 %define EDGEDETECTION_DISPOSE(OWN, BASE_CALL)
     lock(this) {
       if (swigCPtrValue.Handle != global::System.IntPtr.Zero) {
@@ -69,7 +71,7 @@
     swigCPtrValue = new global::System.Runtime.InteropServices.HandleRef(this, cPtr);
   }
 %}
-%typemap(csdisposing, methodname="Dispose", methodmodifiers="protected", parameters="bool disposing") TYPE {
+%typemap(csdisposing, methodname="Dispose", methodmodifiers=EDGEDETECTION_DISPOSE_DOC "protected", parameters="bool disposing") TYPE {
   EDGEDETECTION_DISPOSE(OWN, )
   }
 %enddef
@@ -82,28 +84,46 @@
     swigCPtrValue = new global::System.Runtime.InteropServices.HandleRef(this, cPtr);
   }
 %}
-%typemap(csdisposing_derived, methodname="Dispose", methodmodifiers="protected", parameters="bool disposing") TYPE {
+%typemap(csdisposing_derived, methodname="Dispose", methodmodifiers=EDGEDETECTION_DISPOSE_DOC "protected", parameters="bool disposing") TYPE {
   EDGEDETECTION_DISPOSE(swigCMemOwn, base.Dispose(disposing);)
   }
 %enddef
 
 // Plain proxies (paths, the algorithm classes, result objects).
-EDGEDETECTION_PROXY_BODY(protected bool swigCMemOwn;, swigCMemOwn, SWIGTYPE)
+EDGEDETECTION_PROXY_BODY(internal bool swigCMemOwn;, swigCMemOwn, SWIGTYPE)
 EDGEDETECTION_DERIVED_PROXY_BODY(SWIGTYPE)
 
 %typemap(csdispose) SWIGTYPE %{
+  /// <summary>Releases the native object if Dispose was not called.</summary>
   ~$csclassname() {
     Dispose(false);
   }
 
   /// <summary>Releases the native object now instead of at garbage collection. Calls on the
-  /// object afterwards throw <see cref="global::System.ObjectDisposedException"/>; further calls
+  /// object afterwards throw <see cref="System.ObjectDisposedException"/>; further calls
   /// of Dispose do nothing.</summary>
   public void Dispose() {
     Dispose(true);
     global::System.GC.SuppressFinalize(this);
   }
 %}
+
+// Pointers to classes that are not wrapped (the drawing context): opaque handles made by native
+// code only.
+%typemap(csbody) SWIGTYPE *, SWIGTYPE & %{
+  private global::System.Runtime.InteropServices.HandleRef swigCPtr;
+
+  internal $csclassname(global::System.IntPtr cPtr, bool futureUse) {
+    swigCPtr = new global::System.Runtime.InteropServices.HandleRef(this, cPtr);
+  }
+
+  internal static global::System.Runtime.InteropServices.HandleRef getCPtr($csclassname obj) {
+    return (obj == null) ? new global::System.Runtime.InteropServices.HandleRef(null, global::System.IntPtr.Zero) : obj.swigCPtr;
+  }
+%}
+
+// The module class holds nothing public.
+%pragma(csharp) moduleclassmodifiers="internal class"
 
 // %edgedetection_shared_ptr(TYPE): a class whose proxies hold a std::shared_ptr handle, with the
 // checked body above instead of the body that %shared_ptr gives it.

@@ -48,6 +48,10 @@ public sealed class CaliperLine {
     /// <summary>Pixels between samples along the axis.</summary>
     public double Step { get; set; }
 
+    internal CaliperLine(OCaliperLine n) {
+        From(n);
+    }
+
     internal void From(OCaliperLine n) {
         StartX = n.startX;
         StartY = n.startY;
@@ -124,11 +128,7 @@ public sealed class CaliperEdgeSettings {
     /// <summary>The library's defaults.</summary>
     public CaliperEdgeSettings() {
         using (OCaliperEdgeSettings n = new OCaliperEdgeSettings()) {
-            Sigma = n.sigma;
-            Threshold = n.threshold;
-            Polarity = n.polarity;
-            Selection = n.selection;
-            N = n.n;
+            From(n);
         }
     }
 
@@ -143,9 +143,26 @@ public sealed class CaliperEdgeSettings {
     /// <summary>For <see cref="CaliperSelection.Nth"/>: which edge, counted from 1.</summary>
     public int N { get; set; }
 
+    internal void From(OCaliperEdgeSettings n) {
+        Sigma = n.sigma;
+        Threshold = n.threshold;
+        Polarity = n.polarity;
+        Selection = n.selection;
+        N = n.n;
+    }
+
+    internal void CopyTo(OCaliperEdgeSettings n) {
+        n.sigma = Sigma;
+        n.threshold = Threshold;
+        n.polarity = Polarity;
+        n.selection = Selection;
+        n.n = N;
+    }
+
     internal OCaliperEdgeSettings ToNative() {
-        return new OCaliperEdgeSettings { sigma = Sigma, threshold = Threshold,
-                                          polarity = Polarity, selection = Selection, n = N };
+        var n = new OCaliperEdgeSettings();
+        CopyTo(n);
+        return n;
     }
 }
 
@@ -156,13 +173,7 @@ public sealed class CaliperPairSettings {
     /// <summary>The library's defaults.</summary>
     public CaliperPairSettings() {
         using (OCaliperPairSettings n = new OCaliperPairSettings()) {
-            Sigma = n.sigma;
-            Threshold = n.threshold;
-            FirstPolarity = n.firstPolarity;
-            SecondPolarity = n.secondPolarity;
-            MinWidth = n.minWidth;
-            MaxWidth = n.maxWidth;
-            Selection = n.selection;
+            From(n);
         }
     }
 
@@ -181,17 +192,44 @@ public sealed class CaliperPairSettings {
     /// <summary>Which pairs are reported.</summary>
     public CaliperPairSelection Selection { get; set; }
 
+    internal void From(OCaliperPairSettings n) {
+        Sigma = n.sigma;
+        Threshold = n.threshold;
+        FirstPolarity = n.firstPolarity;
+        SecondPolarity = n.secondPolarity;
+        MinWidth = n.minWidth;
+        MaxWidth = n.maxWidth;
+        Selection = n.selection;
+    }
+
+    internal void CopyTo(OCaliperPairSettings n) {
+        n.sigma = Sigma;
+        n.threshold = Threshold;
+        n.firstPolarity = FirstPolarity;
+        n.secondPolarity = SecondPolarity;
+        n.minWidth = MinWidth;
+        n.maxWidth = MaxWidth;
+        n.selection = Selection;
+    }
+
     internal OCaliperPairSettings ToNative() {
-        return new OCaliperPairSettings { sigma = Sigma, threshold = Threshold,
-                                          firstPolarity = FirstPolarity,
-                                          secondPolarity = SecondPolarity, minWidth = MinWidth,
-                                          maxWidth = MaxWidth, selection = Selection };
+        var n = new OCaliperPairSettings();
+        CopyTo(n);
+        return n;
     }
 }
 
 /// <summary>An edge a caliper found, in pixels.</summary>
 public struct CaliperEdge {
-    internal CaliperEdge(OCaliperEdge n) {
+    /// <summary>An edge of the caller's own at (<paramref name="x"/>, <paramref name="y"/>) with
+    /// its 1-sigma uncertainty (NaN or 0: unknown), for the metrology fits.</summary>
+    public CaliperEdge(double x, double y, double sigma) : this() {
+        X = x;
+        Y = y;
+        Sigma = sigma;
+    }
+
+    internal CaliperEdge(OCaliperEdge n) : this() {
         X = n.x;
         Y = n.y;
         Position = n.position;
@@ -217,7 +255,7 @@ public struct CaliperEdge {
 
 /// <summary>An edge pair a caliper found.</summary>
 public struct CaliperPair {
-    internal CaliperPair(OCaliperPair n) {
+    internal CaliperPair(OCaliperPair n) : this() {
         using (OCaliperEdge first = n.first)
         using (OCaliperEdge second = n.second) {
             First = new CaliperEdge(first);

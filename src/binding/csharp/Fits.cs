@@ -1,8 +1,8 @@
 // The circle fit with its outlier filter and the regression line with its outlier filters, as
 // one call each that takes points in pixels and answers a result object.
 //
-// Both call the library's own entry points (OCircleFit_OutlierFilter.bComputeCircleFit,
-// OVector_Regression.bComputeRegressionLine) with every quality figure switched on, and copy
+// Both call the library's own entry points (OCircleFit_OutlierFilter::bComputeCircleFit,
+// OVector_Regression::bComputeRegressionLine) with every quality figure switched on, and copy
 // what they answer: the results equal those of a C++ caller with the same arguments. The
 // regression takes its points as OVector, so coordinates are rounded to 1/65536 pixel first, as
 // OVector(double, double) rounds them.
@@ -65,7 +65,7 @@ public struct CircleDeviation {
     public PointD OnCircle { get; private set; }
 }
 
-/// <summary>How a circle is fitted (see <see cref="OCircleFit_OutlierFilter.Fit"/>). The
+/// <summary>How a circle is fitted (see <see cref="CircleFit.Fit"/>). The
 /// defaults: checked, the standard-deviation filter in up to 5 passes, 2 standard deviations, the
 /// first guess from the points.</summary>
 public sealed class CircleFitParameters {
@@ -113,7 +113,7 @@ public sealed class CircleFitResult {
     public double SigmaInliers { get; internal set; }
 }
 
-/// <summary>How a line is fitted (see <see cref="OVector_Regression.Fit"/>). The defaults: quality
+/// <summary>How a line is fitted (see <see cref="LineRegression.Fit"/>). The defaults: quality
 /// figures, DETSAC with an inlier distance of 2 pixels at search level 4.</summary>
 public sealed class RegressionParameters {
     /// <summary>Orientation of the fit and whether the quality figures are computed.</summary>
@@ -155,11 +155,14 @@ public sealed class RegressionResult {
     public double SigmaInliers { get; internal set; }
 }
 
-public partial class OCircleFit_OutlierFilter {
+/// <summary>The circle fit with its outlier filter (OCircleFit_OutlierFilter).</summary>
+public static class CircleFit {
     // Used as the guess's sigma: the first fit must beat it, and any real fit does.
     const double UnbeatenSigma = 1e10;
 
-    /// <summary>Fits a circle to the points, dropping outliers by the filter.</summary>
+    /// <summary>Fits a circle to the points, dropping outliers by the filter: a geometric fit
+    /// (least squares of the orthogonal distances), then passes that drop the points whose squared
+    /// distance from the centre lies outside the band, each followed by a refit.</summary>
     /// <exception cref="ArgumentNullException">points or parameters is null.</exception>
     public static CircleFitResult Fit(PointD[] points, CircleFitParameters parameters) {
         if (points == null) {
@@ -173,17 +176,18 @@ public partial class OCircleFit_OutlierFilter {
             xs[i] = points[i].X;
             ys[i] = points[i].Y;
         }
-        Circle guess = parameters.Guess ?? CentroidGuess(points);
         const bool AllFigures = true;
-        using (OCircleFit_Circle circle = new OCircleFit_Circle(guess.CenterX, guess.CenterY,
-                                                               guess.Radius, UnbeatenSigma, 0))
+        const int NoIterations = 0;
+        using (OCircleFit_Circle circle = StartingCircle(parameters.Guess, xs, ys))
         using (OVector_Array inliers = new OVector_Array())
         using (OVector_Array outliers = new OVector_Array()) {
+            circle.Sigma = UnbeatenSigma;
+            circle.Iterations = NoIterations;
             int inlierCount, outlierCount;
             bool devFound, innerFound, outerFound;
             double dev, devX, devY, devCX, devCY, inner, inX, inY, inCX, inCY;
             double outer, outX, outY, outCX, outCY, sigmaAll, sigmaInliers;
-            bool ok = bComputeCircleFit(
+            bool ok = OCircleFit_OutlierFilter.bComputeCircleFit(
                 (int)parameters.Mode, xs, ys, points.Length, AllFigures, AllFigures, AllFigures,
                 AllFigures, AllFigures, (int)parameters.Filter, parameters.FilterPasses,
                 parameters.SigmaFactor, circle, inliers, outliers, out inlierCount,
@@ -207,17 +211,12 @@ public partial class OCircleFit_OutlierFilter {
         }
     }
 
-    static Circle CentroidGuess(PointD[] points) {
-        double sumX = 0.0, sumY = 0.0;
-        foreach (PointD p in points) {
-            sumX += p.X;
-            sumY += p.Y;
+    static OCircleFit_Circle StartingCircle(Circle? guess, double[] xs, double[] ys) {
+        if (guess.HasValue) {
+            return new OCircleFit_Circle(guess.Value.CenterX, guess.Value.CenterY,
+                                         guess.Value.Radius);
         }
-        double n = points.Length, cx = sumX / n, cy = sumY / n, sumR = 0.0;
-        foreach (PointD p in points) {
-            sumR += Math.Sqrt((p.X - cx) * (p.X - cx) + (p.Y - cy) * (p.Y - cy));
-        }
-        return new Circle(cx, cy, sumR / n);
+        return OCircleFit_OutlierFilter.CentroidGuess(xs, ys, xs.Length);
     }
 
     static CircleDeviation? Deviation(bool found, double value, double x, double y,
@@ -229,7 +228,8 @@ public partial class OCircleFit_OutlierFilter {
     }
 }
 
-public partial class OVector_Regression {
+/// <summary>The regression line with its outlier filters (OVector_Regression).</summary>
+public static class LineRegression {
     /// <summary>Fits a straight line to the points by exact integer least squares, rejecting
     /// outliers by the filter.</summary>
     /// <exception cref="ArgumentNullException">points or parameters is null.</exception>
@@ -253,7 +253,7 @@ public partial class OVector_Regression {
             int inlierCount, outlierCount;
             bool farthestFound;
             long maxDistance, farthestX, farthestY;
-            bool ok = bComputeRegressionLine(
+            bool ok = OVector_Regression.bComputeRegressionLine(
                 (int)parameters.Mode, list, AllFigures, AllFigures, AllFigures,
                 (int)parameters.Filter, parameters.FilterPasses, parameters.SigmaFactor,
                 parameters.InlierDistance, parameters.SearchLevel, out angle, centre, outliers,

@@ -1,0 +1,175 @@
+// XML documentation of the generated public C# surface (the C# written by hand carries its own).
+//
+// Included by EdgeDetection.i before the classes are declared: each entry attaches a summary to
+// a class, method, property or enum value that SWIG generates, so that the assembly's XML
+// documentation covers every public member (mcs checks that with -doc and warnings as errors).
+// Coordinates of OVector are raw 16.16 fixed point, 65536 units per pixel; pixel i covers
+// [i, i + 1).
+
+%define %csdoc(NAME, TEXT)
+%csmethodmodifiers NAME "/// <summary>" TEXT "</summary>\n  public";
+%enddef
+%define %csdocvalue(NAME, TEXT)
+%csattributes NAME "/// <summary>" TEXT "</summary>";
+%enddef
+%define %csdocclass(NAME, TEXT)
+%typemap(csclassmodifiers) NAME "/// <summary>" TEXT "</summary>\npublic partial class"
+%enddef
+%define %csdocenum(NAME, TEXT)
+%typemap(csclassmodifiers) NAME "/// <summary>" TEXT "</summary>\npublic enum"
+%enddef
+
+// Foundation types.
+%csdocclass(OVector, "A point in raw 16.16 fixed point (65536 units per pixel).")
+%csdoc(OVector::OVector(), "The origin.")
+%csdoc(OVector::OVector(double, double), "A point from pixels, rounded to the nearest raw unit (halves away from zero).")
+%csdoc(OVector::OVector(int, int), "A point from whole pixels.")
+%csdoc(OVector::FromRaw, "A point from raw coordinates, unchanged.")
+%csdoc(OVector::GetRawX, "Raw x, 1/65536 pixel.")
+%csdoc(OVector::GetRawY, "Raw y, 1/65536 pixel.")
+%csdoc(OVector::dX, "X in pixels (raw / 65536).")
+%csdoc(OVector::dY, "Y in pixels (raw / 65536).")
+%csdoc(OVector::iX, "The pixel column (raw x rounded down to whole pixels).")
+%csdoc(OVector::iY, "The pixel row (raw y rounded down to whole pixels).")
+
+%csdocclass(OVector_Array, "A list of shared points.")
+%csdoc(OVector_Array::OVector_Array, "An empty list.")
+%csdoc(OVector_Array::RemoveAll, "Empties the list.")
+%csdoc(OVector_Array::Add, "Appends a point (shared with the caller, not copied).")
+%csdoc(OVector_Array::GetCount, "Number of points.")
+%csdoc(OVector_Array::GetAt, "The point at an index, or null outside the list.")
+
+%csdocclass(OByteStream, "A little-endian byte stream that paths are stored in and read from.")
+%csdoc(OByteStream::OByteStream(), "An empty stream, for writing.")
+%csdoc(OByteStream::OByteStream(const unsigned char*, int), "A stream over a copy of the first count bytes, read from position 0.")
+%csdoc(OByteStream::GetSize, "Number of bytes in the stream.")
+%csdoc(OByteStream::CopyBytes, "Copies at most count bytes of the stream into buffer; answers the number copied.")
+%csdoc(OByteStream::GetPosition, "Read position.")
+%csdoc(OByteStream::SetPosition, "Moves the read position; false (and nothing changes) past the end.")
+
+%csdocclass(WritableCollection<int>, "A list of integers: grey profiles and transition functions.")
+%csdoc(WritableCollection<int>::WritableCollection, "An empty list.")
+%csdoc(WritableCollection<int>::Add, "Appends a value; answers its index.")
+%csdoc(WritableCollection<int>::GetAt, "The value at an index (0 outside the list).")
+%csdoc(WritableCollection<int>::GetCount, "Number of values.")
+%csdoc(WritableCollection<int>::SetSize, "Sets the number of values (new ones are 0). A count no list can hold throws ArgumentOutOfRangeException; one that memory cannot hold OutOfMemoryException.")
+%csdoc(WritableCollection<int>::RemoveAll, "Empties the list.")
+
+%csdocclass(OType_Image, "An 8-bit grey image, row-major, x to the right and y downwards. Pixels outside the image read as int.MinValue.")
+%csdoc(OType_Image::OType_Image(int, int), "A black image (negative sizes give an empty image).")
+%csdoc(OType_Image::GetWidth, "Width in pixels.")
+%csdoc(OType_Image::GetHeight, "Height in pixels.")
+%csdoc(OType_Image::GetPixel_Grey, "The grey value of a pixel, or int.MinValue outside the image.")
+%csdoc(OType_Image::SetPixel_Grey, "Stores the low byte of value; nothing outside the image.")
+
+%csdocclass(OType_Image16, "A 16-bit grey image for the calipers, row-major, grey values in the camera's own scale. Pixels outside the image read as int.MinValue.")
+%csdoc(OType_Image16::OType_Image16(int, int), "A black image (sizes below 1 give an empty image).")
+%csdoc(OType_Image16::GetWidth, "Width in pixels.")
+%csdoc(OType_Image16::GetHeight, "Height in pixels.")
+%csdoc(OType_Image16::GetPixel_Grey, "The grey value of a pixel, or int.MinValue outside the image.")
+%csdoc(OType_Image16::SetPixel_Grey, "Stores the low 16 bits of value; nothing outside the image.")
+
+%typemap(csclassmodifiers) OType_DrawingContext * "/// <summary>A drawing context made by native code; pass null from C# (nothing is drawn).</summary>\npublic class"
+
+// The algorithm classes of the flat interface.
+%csdocclass(OCannyEdge, "The one-dimensional Canny edge detector over a grey profile.")
+%csdoc(OCannyEdge::OCannyEdge, "An instance (the detector holds no data; its operation is static).")
+%csdoc(OCannyEdge::bFindCannyEdgeTransitions, "Fills result with the transition function of profile: levels 0 or 1 (1 on the dark side of an edge) and each edge's magnitude at its peak sample, or with keepMagnitudes every sample's gradient. False for an empty profile.")
+
+%csdocclass(OVector_Regression, "The regression line; fit with LineRegression.Fit.")
+%csdoc(OVector_Regression::OVector_Regression, "An instance (the regression holds no data).")
+
+// Paths: every operation is reached through OVectorPath.
+%csdocclass(OVectorPath, "A path over an image: positions 0 to GetCount() that are walked and searched for grey-value transitions. A path starts before its first position (index -1).")
+%csdoc(OVectorPath::GetPathType, "The path's kind: 1 line, 2 circle.")
+%csdoc(OVectorPath::bCreateTransitionFunction, "Sets the transition function (see SetTransitionFunction); false, changing nothing, for parameters outside their ranges.")
+%csdoc(OVectorPath::GetTransitionFunctionParams, "The type and the first three parameters of the transition function.")
+%csdoc(OVectorPath::IsInTransitionThreshold, "Whether the current position (or a grey value) lies in threshold; advances the history of the moving-mean types.")
+%csdoc(OVectorPath::DrawDirectionArrow, "Draws a direction arrow into a context; false for a null context.")
+%csdoc(OVectorPath::DrawRotatedText, "Draws a label along a direction into a context; false for a null context or an empty text.")
+%csdoc(OVectorPath::GetObjectID, "The record's object ID of this kind of path.")
+%csdoc(OVectorPath::GetObjectSize, "Size in bytes of the path's record.")
+%csdoc(OVectorPath::AddObjectData, "Appends the path's record to a stream.")
+%csdoc(OVectorPath::GetObjectData, "Reads the path from its record at the stream's position (true: keep the bytes after the known fields).")
+%csdoc(OVectorPath::CurrentPos, "The current index (-1 before the first position).")
+%csdoc(OVectorPath::CurrentVector, "The current point.")
+%csdoc(OVectorPath::CurrentAngle_Rad, "The angle of the current position in radians (on a circle; 0 on a line).")
+%csdoc(OVectorPath::Reset, "Puts the path before its first position.")
+%csdoc(OVectorPath::MoveNext, "One step forward; false at the end.")
+%csdoc(OVectorPath::MoveNextRaster, "Forward to the next image pixel; false at the end.")
+%csdoc(OVectorPath::MovePrev, "One step back; false at the start.")
+%csdoc(OVectorPath::MovePrevRaster, "Back to the previous image pixel; false at the start.")
+%csdoc(OVectorPath::MoveStart, "To the first position.")
+%csdoc(OVectorPath::MoveEnd, "To the last position.")
+%csdoc(OVectorPath::MoveTo, "To an index.")
+%csdoc(OVectorPath::GetCount, "Number of steps: the positions are 0 to GetCount().")
+%csdoc(OVectorPath::GetStartVector, "The first point.")
+%csdoc(OVectorPath::GetEndVector, "The last point.")
+%csdoc(OVectorPath::GetVectorAt, "The point at an index (fractional indices interpolate).")
+%csdoc(OVectorPath::GetAngle_RadAt, "The angle in radians at an index.")
+%csdoc(OVectorPath::GetVectorPath, "Lists the points of every position; answers their number.")
+%csdoc(OVectorPath::GetVectorPathRaster, "Lists one point per image pixel along the path; answers their number.")
+%csdoc(OVectorPath::FindNextTransition, "The next transition of a polarity code (0 any, 1 entering, 2 leaving) at a minimum distance from a reference index (see FindNext).")
+%csdoc(OVectorPath::FindNextTransitionSingle, "The N-th qualifying transition (see FindNth).")
+%csdoc(OVectorPath::FindNextTransitionPair, "A first and a second edge at once (see FindPair).")
+%csdoc(OVectorPath::ShiftPath, "Not supported by any path: false.")
+%csdoc(OVectorPath::TurnPath, "Not supported by any path: false.")
+%csdoc(OVectorPath::RotatePath, "Not supported by any path: false.")
+%csdocclass(OVectorPath_Line, "A straight path between two points, stepping one pixel along its longer axis.")
+%csdoc(OVectorPath_Line::OVectorPath_Line, "The line from start to end.")
+%csdocclass(OVectorPath_Circle, "A circle or arc path, in double precision.")
+%csdoc(OVectorPath_Circle::OVectorPath_Circle, "The arc around the centre with the radius in pixels, from the start angle through the sweep, both in degrees.")
+%csdocclass(OVectorPath_Circle_Float, "A circle or arc path, in single precision.")
+%csdoc(OVectorPath_Circle_Float::OVectorPath_Circle_Float, "The arc around the centre with the radius in pixels, from the start angle through the sweep, both in degrees.")
+
+// The codes of the searches and fits.
+%csdocenum(TransitionType, "What makes a position of a path lie \"in threshold\" (OVectorPath.SetTransitionFunction).")
+%csdocvalue(TransitionType::Band, "The grey value lies in [param1, param2], both 0..255.")
+%csdocvalue(TransitionType::AbsoluteDeviation, "The absolute difference from the mean of the previous param3 (1..10) grey values: enters above param2, leaves above param1 (0..255).")
+%csdocvalue(TransitionType::SignedDeviation, "The signed difference from that mean: the thresholds' signs (-255..255) select rising or falling.")
+%csdocvalue(TransitionType::Canny, "A Canny detector run once over the whole path: param1 its threshold (1..255), param4 the kernel row (0..12); the image is required.")
+%csdocenum(TransitionPolarity, "Which transitions a path search accepts.")
+%csdocvalue(TransitionPolarity::Any, "Both kinds.")
+%csdocvalue(TransitionPolarity::Entering, "Not in threshold, then in threshold.")
+%csdocvalue(TransitionPolarity::Leaving, "In threshold, then not.")
+%csdocenum(CircleFitMode, "How strictly a circle is fitted.")
+%csdocvalue(CircleFitMode::Plain, "Every filter pass that removes points is taken, followed by a refit.")
+%csdocvalue(CircleFitMode::Checked, "Implausible circles (centre beyond 10000 or radius above 20000 pixels) refused; a refit kept only when it lowers sigma; the quality figures computed.")
+%csdocenum(CircleFitFilter, "The outlier filter of the circle fit.")
+%csdocvalue(CircleFitFilter::None, "All points are used.")
+%csdocvalue(CircleFitFilter::StdDev, "Points whose squared distance from the centre lies outside mean +- factor * standard deviation are dropped.")
+%csdocenum(RegressionMode, "Orientation of the regression and its quality figures.")
+%csdocvalue(RegressionMode::Flat, "Y over x, turning vertical only when that is degenerate.")
+%csdocvalue(RegressionMode::OrientationBySpread, "Along the axis of the larger spread.")
+%csdocvalue(RegressionMode::QualityFigures, "As OrientationBySpread, with the farthest point and the standard deviations.")
+%csdocenum(RegressionFilter, "The outlier filter of the regression line.")
+%csdocvalue(RegressionFilter::None, "All points are used.")
+%csdocvalue(RegressionFilter::StdDev, "An iterated band of standard deviations around the line.")
+%csdocvalue(RegressionFilter::DETSAC, "Deterministic sample consensus over whole pixels, thinned by the search level.")
+%csdocvalue(RegressionFilter::DETSACFixed, "Deterministic sample consensus with fixed-width arithmetic over every pair.")
+
+// The calipers' enums.
+%csdocenum(OCaliperPolarity, "Which edges a caliper accepts, seen along its axis.")
+%csdocvalue(OCaliperPolarity::Rising, "Dark to bright.")
+%csdocvalue(OCaliperPolarity::Falling, "Bright to dark.")
+%csdocvalue(OCaliperPolarity::Any, "Both.")
+%csdocenum(OCaliperSelection, "Which of the edges a caliper found are reported.")
+%csdocvalue(OCaliperSelection::First, "The first along the axis.")
+%csdocvalue(OCaliperSelection::Last, "The last along the axis.")
+%csdocvalue(OCaliperSelection::Strongest, "The one of largest amplitude.")
+%csdocvalue(OCaliperSelection::Nth, "The n-th from the start, counted from 1.")
+%csdocvalue(OCaliperSelection::All, "All, in axis order.")
+%csdocenum(OCaliperPairSelection, "Which of the pairs a caliper found are reported.")
+%csdocvalue(OCaliperPairSelection::First, "The first along the axis.")
+%csdocvalue(OCaliperPairSelection::Last, "The last along the axis.")
+%csdocvalue(OCaliperPairSelection::Strongest, "The one of largest combined score.")
+%csdocvalue(OCaliperPairSelection::All, "All, in axis order.")
+%csdocenum(OCaliperStatus, "Why a caliper's result is empty (or Ok).")
+%csdocvalue(OCaliperStatus::Ok, "Found.")
+%csdocvalue(OCaliperStatus::BadRegion, "Coordinates not finite, zero length or sweep, width or step not positive, or too many samples.")
+%csdocvalue(OCaliperStatus::BadSettings, "Sigma, threshold, n or width range out of range.")
+%csdocvalue(OCaliperStatus::EmptyImage, "The image has no pixels.")
+%csdocvalue(OCaliperStatus::OutsideImage, "Every sample lies outside the image.")
+%csdocvalue(OCaliperStatus::PartlyOutsideImage, "Some samples lie outside the image.")
+%csdocvalue(OCaliperStatus::NoEdge, "No edge (or pair) above the threshold with the asked polarity.")
+%csdocvalue(OCaliperStatus::NotResolved, "The two edges of a pair are too close to be measured apart.")
