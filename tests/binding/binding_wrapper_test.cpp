@@ -43,6 +43,7 @@ unsigned FLAT(OVectorPath_FindNextTransitionPair___)(void*, void* image, int, in
                                                      double*, int*, void*, double*, void*, int, int,
                                                      int, unsigned);
 void FLAT(delete_OVectorPath___)(void* self);
+void FLAT(OIntList_SetSize___)(void* self, long long count);
 }
 
 namespace {
@@ -206,6 +207,18 @@ TEST_F(FlatLayerTest, OverloadNumbersFollowTheDeclarationOrder) {
     EXPECT_TRUE(FLAT(OVectorPath_GetAngle_RadAt__SWIG_2___)(&circle, 7.5f, &f) &&
                 near(f, fraction));
     EXPECT_TRUE(FLAT(OVectorPath_GetAngle_RadAt__SWIG_3___)(&circle, 7.5, &d) && near(d, fraction));
+}
+
+// A native exception is caught in the wrapper. This program never registers the general callbacks
+// and registers no argument-out-of-range callback: std::bad_alloc and std::length_error then raise
+// nothing, and the call returns with the list unchanged instead of calling through an empty entry.
+TEST_F(FlatLayerTest, NativeExceptionsWithoutTheirCallbacksRaiseNothing) {
+    auto list = std::make_shared<WritableCollection<int>>();
+    list->Add(7);
+    FLAT(OIntList_SetSize___)(&list, 1LL << 61);  // beyond what the allocator can represent
+    FLAT(OIntList_SetSize___)(&list, 0x7fffffffffffffffLL);  // beyond any collection's count
+    EXPECT_EQ(list->GetCount(), 1);
+    EXPECT_EQ(g_raised.count, 0);
 }
 
 }  // namespace
