@@ -11,7 +11,9 @@
 // - circlefit: OCircleFit and OCircleFit_OutlierFilter;
 // - regression: OVector_Regression;
 // - caliper: OCaliper with its regions (OCaliperLine, OCaliperArc), settings and results, and the
-//   16-bit grey image OType_Image16.
+//   16-bit grey image OType_Image16;
+// - metrology: OMetrology, find circle, find line and measure width from rakes of calipers, with
+//   their settings and results.
 
 #include "caliper/OCaliper.h"
 #include "caliper/OCaliperRegion.h"
@@ -30,6 +32,9 @@
 #include "foundation/OVector.h"
 #include "foundation/OVector_Array.h"
 #include "foundation/WritableCollection.h"
+#include "metrology/OMetrology.h"
+#include "metrology/OMetrologyResult.h"
+#include "metrology/OMetrologySettings.h"
 #include "paths/OVectorPath.h"
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"

@@ -309,9 +309,16 @@ double AmplitudeNoise(double noise, const Workspace& w, double step) {
     return noise * std::sqrt(sum * caliper::kMeanSquaredBilinearWeight / w.across.size()) / step;
 }
 
+// The edge's own spread in the image (pixels): the width of its derivative peak with the filter's
+// smoothing taken out (variances add under convolution).
+double EdgeBlur(const Peak& peak, double step, double filterSigma) {
+    const double width = peak.widthSamples * step;
+    return std::sqrt(std::max(0.0, width * width - filterSigma * filterSigma));
+}
+
 template <class Geometry>
 OCaliperEdge MakeEdge(const Plan<Geometry>& plan, double index, double amplitude, double sigma,
-                      double threshold, double amplitudeNoise) {
+                      double threshold, double amplitudeNoise, double blur) {
     OCaliperEdge edge;
     plan.geometry.PointAt(index, edge.x, edge.y);
     edge.position = index * plan.step;
@@ -319,6 +326,7 @@ OCaliperEdge MakeEdge(const Plan<Geometry>& plan, double index, double amplitude
     const double magnitude = std::fabs(amplitude);
     edge.score = magnitude / (magnitude + threshold + kScoreNoiseFactor * amplitudeNoise);
     edge.sigma = sigma;
+    edge.blur = blur;
     return edge;
 }
 
@@ -400,7 +408,8 @@ OCaliperEdgeResult MeasureEdgesOn(const PixelGrid<Pixel>& grid, const Region& re
         const std::size_t p = wanted[i];
         const EdgeEstimate e = EstimateEdge(grid, plan, p, result.noise, w);
         result.edges.push_back(MakeEdge(plan, e.index, w.peaks[p].amplitude, e.sigma,
-                                        settings.threshold, amplitudeNoise));
+                                        settings.threshold, amplitudeNoise,
+                                        EdgeBlur(w.peaks[p], plan.step, settings.sigma)));
     }
     return result;
 }
@@ -553,10 +562,12 @@ OCaliperPairResult MeasurePairsOn(const PixelGrid<Pixel>& grid, const Region& re
             continue;
         }
         OCaliperPair pair;
-        pair.first = MakeEdge(plan, first.index, c.aAmplitude, first.sigma, settings.threshold,
-                              amplitudeNoise);
-        pair.second = MakeEdge(plan, second.index, c.bAmplitude, second.sigma, settings.threshold,
-                               amplitudeNoise);
+        pair.first =
+            MakeEdge(plan, first.index, c.aAmplitude, first.sigma, settings.threshold,
+                     amplitudeNoise, EdgeBlur(w.peaks[c.first], plan.step, settings.sigma));
+        pair.second =
+            MakeEdge(plan, second.index, c.bAmplitude, second.sigma, settings.threshold,
+                     amplitudeNoise, EdgeBlur(w.peaks[c.second], plan.step, settings.sigma));
         pair.width = pair.second.position - pair.first.position;
         pair.widthSigma = c.widthSigma;
         const double centre = 0.5 * (first.index + second.index);

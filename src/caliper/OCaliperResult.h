@@ -10,8 +10,12 @@
 // `sigma` of an edge is its 1-sigma position uncertainty: the grey-level noise that the caliper
 // estimates from the image's own pixels under the region (`noise` of the result), carried
 // through the sampling, the filter and the sub-pixel refinement. It is NaN when the image offers
-// no pixels to estimate the noise from. `score` lies in [0, 1]: how far the amplitude stands
-// above the threshold and the noise, |a| / (|a| + threshold + 3 x noise of the amplitude).
+// no pixels to estimate the noise from. `blur` is how widely the edge is spread in the image: the
+// 1-sigma width of its derivative peak with the caliper's own smoothing taken out, that is the
+// optics' blur together with the spread of the pixels and of the interpolation (about 0.4 px for
+// a perfectly sharp edge); 0 where the smoothing hides it. `score` lies in [0, 1]: how far the
+// amplitude stands above the threshold and the noise, |a| / (|a| + threshold + 3 x noise of the
+// amplitude).
 //
 //   OCaliperEdgeResult result = OCaliper::MeasureEdges(image, line, settings);
 //   if (!result.Ok()) std::puts(result.StatusText());   // for example "no edge above threshold"
@@ -42,6 +46,7 @@ struct OCaliperEdge {
     double amplitude = 0.0;  // signed, grey levels per pixel
     double score = 0.0;      // 0..1
     double sigma = 0.0;      // 1-sigma position uncertainty
+    double blur = 0.0;       // the edge's spread in the image (see above)
 };
 
 struct OCaliperPair {

@@ -1,0 +1,242 @@
+// The circle of the metrology tools: OCircleFit_OutlierFilter on the edge points, then a
+// geometric refit weighted by the edges' uncertainties, the residual check, the correction for the
+// edges' smoothing along the circle, and the covariance (MetrologyStatistics.h).
+
+#include <algorithm>
+#include <cmath>
+
+#include "circlefit/OCircleFit_OutlierFilter.h"
+#include "foundation/OFastArrayList.h"
+#include "foundation/OVector_Array.h"
+#include "metrology/MetrologyFit.h"
+#include "metrology/MetrologyStatistics.h"
+
+namespace metrology {
+
+namespace {
+
+constexpr int kCircleParameters = 3;
+constexpr std::size_t kMinCirclePoints = 3;
+// The plain procedure of the circle fit: every filter pass that removes points is followed by a
+// refit. (The checked one would refuse centres beyond 10,000 px from the origin, which the working
+// frame below makes moot, and compute quality figures the tools do not use.)
+constexpr int kPlainFitMode = 0;
+constexpr int kFilterBand = 1;
+constexpr int kNoFilter = 0;
+// The guess's sigma is the value the first fit must beat: any fit does.
+constexpr double kUnbeatenSigma = 1e10;
+// Gauss-Newton steps of the weighted refit, and the relative step at which it has converged.
+constexpr int kMaxRefineSteps = 50;
+constexpr double kConverged = 1e-12;
+
+struct Circle {
+    double cx;
+    double cy;
+    double r;
+};
+
+// The algebraic circle x^2 + y^2 + D x + E y + F = 0 through the points by linear least squares
+// (exact for points on a circle): the first guess. False for collinear or coincident points.
+bool AlgebraicCircle(const std::vector<FitPoint>& points, Circle& circle) {
+    double a[3][3] = {};
+    double b[3] = {};
+    for (const FitPoint& p : points) {
+        const double row[3] = {p.x, p.y, 1.0};
+        const double z = -(p.x * p.x + p.y * p.y);
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 3; ++j) {
+                a[i][j] += row[i] * row[j];
+            }
+            b[i] += row[i] * z;
+        }
+    }
+    double inverse[3][3] = {};
+    if (!InvertSymmetric(3, a, inverse)) {
+        return false;
+    }
+    double s[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            s[i] += inverse[i][j] * b[j];
+        }
+    }
+    circle.cx = -0.5 * s[0];
+    circle.cy = -0.5 * s[1];
+    const double r2 = circle.cx * circle.cx + circle.cy * circle.cy - s[2];
+    circle.r = std::sqrt(r2);
+    return r2 > 0.0 && std::isfinite(circle.r);
+}
+
+bool FilteredFit(const std::vector<FitPoint>& points, const OCircleFitSettings& settings,
+                 Circle& circle, std::vector<std::uint8_t>& kept) {
+    const auto n = static_cast<std::int64_t>(points.size());
+    OFastArrayList<double> xs(n);
+    OFastArrayList<double> ys(n);
+    for (const FitPoint& p : points) {
+        xs.Add(p.x);
+        ys.Add(p.y);
+    }
+    OCircleFit_Circle fit(circle.cx, circle.cy, circle.r, kUnbeatenSigma, 0);
+    OVector_Array inliers;
+    int inlierCount = 0;
+    int outlierCount = 0;
+    bool found[3] = {};
+    double figures[17] = {};
+    const bool noFigures = false;
+    if (!OCircleFit_OutlierFilter::bComputeCircleFit(
+            kPlainFitMode, xs, ys, noFigures, noFigures, noFigures, noFigures, noFigures,
+            settings.filter ? kFilterBand : kNoFilter, settings.filterPasses, settings.sigmaFactor,
+            fit, &inliers, nullptr, inlierCount, outlierCount, found[0], figures[0], figures[1],
+            figures[2], figures[3], figures[4], found[1], figures[5], figures[6], figures[7],
+            figures[8], figures[9], found[2], figures[10], figures[11], figures[12], figures[13],
+            figures[14], figures[15], figures[16], {})) {
+        return false;
+    }
+    circle = {fit.m_dCenterX, fit.m_dCenterY, fit.m_dRadius};
+    KeptFromInliers(points, inliers, kept);
+    return std::isfinite(circle.cx) && std::isfinite(circle.cy) && std::isfinite(circle.r) &&
+           KeptCount(kept) >= kMinCirclePoints;
+}
+
+void Residuals(const std::vector<FitPoint>& points, const Circle& c, std::vector<double>& out) {
+    out.resize(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        out[i] = std::hypot(points[i].x - c.cx, points[i].y - c.cy) - c.r;
+    }
+}
+
+// The Jacobian rows of the residuals d_i - r by (cx, cy, r).
+void Jacobian(const std::vector<FitPoint>& points, const Circle& c, std::vector<double>& rows) {
+    rows.assign(points.size() * kCircleParameters, 0.0);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const double dx = points[i].x - c.cx;
+        const double dy = points[i].y - c.cy;
+        const double d = std::hypot(dx, dy);
+        double* row = &rows[i * kCircleParameters];
+        row[0] = d > 0.0 ? -dx / d : 0.0;
+        row[1] = d > 0.0 ? -dy / d : 0.0;
+        row[2] = -1.0;
+    }
+}
+
+// Gauss-Newton on sum w_i (d_i - r)^2 over the kept points, from `circle`.
+bool Refine(const std::vector<FitPoint>& points, const Sigmas& sigmas,
+            const std::vector<std::uint8_t>& kept, Circle& circle) {
+    std::vector<double> residuals;
+    std::vector<double> rows;
+    for (int step = 0; step < kMaxRefineSteps; ++step) {
+        Residuals(points, circle, residuals);
+        Jacobian(points, circle, rows);
+        double a[3][3] = {};
+        double g[3] = {};
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            if (!kept[i]) {
+                continue;
+            }
+            const double w = 1.0 / (sigmas.sigma[i] * sigmas.sigma[i]);
+            const double* row = &rows[i * kCircleParameters];
+            for (int r = 0; r < kCircleParameters; ++r) {
+                for (int c = 0; c < kCircleParameters; ++c) {
+                    a[r][c] += w * row[r] * row[c];
+                }
+                g[r] += w * row[r] * residuals[i];
+            }
+        }
+        double inverse[3][3] = {};
+        if (!InvertSymmetric(kCircleParameters, a, inverse)) {
+            return false;
+        }
+        double delta[3] = {};
+        for (int r = 0; r < kCircleParameters; ++r) {
+            for (int c = 0; c < kCircleParameters; ++c) {
+                delta[r] -= inverse[r][c] * g[c];
+            }
+        }
+        circle = {circle.cx + delta[0], circle.cy + delta[1], circle.r + delta[2]};
+        if (!std::isfinite(circle.cx) || !std::isfinite(circle.cy) || !(circle.r > 0.0) ||
+            !std::isfinite(circle.r)) {
+            return false;
+        }
+        if (std::fabs(delta[0]) + std::fabs(delta[1]) + std::fabs(delta[2]) <=
+            kConverged * (1.0 + circle.r)) {
+            return true;
+        }
+    }
+    return true;  // the last steps were rounding-level: the circle stands
+}
+
+}  // namespace
+
+bool ValidCircleFitSettings(const OCircleFitSettings& s) {
+    return s.filterPasses >= 0 && std::isfinite(s.sigmaFactor) && s.sigmaFactor > 0.0 &&
+           std::isfinite(s.clipFactor) && s.clipFactor >= 0.0;
+}
+
+CircleFit FitCircle(const std::vector<FitPoint>& points,
+                    const std::vector<Correlation>& correlations,
+                    const OCircleFitSettings& settings, double tangentialVariance) {
+    CircleFit fit;
+    if (points.size() < kMinCirclePoints) {
+        fit.status = OMetrologyStatus::TooFewEdges;
+        return fit;
+    }
+    // A working frame with the first guess's centre at (r, 0): coordinates stay of the order of
+    // the radius wherever the circle lies, and the fit's centre keeps clear of the origin, where
+    // its parametrisation degenerates.
+    Circle guess{};
+    if (!AlgebraicCircle(points, guess)) {
+        return fit;
+    }
+    const double ox = guess.cx - guess.r;
+    const double oy = guess.cy;
+    std::vector<FitPoint> local = points;
+    for (FitPoint& p : local) {
+        p.x -= ox;
+        p.y -= oy;
+    }
+    Circle circle{guess.r, 0.0, guess.r};
+    if (!FilteredFit(local, settings, circle, fit.kept)) {
+        return fit;
+    }
+    std::vector<double> raw;
+    for (const FitPoint& p : points) {
+        raw.push_back(p.sigma);
+    }
+    const Sigmas sigmas = UsableSigmas(raw);
+    if (!Refine(local, sigmas, fit.kept, circle)) {
+        return fit;
+    }
+    const std::size_t minKept = std::max(kMinCirclePoints, (KeptCount(fit.kept) + 1) / 2);
+    const double clip = settings.filter ? settings.clipFactor : 0.0;
+    for (;;) {
+        Residuals(local, circle, fit.residuals);
+        const int worst = WorstOutlier(fit.residuals, sigmas, fit.kept, clip, minKept);
+        if (worst < 0) {
+            break;
+        }
+        fit.kept[static_cast<std::size_t>(worst)] = 0;
+        if (!Refine(local, sigmas, fit.kept, circle)) {
+            return fit;
+        }
+    }
+    std::vector<double> rows;
+    Jacobian(local, circle, rows);
+    if (!Covariance(kCircleParameters, rows, sigmas, fit.kept, correlations, fit.residuals,
+                    fit.covariance)) {
+        return fit;
+    }
+    // Edges smoothed along the circle lie var / (2 R) inside it: the fitted radius r is
+    // R - var / (2 R), solved for R.
+    // The residuals stay those of the edges against the circle they define.
+    if (tangentialVariance > 0.0) {
+        circle.r = 0.5 * (circle.r + std::sqrt(circle.r * circle.r + 2.0 * tangentialVariance));
+    }
+    fit.cx = circle.cx + ox;
+    fit.cy = circle.cy + oy;
+    fit.r = circle.r;
+    fit.rms = KeptRms(fit.residuals, fit.kept);
+    fit.status = OMetrologyStatus::Ok;
+    return fit;
+}
+
+}  // namespace metrology
