@@ -37,7 +37,9 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "accuracy_stats.h"
 #include "caliper/OCaliper.h"
+#include "metrology_accuracy.h"
 #include "opencv_comparison_support.h"
 #include "paths/OVectorPath_Line.h"
 #include "subpixel/OSubpixelCalculation.h"
@@ -73,37 +75,6 @@ constexpr int kLineTrials = 100;
 constexpr int kLineImageSize = 400;
 constexpr int kLineProbes = 40;
 constexpr double kLineStretch = 240.0;
-
-// Bias, root-mean-square and largest magnitude of a series of signed errors; failures counted
-// apart.
-class ErrorStats {
-  public:
-    void Add(double error) {
-        ++m_count;
-        m_sum += error;
-        m_sumSquares += error * error;
-        m_max = std::max(m_max, std::fabs(error));
-    }
-    void Fail() { ++m_failures; }
-    double Bias() const { return m_count ? m_sum / m_count : 0.0; }
-    double Rms() const { return m_count ? std::sqrt(m_sumSquares / m_count) : 0.0; }
-    double Max() const { return m_max; }
-    int Failures() const { return m_failures; }
-    // "bias | RMS | max" with the given decimals.
-    std::string Cells(int decimals) const {
-        char text[96];
-        std::snprintf(text, sizeof text, "%+.*f | %.*f | %.*f", decimals, Bias(), decimals, Rms(),
-                      decimals, Max());
-        return text;
-    }
-
-  private:
-    int m_count = 0;
-    int m_failures = 0;
-    double m_sum = 0.0;
-    double m_sumSquares = 0.0;
-    double m_max = 0.0;
-};
 
 // A point in the library's pixel coordinates.
 struct Point {
@@ -763,14 +734,20 @@ void PrintCaliperPairStudy() {
 
 }  // namespace
 
+// Without an argument every part; "calipers" or "metrology" runs that part alone.
 int main(int argc, char** argv) {
-    const bool calipersOnly = argc > 1 && std::string(argv[1]) == "calipers";
-    if (!calipersOnly) {
+    const std::string only = argc > 1 ? argv[1] : "";
+    if (only.empty()) {
         PrintEdgeStudy();
         PrintCircleStudy();
         PrintLineStudy();
     }
-    PrintCaliperEdgeStudy();
-    PrintCaliperPairStudy();
+    if (only.empty() || only == "calipers") {
+        PrintCaliperEdgeStudy();
+        PrintCaliperPairStudy();
+    }
+    if (only.empty() || only == "metrology") {
+        PrintMetrologyStudy();
+    }
     return 0;
 }

@@ -27,7 +27,8 @@ constexpr int kNoFilter = 0;
 constexpr double kUnbeatenSigma = 1e10;
 // Gauss-Newton steps of the weighted refit, and the relative step at which it has converged.
 constexpr int kMaxRefineSteps = 50;
-constexpr double kConverged = 1e-12;
+constexpr double kConverged = 1e-10;
+constexpr int kMaxHalvings = 30;
 
 struct Circle {
     double cx;
@@ -98,10 +99,18 @@ bool FilteredFit(const std::vector<FitPoint>& points, const OCircleFitSettings& 
            KeptCount(kept) >= kMinCirclePoints;
 }
 
+// Distances from the centre by sqrt rather than hypot: in the working frame coordinates are of the
+// order of the radius, far from overflow, and hypot's care costs a third of the fit.
+double Distance(const FitPoint& p, const Circle& c) {
+    const double dx = p.x - c.cx;
+    const double dy = p.y - c.cy;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
 void Residuals(const std::vector<FitPoint>& points, const Circle& c, std::vector<double>& out) {
     out.resize(points.size());
     for (std::size_t i = 0; i < points.size(); ++i) {
-        out[i] = std::hypot(points[i].x - c.cx, points[i].y - c.cy) - c.r;
+        out[i] = Distance(points[i], c) - c.r;
     }
 }
 
@@ -109,54 +118,88 @@ void Residuals(const std::vector<FitPoint>& points, const Circle& c, std::vector
 void Jacobian(const std::vector<FitPoint>& points, const Circle& c, std::vector<double>& rows) {
     rows.assign(points.size() * kCircleParameters, 0.0);
     for (std::size_t i = 0; i < points.size(); ++i) {
-        const double dx = points[i].x - c.cx;
-        const double dy = points[i].y - c.cy;
-        const double d = std::hypot(dx, dy);
+        const double d = Distance(points[i], c);
         double* row = &rows[i * kCircleParameters];
-        row[0] = d > 0.0 ? -dx / d : 0.0;
-        row[1] = d > 0.0 ? -dy / d : 0.0;
+        row[0] = d > 0.0 ? -(points[i].x - c.cx) / d : 0.0;
+        row[1] = d > 0.0 ? -(points[i].y - c.cy) / d : 0.0;
         row[2] = -1.0;
     }
 }
 
-// Gauss-Newton on sum w_i (d_i - r)^2 over the kept points, from `circle`.
-bool Refine(const std::vector<FitPoint>& points, const Sigmas& sigmas,
-            const std::vector<std::uint8_t>& kept, Circle& circle) {
-    std::vector<double> residuals;
-    std::vector<double> rows;
-    for (int step = 0; step < kMaxRefineSteps; ++step) {
-        Residuals(points, circle, residuals);
-        Jacobian(points, circle, rows);
-        double a[3][3] = {};
-        double g[3] = {};
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            if (!kept[i]) {
-                continue;
-            }
-            const double w = 1.0 / (sigmas.sigma[i] * sigmas.sigma[i]);
-            const double* row = &rows[i * kCircleParameters];
-            for (int r = 0; r < kCircleParameters; ++r) {
-                for (int c = 0; c < kCircleParameters; ++c) {
-                    a[r][c] += w * row[r] * row[c];
-                }
-                g[r] += w * row[r] * residuals[i];
-            }
+double WeightedCost(const std::vector<FitPoint>& points, const std::vector<double>& weights,
+                    const Circle& c) {
+    double cost = 0.0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (weights[i] > 0.0) {
+            const double r = Distance(points[i], c) - c.r;
+            cost += weights[i] * r * r;
         }
-        double inverse[3][3] = {};
-        if (!InvertSymmetric(kCircleParameters, a, inverse)) {
-            return false;
+    }
+    return cost;
+}
+
+// The Gauss-Newton step from `c` for sum w_i (d_i - r)^2: the normal equations of the residuals'
+// linearisation, solved. False when they are singular.
+bool GaussNewtonStep(const std::vector<FitPoint>& points, const std::vector<double>& weights,
+                     const Circle& c, double delta[3]) {
+    double a[3][3] = {};
+    double g[3] = {};
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const double w = weights[i];
+        if (!(w > 0.0)) {
+            continue;
         }
-        double delta[3] = {};
+        const double d = Distance(points[i], c);
+        const double row[3] = {d > 0.0 ? -(points[i].x - c.cx) / d : 0.0,
+                               d > 0.0 ? -(points[i].y - c.cy) / d : 0.0, -1.0};
+        const double residual = d - c.r;
         for (int r = 0; r < kCircleParameters; ++r) {
-            for (int c = 0; c < kCircleParameters; ++c) {
-                delta[r] -= inverse[r][c] * g[c];
+            for (int k = 0; k < kCircleParameters; ++k) {
+                a[r][k] += w * row[r] * row[k];
             }
+            g[r] += w * row[r] * residual;
         }
-        circle = {circle.cx + delta[0], circle.cy + delta[1], circle.r + delta[2]};
-        if (!std::isfinite(circle.cx) || !std::isfinite(circle.cy) || !(circle.r > 0.0) ||
-            !std::isfinite(circle.r)) {
+    }
+    double inverse[3][3] = {};
+    if (!InvertSymmetric(kCircleParameters, a, inverse)) {
+        return false;
+    }
+    for (int r = 0; r < kCircleParameters; ++r) {
+        delta[r] = 0.0;
+        for (int k = 0; k < kCircleParameters; ++k) {
+            delta[r] -= inverse[r][k] * g[k];
+        }
+    }
+    return true;
+}
+
+// Gauss-Newton on sum w_i (d_i - r)^2 from `circle`, each step halved until it lowers the sum.
+bool Refine(const std::vector<FitPoint>& points, const std::vector<double>& weights,
+            Circle& circle) {
+    double cost = WeightedCost(points, weights, circle);
+    for (int step = 0; step < kMaxRefineSteps; ++step) {
+        double delta[3] = {};
+        if (!GaussNewtonStep(points, weights, circle, delta)) {
             return false;
         }
+        Circle next = circle;
+        double nextCost = cost;
+        for (int halving = 0; halving < kMaxHalvings; ++halving) {
+            next = {circle.cx + delta[0], circle.cy + delta[1], circle.r + delta[2]};
+            nextCost = WeightedCost(points, weights, next);
+            if (next.r > 0.0 && nextCost <= cost) {
+                break;
+            }
+            for (double& d : delta) {
+                d *= 0.5;
+            }
+        }
+        if (!(nextCost <= cost) || !(next.r > 0.0) || !std::isfinite(next.cx) ||
+            !std::isfinite(next.cy) || !std::isfinite(next.r)) {
+            return std::isfinite(cost);  // no step lowers the sum: the circle stands
+        }
+        circle = next;
+        cost = nextCost;
         if (std::fabs(delta[0]) + std::fabs(delta[1]) + std::fabs(delta[2]) <=
             kConverged * (1.0 + circle.r)) {
             return true;
@@ -174,19 +217,22 @@ bool ValidCircleFitSettings(const OCircleFitSettings& s) {
 
 CircleFit FitCircle(const std::vector<FitPoint>& points,
                     const std::vector<Correlation>& correlations,
-                    const OCircleFitSettings& settings, double tangentialVariance) {
+                    const OCircleFitSettings& settings, double tangentialVariance,
+                    const CircleGuess& expected) {
     CircleFit fit;
     if (points.size() < kMinCirclePoints) {
         fit.status = OMetrologyStatus::TooFewEdges;
         return fit;
     }
-    // A working frame with the first guess's centre at (r, 0): coordinates stay of the order of
-    // the radius wherever the circle lies, and the fit's centre keeps clear of the origin, where
-    // its parametrisation degenerates.
-    Circle guess{};
-    if (!AlgebraicCircle(points, guess)) {
+    // The first guess: the expected circle, else the algebraic circle through the edges (which
+    // outliers pull, but which the fit then leaves).
+    Circle guess{expected.cx, expected.cy, expected.r};
+    if (!expected.known && !AlgebraicCircle(points, guess)) {
         return fit;
     }
+    // A working frame with the guess's centre at (r, 0): coordinates stay of the order of the
+    // radius wherever the circle lies, and the fit's centre keeps clear of the origin, where its
+    // parametrisation degenerates.
     const double ox = guess.cx - guess.r;
     const double oy = guess.cy;
     std::vector<FitPoint> local = points;
@@ -203,21 +249,16 @@ CircleFit FitCircle(const std::vector<FitPoint>& points,
         raw.push_back(p.sigma);
     }
     const Sigmas sigmas = UsableSigmas(raw);
-    if (!Refine(local, sigmas, fit.kept, circle)) {
-        return fit;
-    }
     const std::size_t minKept = std::max(kMinCirclePoints, (KeptCount(fit.kept) + 1) / 2);
     const double clip = settings.filter ? settings.clipFactor : 0.0;
-    for (;;) {
-        Residuals(local, circle, fit.residuals);
-        const int worst = WorstOutlier(fit.residuals, sigmas, fit.kept, clip, minKept);
-        if (worst < 0) {
-            break;
-        }
-        fit.kept[static_cast<std::size_t>(worst)] = 0;
-        if (!Refine(local, sigmas, fit.kept, circle)) {
-            return fit;
-        }
+    const auto refit = [&local, &circle](const std::vector<double>& weights,
+                                         std::vector<double>& residuals) {
+        const bool ok = Refine(local, weights, circle);
+        Residuals(local, circle, residuals);
+        return ok;
+    };
+    if (!RobustRefit(sigmas, clip, minKept, fit.kept, fit.residuals, refit)) {
+        return fit;
     }
     std::vector<double> rows;
     Jacobian(local, circle, rows);
@@ -226,14 +267,20 @@ CircleFit FitCircle(const std::vector<FitPoint>& points,
         return fit;
     }
     // Edges smoothed along the circle lie var / (2 R) inside it: the fitted radius r is
-    // R - var / (2 R), solved for R.
-    // The residuals stay those of the edges against the circle they define.
+    // R - var / (2 R), solved for R. The residuals stay those of the edges against the circle
+    // they define.
     if (tangentialVariance > 0.0) {
         circle.r = 0.5 * (circle.r + std::sqrt(circle.r * circle.r + 2.0 * tangentialVariance));
     }
     fit.cx = circle.cx + ox;
     fit.cy = circle.cy + oy;
     fit.r = circle.r;
+    if (expected.known &&
+        (std::hypot(fit.cx - expected.cx, fit.cy - expected.cy) > expected.reach ||
+         std::fabs(fit.r - expected.r) > expected.reach)) {
+        fit.detail = "the circle through the edges lies beyond the calipers' reach";
+        return fit;
+    }
     fit.rms = KeptRms(fit.residuals, fit.kept);
     fit.status = OMetrologyStatus::Ok;
     return fit;

@@ -35,6 +35,18 @@ struct CircleFit {
     double rms = 0.0;
     std::vector<std::uint8_t> kept;  // per point
     std::vector<double> residuals;   // distance from the centre minus the radius, per point
+    const char* detail = nullptr;    // why the fit failed, where more is known than the status
+};
+
+// The circle the caller expects, as the fit's first guess (else the algebraic circle), and how
+// far the fitted circle may move from it (its centre, and its radius, each by at most `reach`)
+// before its edges cannot be the ones it was looked for with.
+struct CircleGuess {
+    bool known = false;
+    double cx = 0.0;
+    double cy = 0.0;
+    double r = 0.0;
+    double reach = 0.0;
 };
 
 // `tangentialVariance` (pixels squared): how far each edge is smoothed along the circle (the
@@ -43,7 +55,8 @@ struct CircleFit {
 // smoothing.
 CircleFit FitCircle(const std::vector<FitPoint>& points,
                     const std::vector<Correlation>& correlations,
-                    const OCircleFitSettings& settings, double tangentialVariance);
+                    const OCircleFitSettings& settings, double tangentialVariance,
+                    const CircleGuess& expected);
 
 struct LineFit {
     OMetrologyStatus status = OMetrologyStatus::FitFailed;

@@ -85,14 +85,14 @@ bool FilteredFit(const std::vector<FitPoint>& points, const OLineFitSettings& s,
 
 // The weighted total-least-squares line of the kept points: through their weighted centroid,
 // along the principal axis of their weighted scatter.
-bool GeometricLine(const std::vector<FitPoint>& points, const Sigmas& sigmas,
-                   const std::vector<std::uint8_t>& kept, Line& line) {
+bool GeometricLine(const std::vector<FitPoint>& points, const std::vector<double>& weights,
+                   Line& line) {
     double sw = 0.0;
     double sx = 0.0;
     double sy = 0.0;
     for (std::size_t i = 0; i < points.size(); ++i) {
-        if (kept[i]) {
-            const double w = 1.0 / (sigmas.sigma[i] * sigmas.sigma[i]);
+        if (weights[i] > 0.0) {
+            const double w = weights[i];
             sw += w;
             sx += w * points[i].x;
             sy += w * points[i].y;
@@ -107,8 +107,8 @@ bool GeometricLine(const std::vector<FitPoint>& points, const Sigmas& sigmas,
     double yy = 0.0;
     double xy = 0.0;
     for (std::size_t i = 0; i < points.size(); ++i) {
-        if (kept[i]) {
-            const double w = 1.0 / (sigmas.sigma[i] * sigmas.sigma[i]);
+        if (weights[i] > 0.0) {
+            const double w = weights[i];
             const double dx = points[i].x - cx;
             const double dy = points[i].y - cy;
             xx += w * dx * dx;
@@ -225,16 +225,14 @@ LineFit FitLine(const std::vector<FitPoint>& points, const std::vector<Correlati
     if (geometric) {
         const std::size_t minKept = std::max(kMinLinePoints, (KeptCount(fit.kept) + 1) / 2);
         const double clip = settings.filter != OLineFilter::None ? settings.clipFactor : 0.0;
-        for (;;) {
-            if (!GeometricLine(local, sigmas, fit.kept, line)) {
-                return fit;
-            }
-            Residuals(local, line, fit.residuals);
-            const int worst = WorstOutlier(fit.residuals, sigmas, fit.kept, clip, minKept);
-            if (worst < 0) {
-                break;
-            }
-            fit.kept[static_cast<std::size_t>(worst)] = 0;
+        const auto refit = [&local, &line](const std::vector<double>& weights,
+                                           std::vector<double>& residuals) {
+            const bool ok = GeometricLine(local, weights, line);
+            Residuals(local, line, residuals);
+            return ok;
+        };
+        if (!RobustRefit(sigmas, clip, minKept, fit.kept, fit.residuals, refit)) {
+            return fit;
         }
     }
     Orient(local, fit.kept, line);

@@ -13,16 +13,12 @@ namespace {
 
 constexpr int kMeanParameters = 1;
 
-double WeightedMean(const std::vector<double>& values, const Sigmas& sigmas,
-                    const std::vector<std::uint8_t>& kept) {
+double WeightedMean(const std::vector<double>& values, const std::vector<double>& weights) {
     double sw = 0.0;
     double sum = 0.0;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        if (kept[i]) {
-            const double w = 1.0 / (sigmas.sigma[i] * sigmas.sigma[i]);
-            sw += w;
-            sum += w * values[i];
-        }
+        sw += weights[i];
+        sum += weights[i] * values[i];
     }
     return sum / sw;
 }
@@ -40,16 +36,16 @@ MeanFit FitMean(const std::vector<double>& values, const std::vector<double>& si
     fit.kept.assign(values.size(), 1);
     const std::size_t minKept = (values.size() + 1) / 2;
     std::vector<double> residuals(values.size());
-    for (;;) {
-        fit.mean = WeightedMean(values, usable, fit.kept);
+    const auto refit = [&values, &fit](const std::vector<double>& weights,
+                                       std::vector<double>& out) {
+        fit.mean = WeightedMean(values, weights);
         for (std::size_t i = 0; i < values.size(); ++i) {
-            residuals[i] = values[i] - fit.mean;
+            out[i] = values[i] - fit.mean;
         }
-        const int worst = WorstOutlier(residuals, usable, fit.kept, clipFactor, minKept);
-        if (worst < 0) {
-            break;
-        }
-        fit.kept[static_cast<std::size_t>(worst)] = 0;
+        return std::isfinite(fit.mean);
+    };
+    if (!RobustRefit(usable, clipFactor, minKept, fit.kept, residuals, refit)) {
+        return fit;
     }
     const std::vector<double> rows(values.size(), -1.0);
     double covariance[3][3] = {};

@@ -160,37 +160,60 @@ bool Covariance(int parameters, const std::vector<double>& jacobian, const Sigma
     return true;
 }
 
-int WorstOutlier(const std::vector<double>& residuals, const Sigmas& sigmas,
-                 const std::vector<std::uint8_t>& kept, double clipFactor, std::size_t minKept) {
-    if (!(clipFactor > 0.0) || KeptCount(kept) <= minKept) {
-        return -1;
-    }
+double RobustSpread(const std::vector<double>& residuals, const std::vector<std::uint8_t>& kept) {
     std::vector<double> magnitudes;
     for (std::size_t i = 0; i < kept.size(); ++i) {
         if (kept[i]) {
             magnitudes.push_back(std::fabs(residuals[i]));
         }
     }
-    const double spread = kMadToSigma * Median(magnitudes);
-    int worst = -1;
-    double worstExcess = 1.0;
+    return kMadToSigma * Median(magnitudes);
+}
+
+double Band(const Sigmas& sigmas, std::size_t i, double spread, double clipFactor) {
+    // With unknown sigmas (all 1) only the residuals' own spread tells what is large.
+    const double own = sigmas.unknownScale ? 0.0 : sigmas.sigma[i];
+    return clipFactor * std::max(spread, own);
+}
+
+std::vector<double> PlainWeights(const Sigmas& sigmas, const std::vector<std::uint8_t>& kept) {
+    std::vector<double> weights(kept.size(), 0.0);
     for (std::size_t i = 0; i < kept.size(); ++i) {
-        if (!kept[i]) {
-            continue;
-        }
-        // With unknown sigmas (all 1) only the residuals' own spread tells what is large.
-        const double own = sigmas.unknownScale ? 0.0 : sigmas.sigma[i];
-        const double limit = clipFactor * std::max(spread, own);
-        if (!(limit > 0.0)) {
-            continue;
-        }
-        const double excess = std::fabs(residuals[i]) / limit;
-        if (excess > worstExcess) {
-            worstExcess = excess;
-            worst = static_cast<int>(i);
+        if (kept[i]) {
+            weights[i] = 1.0 / (sigmas.sigma[i] * sigmas.sigma[i]);
         }
     }
-    return worst;
+    return weights;
+}
+
+std::vector<double> BiweightWeights(const std::vector<double>& residuals, const Sigmas& sigmas,
+                                    const std::vector<std::uint8_t>& kept, double clipFactor) {
+    const double spread = RobustSpread(residuals, kept);
+    std::vector<double> weights = PlainWeights(sigmas, kept);
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        const double band = Band(sigmas, i, spread, clipFactor);
+        if (kept[i] && band > 0.0) {
+            const double u = residuals[i] / band;
+            weights[i] *= std::fabs(u) < 1.0 ? (1.0 - u * u) * (1.0 - u * u) : 0.0;
+        }
+    }
+    return weights;
+}
+
+void KeepWithinBands(const std::vector<double>& residuals, const Sigmas& sigmas, double clipFactor,
+                     std::size_t minKept, std::vector<std::uint8_t>& kept) {
+    const double spread = RobustSpread(residuals, kept);
+    std::vector<std::pair<double, std::size_t>> ranked;
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        if (kept[i]) {
+            const double band = Band(sigmas, i, spread, clipFactor);
+            ranked.push_back({band > 0.0 ? std::fabs(residuals[i]) / band : 0.0, i});
+        }
+    }
+    std::sort(ranked.begin(), ranked.end());
+    for (std::size_t k = 0; k < ranked.size(); ++k) {
+        kept[ranked[k].second] = ranked[k].first <= 1.0 || k < minKept ? 1 : 0;
+    }
 }
 
 void KeptFromInliers(const std::vector<FitPoint>& points, const OVector_Array& inliers,

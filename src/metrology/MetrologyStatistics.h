@@ -4,6 +4,8 @@
 // parameters) with correlated point errors, and the residual check that rejects one outlier at a
 // time.
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -42,12 +44,58 @@ bool Covariance(int parameters, const std::vector<double>& jacobian, const Sigma
                 const std::vector<std::uint8_t>& kept, const std::vector<Correlation>& correlations,
                 const std::vector<double>& residuals, double covariance[3][3]);
 
-// The point to reject next: among the kept points, the one whose |residual| most exceeds
-// clipFactor times the larger of its sigma and the robust spread of all kept residuals
-// (kMadToSigma times their median absolute value); -1 when none does, when clipFactor is 0, or
-// when no more than `minKept` points are kept.
-int WorstOutlier(const std::vector<double>& residuals, const Sigmas& sigmas,
-                 const std::vector<std::uint8_t>& kept, double clipFactor, std::size_t minKept);
+// The residual check: a robust refit that lets straggling points fade out before it rejects
+// them. Starting from the fit on the points the filter kept (`kept`), each round weights every
+// such point by 1 / sigma^2 times Tukey's biweight (1 - u^2)^2 of u = residual / band, the band
+// being clipFactor times the larger of the point's sigma and the robust spread of the residuals
+// (kMadToSigma times their median magnitude), and refits, until the residuals settle. Then a point
+// stays kept when its residual lies within its band (at least `minKept` points, the nearest ones),
+// and the figure is refitted on those with their plain weights. Without a clip factor the plain
+// fit alone.
+// `refit(weights, residuals)` fits with the given weights (0: left out), writes every point's
+// residual and answers false when it fails.
+constexpr int kMaxRobustRounds = 10;
+constexpr double kRobustSettled = 1e-4;  // pixels of residual change
+
+double RobustSpread(const std::vector<double>& residuals, const std::vector<std::uint8_t>& kept);
+// The band of point i: clipFactor times the larger of its sigma and the spread (the spread alone
+// when the sigmas are unknown).
+double Band(const Sigmas& sigmas, std::size_t i, double spread, double clipFactor);
+// Plain weights 1 / sigma^2 of the kept points, 0 for the others.
+std::vector<double> PlainWeights(const Sigmas& sigmas, const std::vector<std::uint8_t>& kept);
+// The biweighted weights of one round.
+std::vector<double> BiweightWeights(const std::vector<double>& residuals, const Sigmas& sigmas,
+                                    const std::vector<std::uint8_t>& kept, double clipFactor);
+// Keeps the points of `kept` within their bands, at least minKept of them.
+void KeepWithinBands(const std::vector<double>& residuals, const Sigmas& sigmas, double clipFactor,
+                     std::size_t minKept, std::vector<std::uint8_t>& kept);
+
+template <class Refit>
+bool RobustRefit(const Sigmas& sigmas, double clipFactor, std::size_t minKept,
+                 std::vector<std::uint8_t>& kept, std::vector<double>& residuals, Refit refit) {
+    if (!refit(PlainWeights(sigmas, kept), residuals)) {
+        return false;
+    }
+    if (!(clipFactor > 0.0)) {
+        return true;
+    }
+    std::vector<double> previous;
+    for (int round = 0; round < kMaxRobustRounds; ++round) {
+        previous = residuals;
+        if (!refit(BiweightWeights(residuals, sigmas, kept, clipFactor), residuals)) {
+            return false;
+        }
+        double change = 0.0;
+        for (std::size_t i = 0; i < residuals.size(); ++i) {
+            change = std::max(change, std::fabs(residuals[i] - previous[i]));
+        }
+        if (change < kRobustSettled) {
+            break;
+        }
+    }
+    KeepWithinBands(residuals, sigmas, clipFactor, minKept, kept);
+    return refit(PlainWeights(sigmas, kept), residuals);
+}
 
 // Inverse of a symmetric positive definite matrix of size n <= 3 (Gauss-Jordan with the diagonal
 // as pivot); false when a pivot is not positive relative to the largest diagonal element.

@@ -174,7 +174,7 @@ double Fraction(const Tally& t) {
 void FillCircle(const metrology::CircleFit& fit, OFindCircleResult& result) {
     result.status = fit.status;
     if (!result.Ok()) {
-        result.reason = FitFailure(fit.status, nullptr);
+        result.reason = FitFailure(fit.status, fit.detail);
         return;
     }
     result.reason = MetrologyStatusText(OMetrologyStatus::Ok);
@@ -229,7 +229,8 @@ OFindCircleResult FindCircleOn(const Image& image, const OFindCircleSettings& s)
         blurs.push_back(result.calipers[k].edge.blur);
     }
     const metrology::CircleFit fit = metrology::FitCircle(
-        points, correlations, s.fit, metrology::CaliperTangentialVariance(s.caliperWidth, blurs));
+        points, correlations, s.fit, metrology::CaliperTangentialVariance(s.caliperWidth, blurs),
+        {true, s.centerX, s.centerY, s.radius, s.caliperLength});
     FillCircle(fit, result);
     SetKept(fit.kept, fit.residuals, owner, result.calipers, result.keptCount,
             result.rejectedCount);
@@ -416,7 +417,7 @@ OFindCircleResult OMetrology::FitCircle(const std::vector<OCaliperEdge>& edges,
         return result;
     }
     result.foundFraction = edges.empty() ? 0.0 : 1.0;
-    const metrology::CircleFit fit = metrology::FitCircle(EdgePoints(edges), {}, settings, 0.0);
+    const metrology::CircleFit fit = metrology::FitCircle(EdgePoints(edges), {}, settings, 0.0, {});
     FillCircle(fit, result);
     if (fit.status == OMetrologyStatus::TooFewEdges) {
         result.reason = "too few edges: " + std::to_string(edges.size()) + " given, 3 needed";

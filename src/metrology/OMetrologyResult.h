@@ -81,7 +81,7 @@ struct OFindCircleResult {
 // A line as a point on it and a direction: the point is the uncertainty-weighted centroid of the
 // kept edges (moved onto the line), where angle and offset are uncorrelated; the direction runs
 // from the first kept edge towards the last (for a rake: from the segment's start to its end).
-struct OFindLineResult {
+struct EDGEDETECTION_EXPORT OFindLineResult {
     OMetrologyStatus status = OMetrologyStatus::BadSettings;
     std::string reason;
     double pointX = 0.0;
