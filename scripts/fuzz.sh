@@ -17,7 +17,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-30}"
 build="${2:-build-fuzz}"
 targets=(${FUZZ_TARGETS:-fuzz_path_records fuzz_canny fuzz_search fuzz_circle_fit fuzz_regression
-    fuzz_caliper fuzz_image_loader fuzz_job_parser})
+    fuzz_caliper fuzz_metrology fuzz_image_loader fuzz_job_parser})
 # The machine's cores are shared; never more than two fuzzers at once.
 parallel=2
 # An input that runs longer than this counts as a hang.

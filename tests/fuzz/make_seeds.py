@@ -304,6 +304,53 @@ def caliper_seeds():
     }
 
 
+# --- metrology: selector, image size and stride slack, the tool's settings, then the pixels ---
+
+
+def metrology_header(wide, tool, width, height, slack=1):
+    return u8((1 if wide else 0) | (tool << 1)) + u8(width) + u8(height) + u8(slack)
+
+
+def doubles(*values):
+    return b"".join(any_double(v) for v in values)
+
+
+def metrology_edge(sigma, threshold, polarity, selection):
+    return doubles(sigma, threshold) + u8(polarity) + u8(selection) + any_int(1)
+
+
+def metrology_circle_fit():
+    return flag(True) + any_int(5) + doubles(3, 4)
+
+
+def metrology_line_fit(refit=0):
+    return u8(2) + ints(2, 4, 5) + any_double(3) + flag(refit) + any_double(4)
+
+
+def metrology_seeds():
+    hole = lambda x, y: soft_step(math.hypot(x - 24.3, y - 23.8) - 12.0)
+    edge = lambda x, y: soft_step(x - 20.6 - 0.1 * y)
+    slot = lambda x, y: 1.0 - soft_step(x - 18.2) + soft_step(x - 27.9)
+    ring = [(20 + 9 * math.cos(k * 0.5), 15 + 9 * math.sin(k * 0.5), 0.02) for k in range(12)]
+    ring[3] = (30.0, 30.0, 0.02)
+    line = [(2 + 3 * k, 5 + 0.5 * k + (4 if k == 6 else 0), 0.05) for k in range(10)]
+    return {
+        "circle_8bit": metrology_header(False, 0, 48, 48) +
+        doubles(24.5, 23.5, 12, 0, 6.25) + any_int(12) + doubles(10, 3) + flag(False) +
+        metrology_edge(1, 10, 0, 2) + metrology_circle_fit() + grey_image(48, 48, hole),
+        "line_16bit": metrology_header(True, 1, 40, 32) +
+        doubles(21, 2, 23.5, 30) + any_int(8) + doubles(12, 3) + flag(False) +
+        metrology_edge(1, 500, 1, 0) + metrology_line_fit() + grey_image(40, 32, edge, wide=True),
+        "width_rake_8bit": metrology_header(False, 2, 44, 24) +
+        doubles(12, 12, 34, 12.5, 3) + any_int(3) + doubles(5, 1, 10) + u8(1) + u8(0) + u8(2) +
+        doubles(0, 4) + grey_image(44, 24, slot),
+        "fit_circle_outlier": metrology_header(False, 3, 0, 0) + metrology_circle_fit() +
+        u8(len(ring)) + b"".join(doubles(*p) for p in ring),
+        "fit_line_regression": metrology_header(False, 4, 0, 0) + metrology_line_fit(1) +
+        u8(len(line)) + b"".join(doubles(*p) for p in line),
+    }
+
+
 def main():
     targets = {
         "fuzz_path_records": path_record_seeds(),
@@ -312,6 +359,7 @@ def main():
         "fuzz_circle_fit": circle_fit_seeds(),
         "fuzz_regression": regression_seeds(),
         "fuzz_caliper": caliper_seeds(),
+        "fuzz_metrology": metrology_seeds(),
     }
     for target, seeds in targets.items():
         folder = os.path.join(CORPUS, target)
