@@ -25,6 +25,9 @@
 //    cv::fitLine (DIST_L2, DIST_HUBER). Errors: the angle, and the offset of the fitted line from
 //    the true one at the middle of the probed stretch.
 // OpenCV receives the points unchanged, as float coordinates in the same frame.
+// 4, 5. Precision calipers: see below.
+// 6. Metrology tools on plates, beside the path method, and the Monte-Carlo check of their
+//    uncertainties: metrology_accuracy.cpp.
 
 #include <algorithm>
 #include <cmath>

@@ -37,13 +37,24 @@ struct Circle {
 };
 
 // The algebraic circle x^2 + y^2 + D x + E y + F = 0 through the points by linear least squares
-// (exact for points on a circle): the first guess. False for collinear or coincident points.
+// (exact for points on a circle), in coordinates about their centroid, where the sums stay well
+// conditioned: the first guess. False for collinear or coincident points.
 bool AlgebraicCircle(const std::vector<FitPoint>& points, Circle& circle) {
+    double mx = 0.0;
+    double my = 0.0;
+    for (const FitPoint& p : points) {
+        mx += p.x;
+        my += p.y;
+    }
+    mx /= static_cast<double>(points.size());
+    my /= static_cast<double>(points.size());
     double a[3][3] = {};
     double b[3] = {};
     for (const FitPoint& p : points) {
-        const double row[3] = {p.x, p.y, 1.0};
-        const double z = -(p.x * p.x + p.y * p.y);
+        const double x = p.x - mx;
+        const double y = p.y - my;
+        const double row[3] = {x, y, 1.0};
+        const double z = -(x * x + y * y);
         for (int i = 0; i < 3; ++i) {
             for (int j = 0; j < 3; ++j) {
                 a[i][j] += row[i] * row[j];
@@ -61,11 +72,12 @@ bool AlgebraicCircle(const std::vector<FitPoint>& points, Circle& circle) {
             s[i] += inverse[i][j] * b[j];
         }
     }
-    circle.cx = -0.5 * s[0];
-    circle.cy = -0.5 * s[1];
-    const double r2 = circle.cx * circle.cx + circle.cy * circle.cy - s[2];
-    circle.r = std::sqrt(r2);
-    return r2 > 0.0 && std::isfinite(circle.r);
+    const double cx = -0.5 * s[0];
+    const double cy = -0.5 * s[1];
+    const double r2 = cx * cx + cy * cy - s[2];
+    circle = {cx + mx, cy + my, std::sqrt(r2)};
+    return r2 > 0.0 && std::isfinite(circle.r) && std::isfinite(circle.cx) &&
+           std::isfinite(circle.cy);
 }
 
 bool FilteredFit(const std::vector<FitPoint>& points, const OCircleFitSettings& settings,
