@@ -43,7 +43,8 @@
 //   hole.centerX = 210.5;  hole.centerY = 225.5;  hole.radius = 73.0;
 //   hole.caliperLength = 40.0;                     // 36 calipers of 40 x 5 px by default
 //   hole.edge.polarity = OCaliperPolarity::Rising; // dark hole, bright plate: rising outwards
-//   OFindLineSettings edge{500.5, 40.5, 520.5, 440.5};
+//   OFindLineSettings edge;                        // 25 calipers of 40 x 5 px
+//   edge.startX = 500.5;  edge.startY = 40.5;  edge.endX = 520.5;  edge.endY = 440.5;
 //   edge.fit.filter = OLineFilter::DETSAC;
 
 #include "caliper/OCaliperSettings.h"

@@ -146,7 +146,11 @@ void RunTool(const Image& image, int tool, FuzzInput& in) {
         s.fit = CircleFit(in);
         CheckCircle(OMetrology::FindCircle(image, s));
     } else if (tool == 1) {
-        OFindLineSettings s{in.Double(), in.Double(), in.Double(), in.Double()};
+        OFindLineSettings s;
+        s.startX = in.Double();
+        s.startY = in.Double();
+        s.endX = in.Double();
+        s.endY = in.Double();
         s.calipers = Count(in);
         s.caliperLength = in.Double();
         s.caliperWidth = in.Double();
@@ -155,7 +159,11 @@ void RunTool(const Image& image, int tool, FuzzInput& in) {
         s.fit = LineFit(in);
         CheckLine(OMetrology::FindLine(image, s));
     } else {
-        OMeasureWidthSettings s{in.Double(), in.Double(), in.Double(), in.Double()};
+        OMeasureWidthSettings s;
+        s.startX = in.Double();
+        s.startY = in.Double();
+        s.endX = in.Double();
+        s.endY = in.Double();
         s.caliperWidth = in.Double();
         s.calipers = Count(in);
         s.spacing = in.Double();
