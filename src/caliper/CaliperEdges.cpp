@@ -41,10 +41,26 @@ Vertex ParabolaVertex(const std::array<double, 3>& l) {
     const double n = l[0] - l[2];
     Vertex v{};
     v.curvature = d;
+    if (!(d < 0.0)) {
+        // A flat top: rounding can make the logarithms of three close values equal. The vertex is
+        // the middle sample, which no small change of the values moves.
+        v.offset = 0.0;
+        v.value = l[1];
+        v.gradient = {0.0, 0.0, 0.0};
+        return v;
+    }
     v.offset = std::clamp(n / (2.0 * d), -0.5, 0.5);
     v.value = l[1] - n * n / (8.0 * d);
     v.gradient = {(d - n) / (2.0 * d * d), n / (d * d), (-d - n) / (2.0 * d * d)};
     return v;
+}
+
+// A peak's width in samples, kept finite: a flat top (no curvature) or a vanishing one counts as
+// the widest peak a profile can hold, so that the reaches taken from it stay within an int.
+constexpr double kWidestPeakSamples = 1 << 20;  // the most samples of a caliper
+
+double PeakWidth(double width) {
+    return width > 0.0 && width < kWidestPeakSamples ? width : kWidestPeakSamples;  // NaN: widest
 }
 
 // Refines the extremum at k: the Gaussian through the three magnitudes when all three are
@@ -59,7 +75,7 @@ Peak Refine(const double* derivative, int k) {
         const Vertex v = ParabolaVertex({std::log(m[0]), std::log(m[1]), std::log(m[2])});
         peak.offset = v.offset;
         peak.amplitude = sign * std::exp(v.value);
-        peak.widthSamples = std::sqrt(-1.0 / v.curvature);
+        peak.widthSamples = PeakWidth(std::sqrt(-1.0 / v.curvature));
         for (int i = 0; i < 3; ++i) {
             // d log(sign * d) / d d = 1 / d.
             peak.sensitivity[i] = v.gradient[static_cast<std::size_t>(i)] / derivative[k - 1 + i];
@@ -70,7 +86,7 @@ Peak Refine(const double* derivative, int k) {
     peak.offset = v.offset;
     peak.amplitude = sign * v.value;
     // The Gaussian of the same curvature at the vertex: value / sigma^2 = -curvature.
-    peak.widthSamples = std::sqrt(v.value / -v.curvature);
+    peak.widthSamples = PeakWidth(std::sqrt(v.value / -v.curvature));
     for (int i = 0; i < 3; ++i) {
         peak.sensitivity[i] = v.gradient[static_cast<std::size_t>(i)] * sign;
     }
