@@ -35,7 +35,7 @@ function(edgedetection_target_options target)
         # where the fuzzers spend their time, are optimised; the tests and tools this build also
         # runs under the sanitizers compile about four times faster without.
         target_compile_options(${target} PRIVATE -gline-tables-only)
-        if(NOT target MATCHES "^(edgedetection|fuzz_.*)$")
+        if(NOT target MATCHES "^(edgedetection|edgedetection_objects|fuzz_.*)$")
             target_compile_options(${target} PRIVATE -O0)
         endif()
     endif()

@@ -23,6 +23,7 @@
 #include "circlefit/OCircleFit.h"
 #include "circlefit/OCircleFit_OutlierFilter.h"
 #include "edge/OCannyEdge.h"
+#include "foundation/Angles.h"
 #include "foundation/Collection.h"
 #include "foundation/OByteStream.h"
 #include "foundation/OFastArrayList.h"
