@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "edge/CannyFilters.h"
 #include "foundation/Angles.h"
 #include "foundation/FixedPoint.h"
 
@@ -301,6 +302,16 @@ void OCannyEdge::ApplySobelFilter(WritableCollection<unsigned char>& input,
 
 void OCannyEdge::SkeletoniseEdgePoints(WritableCollection<int>& data, int iThreshold,
                                        bool bKeepMagnitudes) {
+    cannyfilters::SkeletoniseEdgePoints(data, iThreshold, bKeepMagnitudes);
+}
+
+int OCannyEdge::iCalcGaussFactors(float fScale, float fSigma,
+                                  WritableCollection<unsigned int>& factors, int& sum) {
+    return cannyfilters::CalcGaussFactors(fScale, fSigma, factors, sum);
+}
+
+void cannyfilters::SkeletoniseEdgePoints(WritableCollection<int>& data, int iThreshold,
+                                         bool bKeepMagnitudes) {
     const Index n = data.GetCount();
     int* a = data.GetData();
     if (n == 0 || a == nullptr) {
@@ -381,8 +392,8 @@ void OCannyEdge::SkeletoniseEdgePoints(WritableCollection<int>& data, int iThres
     }
 }
 
-int OCannyEdge::iCalcGaussFactors(float fScale, float fSigma,
-                                  WritableCollection<unsigned int>& factors, int& sum) {
+int cannyfilters::CalcGaussFactors(float fScale, float fSigma,
+                                   WritableCollection<unsigned int>& factors, int& sum) {
     sum = 0;
     if (fScale == 0.0f) {
         return 0;

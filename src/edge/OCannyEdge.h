@@ -118,6 +118,4 @@ class EDGEDETECTION_EXPORT OCannyEdge {
     // The row of m_iaFilterKernel for sigma 1.0. Exported with the class for its callers; nothing
     // inside the library reads it.
     static const int m_iIndexForSigma10 = 2;
-
-    friend struct OCannyEdgeTestAccess;
 };

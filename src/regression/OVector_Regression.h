@@ -18,7 +18,7 @@
 //   fixed-width search arithmetic (11-bit coordinates, exhaustive). Any other value: no filter.
 //
 // Cost of DETSAC (type 2) for n points, with the anchor, partner and vote steps B, S, V of the
-// search level (GetDETSACSchedule): every B-th point is an anchor, every S-th later point its
+// search level: every B-th point is an anchor, every S-th later point its
 // partner, every V-th point votes. An anchor with fewer than 64 partners counts its pairs one by
 // one (at most 64 n / V tests); one with more counts all of them in one sweep over the partner
 // directions, about n / V + (n / S) log(n / S) steps, points on one pixel voting once. The time
@@ -113,16 +113,7 @@ class EDGEDETECTION_EXPORT OVector_Regression {
         std::function<bool()> fnCallback);
 
   private:
-    friend struct OVector_RegressionTestAccess;
-
     using RawList = OFastArrayList<std::int64_t>;
-
-    // Step sizes of the DETSAC search: every B-th anchor, every S-th partner, every V-th voter.
-    struct DETSACSchedule {
-        std::int64_t iAnchorStep;
-        std::int64_t iPartnerStep;
-        std::int64_t iVoteStep;
-    };
 
     // Stage 1: the five exact sums, the orientation (0 flat, 1 steep) and the slope dy/dx.
     static void ComputeRegressionLinePart1(int iRegressionMode, const RawList& vX,
@@ -173,7 +164,4 @@ class EDGEDETECTION_EXPORT OVector_Regression {
                                             RawList& vInlierX, RawList& vInlierY,
                                             RawList& vOutlierX, RawList& vOutlierY,
                                             std::function<bool()> fnCallback);
-
-    // The DETSAC step sizes for n points at a search level in 0..8.
-    static DETSACSchedule GetDETSACSchedule(std::int64_t iPointCount, int iSearchLevel);
 };

@@ -425,8 +425,8 @@ BestPair SearchCompact(const std::vector<std::uint32_t>& words, std::int32_t d2,
 
 }  // namespace
 
-OVector_Regression::DETSACSchedule OVector_Regression::GetDETSACSchedule(std::int64_t iPointCount,
-                                                                         int iSearchLevel) {
+regression_detail::DETSACSchedule regression_detail::GetDETSACSchedule(std::int64_t iPointCount,
+                                                                       int iSearchLevel) {
     const std::int64_t n = iPointCount;
     const std::int64_t anchorStep =
         std::min(std::int64_t{1} << (kAnchorStepMaxExponent - iSearchLevel),
@@ -461,7 +461,8 @@ bool OVector_Regression::bFilterOutliers_DETSAC(const RawList& vX, const RawList
     }
     const std::vector<std::uint32_t> words = PackPixelWords(vX, vY);
     const std::int32_t d2 = Square32(iInlierDistance);
-    const DETSACSchedule schedule = GetDETSACSchedule(vX.GetCount(), iSearchLevel);
+    const regression_detail::DETSACSchedule schedule =
+        regression_detail::GetDETSACSchedule(vX.GetCount(), iSearchLevel);
     const bool bCompact = d2 >= 0 && IsCompact(words);
     const BestPair best =
         bCompact ? SearchCompact(words, d2, schedule.iAnchorStep, schedule.iPartnerStep,

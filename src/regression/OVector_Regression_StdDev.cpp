@@ -49,12 +49,20 @@ void OVector_Regression::FilterOutliers_StdDev_Aggressive(int iRegressionMode, c
                                                           const double& dSigmaFactor,
                                                           RawList& vKeptX, RawList& vKeptY,
                                                           RawList& vRemovedX, RawList& vRemovedY) {
+    regression_detail::StdDevFilterPass(iRegressionMode, vX, vY, iSteep, dSlope, dSigmaFactor,
+                                        vKeptX, vKeptY, vRemovedX, vRemovedY);
+}
+
+void regression_detail::StdDevFilterPass(int iRegressionMode, const RawList& vX, const RawList& vY,
+                                         int iSteep, const double& dSlope,
+                                         const double& dSigmaFactor, RawList& vKeptX,
+                                         RawList& vKeptY, RawList& vRemovedX, RawList& vRemovedY) {
     vKeptX.RemoveAll();
     vKeptY.RemoveAll();
     vRemovedX.RemoveAll();
     vRemovedY.RemoveAll();
     const std::int64_t n = vX.GetCount();
-    const std::int64_t minPoints = iRegressionMode >= kModeOrientationBySpread
+    const std::int64_t minPoints = iRegressionMode >= OVector_Regression::kModeOrientationBySpread
                                        ? kStdDevMinPointsBySpread
                                        : kStdDevMinPointsFlat;
     // Too few points to judge, or an orientation that names no residual: keep everything.

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "foundation/FixedPoint.h"
+#include "foundation/OFastArrayList.h"
 
 namespace regression_detail {
 
@@ -56,5 +57,25 @@ constexpr std::int64_t ReducedProduct(std::int64_t a, std::int64_t b) {
 constexpr std::int64_t RawSquareScaled(std::int64_t d) {
     return fixedpoint::WrapMul(d, d) >> kRawSquareShift;
 }
+
+// Step sizes of the DETSAC search: every B-th anchor, every S-th partner, every V-th voter.
+struct DETSACSchedule {
+    std::int64_t iAnchorStep;
+    std::int64_t iPartnerStep;
+    std::int64_t iVoteStep;
+};
+
+// The DETSAC step sizes for n points at a search level in 0..8.
+DETSACSchedule GetDETSACSchedule(std::int64_t iPointCount, int iSearchLevel);
+
+// One pass of the standard-deviation filter (OVector_Regression::FilterOutliers_StdDev_Aggressive,
+// which calls it): splits the points into kept and removed by a band of mean +- dSigmaFactor
+// standard deviations (never narrower than one pixel each side) around the mean residual from
+// the current slope; always keeps at least two points.
+void StdDevFilterPass(int iRegressionMode, const OFastArrayList<std::int64_t>& vX,
+                      const OFastArrayList<std::int64_t>& vY, int iSteep, const double& dSlope,
+                      const double& dSigmaFactor, OFastArrayList<std::int64_t>& vKeptX,
+                      OFastArrayList<std::int64_t>& vKeptY, OFastArrayList<std::int64_t>& vRemovedX,
+                      OFastArrayList<std::int64_t>& vRemovedY);
 
 }  // namespace regression_detail

@@ -7,6 +7,7 @@
 
 #include "foundation/OType_Image.h"
 #include "paths/OVectorPath.h"
+#include "subpixel/SubpixelChain.h"
 
 namespace {
 
@@ -163,9 +164,8 @@ int OSubpixelCalculation::CalculateTransitionOnPath(OType_Image* pImage, OVector
     return 1;
 }
 
-int OSubpixelCalculation::iSubPixelTransition_6Tap(int* piGrey, int iCount, int iFallback,
-                                                   int iMaxGrey, int /*iUnused*/,
-                                                   double* pdPosition) {
+int subpixelchain::iSubPixelTransition_6Tap(int* piGrey, int iCount, int iFallback, int iMaxGrey,
+                                            int /*iUnused*/, double* pdPosition) {
     if (pdPosition == nullptr) {
         return 0;
     }
@@ -200,8 +200,8 @@ int OSubpixelCalculation::iSubPixelTransition_6Tap(int* piGrey, int iCount, int 
     return 0;
 }
 
-void OSubpixelCalculation::SixTapFilter_fp(int* piGrey, int iCount, unsigned int* puiOut,
-                                           int* piOutCount) {
+void subpixelchain::SixTapFilter_fp(int* piGrey, int iCount, unsigned int* puiOut,
+                                    int* piOutCount) {
     if (piOutCount == nullptr) {
         return;
     }
@@ -233,8 +233,8 @@ void OSubpixelCalculation::SixTapFilter_fp(int* piGrey, int iCount, unsigned int
     *piOutCount = 2 * iCount - 1;
 }
 
-void OSubpixelCalculation::MeanFilter_fp(unsigned int* puiIn, int iCount, unsigned int* puiOut,
-                                         unsigned int uiClamp) {
+void subpixelchain::MeanFilter_fp(unsigned int* puiIn, int iCount, unsigned int* puiOut,
+                                  unsigned int uiClamp) {
     if (puiIn == nullptr || puiOut == nullptr || !CountInRange(iCount, 1, kQuarterSampleCount)) {
         return;
     }
@@ -246,8 +246,8 @@ void OSubpixelCalculation::MeanFilter_fp(unsigned int* puiIn, int iCount, unsign
     }
 }
 
-void OSubpixelCalculation::LinearInterpolation_fp(unsigned int* puiIn, int iCount,
-                                                  unsigned int* puiOut, int* piOutCount) {
+void subpixelchain::LinearInterpolation_fp(unsigned int* puiIn, int iCount, unsigned int* puiOut,
+                                           int* piOutCount) {
     if (piOutCount == nullptr) {
         return;
     }
@@ -263,8 +263,7 @@ void OSubpixelCalculation::LinearInterpolation_fp(unsigned int* puiIn, int iCoun
     *piOutCount = 2 * iCount - 1;
 }
 
-void OSubpixelCalculation::FirstDeviation_fp(unsigned int* puiIn, int iCount,
-                                             unsigned int* puiOut) {
+void subpixelchain::FirstDeviation_fp(unsigned int* puiIn, int iCount, unsigned int* puiOut) {
     if (puiIn == nullptr || puiOut == nullptr || !CountInRange(iCount, 1, kQuarterSampleCount)) {
         return;
     }
@@ -278,7 +277,7 @@ void OSubpixelCalculation::FirstDeviation_fp(unsigned int* puiIn, int iCount,
     MeanFilter_fp(magnitude, iCount, puiOut, kMaxGreyFixed);
 }
 
-void OSubpixelCalculation::GetPeakValue_fp(unsigned int* puiIn, int iCount, double* pdPeak) {
+void subpixelchain::GetPeakValue_fp(unsigned int* puiIn, int iCount, double* pdPeak) {
     if (pdPeak == nullptr) {
         return;
     }
@@ -318,4 +317,36 @@ void OSubpixelCalculation::GetPeakValue_fp(unsigned int* puiIn, int iCount, doub
         }
     }
     *pdPeak = static_cast<double>(left + right) * kBandCentre;
+}
+
+// The private operations of the class: the chain of SubpixelChain.h.
+
+int OSubpixelCalculation::iSubPixelTransition_6Tap(int* piGrey, int iCount, int iFallback,
+                                                   int iMaxGrey, int iUnused, double* pdPosition) {
+    return subpixelchain::iSubPixelTransition_6Tap(piGrey, iCount, iFallback, iMaxGrey, iUnused,
+                                                   pdPosition);
+}
+
+void OSubpixelCalculation::SixTapFilter_fp(int* piGrey, int iCount, unsigned int* puiOut,
+                                           int* piOutCount) {
+    subpixelchain::SixTapFilter_fp(piGrey, iCount, puiOut, piOutCount);
+}
+
+void OSubpixelCalculation::MeanFilter_fp(unsigned int* puiIn, int iCount, unsigned int* puiOut,
+                                         unsigned int uiClamp) {
+    subpixelchain::MeanFilter_fp(puiIn, iCount, puiOut, uiClamp);
+}
+
+void OSubpixelCalculation::LinearInterpolation_fp(unsigned int* puiIn, int iCount,
+                                                  unsigned int* puiOut, int* piOutCount) {
+    subpixelchain::LinearInterpolation_fp(puiIn, iCount, puiOut, piOutCount);
+}
+
+void OSubpixelCalculation::FirstDeviation_fp(unsigned int* puiIn, int iCount,
+                                             unsigned int* puiOut) {
+    subpixelchain::FirstDeviation_fp(puiIn, iCount, puiOut);
+}
+
+void OSubpixelCalculation::GetPeakValue_fp(unsigned int* puiIn, int iCount, double* pdPeak) {
+    subpixelchain::GetPeakValue_fp(puiIn, iCount, pdPeak);
 }

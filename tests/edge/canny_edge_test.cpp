@@ -10,32 +10,39 @@
 #include <utility>
 #include <vector>
 
+#include "edge/CannyFilters.h"
 #include "edge/OCannyEdge.h"
 
-// Reaches the private operations and tables (a friend of OCannyEdge).
-struct OCannyEdgeTestAccess {
+// The kernel table and its row for sigma 1.0 are private constants of OCannyEdge that the library
+// exports for native callers: read here by their exported names, as a native caller's linker
+// finds them.
+extern const int kExportedFilterKernel[13][6] __asm__("_ZN10OCannyEdge16m_iaFilterKernelE");
+extern const int kExportedIndexForSigma10 __asm__("_ZN10OCannyEdge18m_iIndexForSigma10E");
+
+// The detector's steps (edge/CannyFilters.h), reached through the library's objects.
+struct CannyAccess {
     static constexpr int kRows = 13;
     static constexpr int kTaps = 5;
 
-    static int Divisor(int row) { return OCannyEdge::m_iaFilterKernel[row][0]; }
+    static int Divisor(int row) { return kExportedFilterKernel[row][0]; }
     static std::vector<unsigned int> Weights(int row) {
-        const int* weights = OCannyEdge::m_iaFilterKernel[row] + 1;
+        const int* weights = kExportedFilterKernel[row] + 1;
         return std::vector<unsigned int>(weights, weights + kTaps);
     }
-    static int IndexForSigma10() { return OCannyEdge::m_iIndexForSigma10; }
+    static int IndexForSigma10() { return kExportedIndexForSigma10; }
 
     static int CalcGaussFactors(float scale, float sigma, WritableCollection<unsigned int>& factors,
                                 int& sum) {
-        return OCannyEdge::iCalcGaussFactors(scale, sigma, factors, sum);
+        return cannyfilters::CalcGaussFactors(scale, sigma, factors, sum);
     }
     static void Skeletonise(WritableCollection<int>& data, int threshold, bool keep) {
-        OCannyEdge::SkeletoniseEdgePoints(data, threshold, keep);
+        cannyfilters::SkeletoniseEdgePoints(data, threshold, keep);
     }
 };
 
 namespace {
 
-using Access = OCannyEdgeTestAccess;
+using Access = CannyAccess;
 using Values = std::vector<int>;
 
 constexpr int M = INT_MIN;      // the no-value marker

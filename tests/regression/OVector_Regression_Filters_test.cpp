@@ -25,7 +25,7 @@ TEST(DETSACSchedule, StepsFollowTheSearchLevel) {
     // every level is.
     const std::int64_t cases[][5] = {{100, 0, 24, 10, 4}, {100, 8, 1, 1, 1}, {7, 0, 1, 1, 1}};
     for (const auto& c : cases) {
-        const auto s = OVector_RegressionTestAccess::GetSchedule(c[0], static_cast<int>(c[1]));
+        const auto s = regression_detail::GetDETSACSchedule(c[0], static_cast<int>(c[1]));
         EXPECT_EQ(std::tuple(s.iAnchorStep, s.iPartnerStep, s.iVoteStep),
                   std::tuple(c[2], c[3], c[4]))
             << "n = " << c[0] << ", level " << c[1];
@@ -137,7 +137,7 @@ TEST(StdDevFilter, ThreePointsByMode) {
         {"outlier, mode 0: too few to judge", 0, outlier, outlier},
         {"two far points, mode 2: the last one must stay", 2, twoFar, {{0, 0}, {20, -100}}}};
     for (const auto& [name, mode, points, kept] : cases) {
-        EXPECT_EQ(OVector_RegressionTestAccess::StdDevKept(mode, points, 1.0), kept) << name;
+        EXPECT_EQ(StdDevKept(mode, points, 1.0), kept) << name;
     }
 }
 

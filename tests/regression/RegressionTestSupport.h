@@ -11,6 +11,7 @@
 #include "foundation/Angles.h"
 #include "foundation/OVector_Array.h"
 #include "regression/OVector_Regression.h"
+#include "regression/RegressionInternals.h"
 
 using angles::kPi;
 inline constexpr std::int64_t kRawPerPixel = fixedpoint::kRawOne;
@@ -21,33 +22,31 @@ inline std::int64_t Raw(double pixels) {
 
 using PixelPoints = std::vector<std::pair<double, double>>;
 
-struct OVector_RegressionTestAccess {
-    static OVector_Regression::DETSACSchedule GetSchedule(std::int64_t n, int level) {
-        return OVector_Regression::GetDETSACSchedule(n, level);
+// One pass of the standard-deviation band around the flat line of slope 0 (internal: the
+// programs that call it link the library's objects); answers the kept points.
+inline PixelPoints StdDevKept(int mode, const PixelPoints& points, double factor) {
+    using RawList = OFastArrayList<std::int64_t>;
+    const auto n = static_cast<std::int64_t>(points.size());
+    RawList xs(n), ys(n), keptX(n), keptY(n), removedX(n), removedY(n);
+    for (const auto& [x, y] : points) {
+        xs.Add(Raw(x));
+        ys.Add(Raw(y));
     }
-    // The standard-deviation band around the flat line of slope 0; answers the kept points.
-    static PixelPoints StdDevKept(int mode, const PixelPoints& points, double factor) {
-        const auto n = static_cast<std::int64_t>(points.size());
-        OVector_Regression::RawList xs(n), ys(n), keptX(n), keptY(n), removedX(n), removedY(n);
-        for (const auto& [x, y] : points) {
-            xs.Add(Raw(x));
-            ys.Add(Raw(y));
-        }
-        OVector_Regression::FilterOutliers_StdDev_Aggressive(mode, xs, ys, 0, 0.0, factor, keptX,
-                                                             keptY, removedX, removedY);
-        PixelPoints kept;
-        for (std::int64_t k = 0; k < keptX.GetCount(); ++k) {
-            kept.emplace_back(keptX[k] / double(kRawPerPixel), keptY[k] / double(kRawPerPixel));
-        }
-        return kept;
+    regression_detail::StdDevFilterPass(mode, xs, ys, 0, 0.0, factor, keptX, keptY, removedX,
+                                        removedY);
+    PixelPoints kept;
+    for (std::int64_t k = 0; k < keptX.GetCount(); ++k) {
+        kept.emplace_back(keptX[k] / double(kRawPerPixel), keptY[k] / double(kRawPerPixel));
     }
-};
+    return kept;
+}
 
 // The DETSAC filter written as plainly as it can be: every scheduled pair counted over every
 // scheduled voter with the exact line test, squared distances wrapping at 32 bits and products at
 // 64, the first pair with strictly the most votes winning. Answers which points are inliers, or
 // nothing when the filter fails. The oracle for the library's search, which reaches the same pair
-// with less work.
+// with less work. (It reads the library's internal schedule: the programs that call it link the
+// library's objects.)
 inline std::optional<std::vector<bool>> PlainDETSACInliers(
     const std::vector<std::pair<std::int64_t, std::int64_t>>& raw, int inlierDistance, int level) {
     struct Pixel {
@@ -85,7 +84,7 @@ inline std::optional<std::vector<bool>> PlainDETSACInliers(
                           static_cast<std::uint16_t>(static_cast<std::uint64_t>(y) >> 16)});
     }
     const auto n = static_cast<std::int64_t>(p.size());
-    const auto steps = OVector_RegressionTestAccess::GetSchedule(n, level);
+    const auto steps = regression_detail::GetDETSACSchedule(n, level);
     std::int64_t best = -1, bestI = -1, bestJ = -1;
     for (std::int64_t i = 0; i < n; i += steps.iAnchorStep) {
         for (std::int64_t j = i + 1; j < n; j += steps.iPartnerStep) {

@@ -16,34 +16,33 @@
 #include "paths/OVectorPath_Circle.h"
 #include "paths/OVectorPath_Line.h"
 #include "subpixel/OSubpixelCalculation.h"
+#include "subpixel/SubpixelChain.h"
 
-// Reaches the private filter chain (a friend of OSubpixelCalculation).
-struct OSubpixelCalculationTestAccess {
+// The filter chain (subpixel/SubpixelChain.h), reached through the library's objects.
+struct ChainAccess {
     static int Transition(int* grey, int count, int fallback, int maxGrey, double* position) {
-        return OSubpixelCalculation::iSubPixelTransition_6Tap(grey, count, fallback, maxGrey, 1,
-                                                              position);
+        return subpixelchain::iSubPixelTransition_6Tap(grey, count, fallback, maxGrey, 1, position);
     }
     static void Peak(unsigned int* in, int count, double* peak) {
-        OSubpixelCalculation::GetPeakValue_fp(in, count, peak);
+        subpixelchain::GetPeakValue_fp(in, count, peak);
     }
     static std::vector<unsigned int> Mean(std::vector<unsigned int> in, unsigned int clamp) {
         std::vector<unsigned int> out(in.size());
-        OSubpixelCalculation::MeanFilter_fp(in.data(), static_cast<int>(in.size()), out.data(),
-                                            clamp);
+        subpixelchain::MeanFilter_fp(in.data(), static_cast<int>(in.size()), out.data(), clamp);
         return out;
     }
     static std::vector<unsigned int> Interpolate(std::vector<unsigned int> in) {
         std::vector<unsigned int> out(2 * in.size() - 1);
         int count = 0;
-        OSubpixelCalculation::LinearInterpolation_fp(in.data(), static_cast<int>(in.size()),
-                                                     out.data(), &count);
+        subpixelchain::LinearInterpolation_fp(in.data(), static_cast<int>(in.size()), out.data(),
+                                              &count);
         return out;
     }
 };
 
 namespace {
 
-using Access = OSubpixelCalculationTestAccess;
+using Access = ChainAccess;
 using Words = std::vector<unsigned int>;
 using Profile = std::array<int, 7>;
 
