@@ -27,6 +27,8 @@ endif()
 function(edgedetection_target_options target)
     target_compile_options(${target} PRIVATE ${EDGEDETECTION_WARNING_FLAGS} -ffp-contract=off)
     if(EDGEDETECTION_SANITIZER_FLAGS)
+        # Sanitizer builds check what the fixed-capacity lists' callers promise (OFastArrayList).
+        target_compile_definitions(${target} PRIVATE EDGEDETECTION_CHECKED)
         target_compile_options(${target} PRIVATE ${EDGEDETECTION_SANITIZER_FLAGS})
         target_link_options(${target} PRIVATE ${EDGEDETECTION_SANITIZER_FLAGS})
     endif()

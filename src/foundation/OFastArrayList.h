@@ -4,12 +4,19 @@
 // are plain stores and loads, and the caller keeps 0 <= count <= capacity. The list never
 // reallocates.
 //
+// Release builds check nothing. Debug builds (NDEBUG not defined) and the library's sanitizer
+// builds (EDGEDETECTION_CHECKED defined) check what the caller keeps: an Add, CopyFrom or AddRange
+// beyond the capacity, or an operator[] outside 0..capacity - 1, stops the program with a message
+// there, instead of writing past the array.
+//
 //   OFastArrayList<double> xs(n);     // room for n values, count 0
 //   xs.Add(1.5);                      // no capacity check
 //   double first = xs[0];
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -23,6 +30,12 @@ class EDGEDETECTION_EXPORT OFastArrayList {
     static_assert(std::is_trivially_copyable_v<T>, "OFastArrayList holds plain values only");
 
   public:
+#if !defined(NDEBUG) || defined(EDGEDETECTION_CHECKED)
+    static constexpr bool kChecked = true;
+#else
+    static constexpr bool kChecked = false;
+#endif
+
     // A negative capacity counts as 0. A capacity whose byte size cannot be represented makes the
     // allocation fail (std::bad_alloc) instead of wrapping around to a small array.
     explicit OFastArrayList(Index capacity) {
@@ -45,13 +58,19 @@ class EDGEDETECTION_EXPORT OFastArrayList {
         m_iCapacity = 0;
     }
 
-    virtual T* GetData() { return (m_iCount != 0 && m_pData != nullptr) ? m_pData : nullptr; }
+    virtual T* GetData() {
+        return (m_iCount != 0 && m_pData != nullptr) ? m_pData : nullptr;
+    }
     virtual const T* GetData() const {
         return (m_iCount != 0 && m_pData != nullptr) ? m_pData : nullptr;
     }
 
-    virtual T* GetBuffer() { return m_pData; }
-    virtual const T* GetBuffer() const { return m_pData; }
+    virtual T* GetBuffer() {
+        return m_pData;
+    }
+    virtual const T* GetBuffer() const {
+        return m_pData;
+    }
 
     // First index at or after start whose element has the same bytes as value (so -0.0 does not
     // find +0.0); -1 when there is none or start is out of range.
@@ -67,18 +86,34 @@ class EDGEDETECTION_EXPORT OFastArrayList {
         return -1;
     }
 
-    Index GetCount() const { return m_iCount; }
-    Index GetCapacity() const { return m_iCapacity; }
+    Index GetCount() const {
+        return m_iCount;
+    }
+    Index GetCapacity() const {
+        return m_iCapacity;
+    }
 
-    T& operator[](Index i) { return m_pData[i]; }
-    const T& operator[](Index i) const { return m_pData[i]; }
+    T& operator[](Index i) {
+        Require(i >= 0 && i < m_iCapacity, "index outside the capacity");
+        return m_pData[i];
+    }
+    const T& operator[](Index i) const {
+        Require(i >= 0 && i < m_iCapacity, "index outside the capacity");
+        return m_pData[i];
+    }
 
-    void Add(const T& value) { m_pData[m_iCount++] = value; }
+    void Add(const T& value) {
+        Require(m_iCount < m_iCapacity, "Add beyond the capacity");
+        m_pData[m_iCount++] = value;
+    }
 
-    void RemoveAll() { m_iCount = 0; }
+    void RemoveAll() {
+        m_iCount = 0;
+    }
 
     // The target's capacity must be at least the source's count.
     void CopyFrom(const OFastArrayList& source) {
+        Require(source.m_iCount <= m_iCapacity, "CopyFrom beyond the capacity");
         m_iCount = source.m_iCount;
         if (m_iCount > 0) {
             std::memmove(m_pData, source.m_pData, static_cast<std::size_t>(m_iCount) * sizeof(T));
@@ -87,6 +122,7 @@ class EDGEDETECTION_EXPORT OFastArrayList {
 
     // Appends all elements of the other list; the sum of the counts must fit in the capacity.
     void AddRange(const OFastArrayList& other) {
+        Require(other.m_iCount <= m_iCapacity - m_iCount, "AddRange beyond the capacity");
         if (other.m_iCount > 0) {
             std::memmove(m_pData + m_iCount, other.m_pData,
                          static_cast<std::size_t>(other.m_iCount) * sizeof(T));
@@ -95,6 +131,19 @@ class EDGEDETECTION_EXPORT OFastArrayList {
     }
 
   private:
+    // In checked builds, stops the program when the caller broke the list's contract.
+    static void Require(bool kept, const char* what) {
+        if constexpr (kChecked) {
+            if (!kept) {
+                std::fprintf(stderr, "OFastArrayList: %s\n", what);
+                std::abort();
+            }
+        } else {
+            static_cast<void>(kept);
+            static_cast<void>(what);
+        }
+    }
+
     T* m_pData = nullptr;
     Index m_iCount = 0;
     Index m_iCapacity = 0;
