@@ -404,3 +404,4 @@ class OVectorPath_Circle_Float : public OVectorPath {
 
 %include "ManagedMeasurement.i"
 %include "ManagedCaliper.i"
+%include "ManagedMetrology.i"

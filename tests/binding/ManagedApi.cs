@@ -167,12 +167,97 @@ static class ManagedApi {
         Check(OCannyEdge.FindTransitions(new int[0], 20, 2) == null, "Canny: empty profile");
     }
 
+    // A dark disc and a dark bar tilted by 2 degrees on a bright plate, by area coverage.
+    const double DiscX = 60.3, DiscY = 80.6, DiscR = 30.2;
+    const double BarLeft = 130.25, BarY = 80.0, BarWidth = 24.5;  // across the bar
+    static readonly double Tilt = 2.0 * Math.PI / 180.0;
+
+    static double BarLeftAt(double y) {
+        return BarLeft + (y - BarY) * Math.Tan(Tilt);
+    }
+
+    static bool InFeature(double x, double y) {
+        double left = BarLeftAt(y);
+        return (x - DiscX) * (x - DiscX) + (y - DiscY) * (y - DiscY) < DiscR * DiscR ||
+               (x >= left && x < left + BarWidth / Math.Cos(Tilt));
+    }
+
+    static ushort[] Plate(int width, int height) {
+        const int Samples = 4;
+        var pixels = new ushort[width * height];
+        for (int i = 0; i < pixels.Length; i++) {
+            int dark = 0;
+            for (int k = 0; k < Samples * Samples; k++) {
+                dark += InFeature(i % width + (k % Samples + 0.5) / Samples,
+                             i / width + (k / Samples + 0.5) / Samples) ? 1 : 0;
+            }
+            pixels[i] = (ushort)(Bright - (Bright - Dark) * dark / (Samples * Samples));
+        }
+        return pixels;
+    }
+
+    static void MetrologyTools() {
+        const int W = 200, H = 160;
+        const double Tolerance = 0.05;  // pixels
+        ushort[] grey = Plate(W, H);
+        using (OType_Image image = new OType_Image(W, H, Array.ConvertAll(grey, g => (byte)g)))
+        using (OType_Image16 image16 = new OType_Image16(W, H, grey)) {
+            var hole = new FindCircleSettings { CenterX = 60.5, CenterY = 80.5, Radius = 30 };
+            hole.Edge.Polarity = CaliperPolarity.Rising;
+            foreach (FindCircleResult c in new[] { Metrology.FindCircle(image, hole),
+                                                   Metrology.FindCircle(image16, hole) }) {
+                Check(c.Ok && Math.Abs(c.CenterX - DiscX) < Tolerance &&
+                      Math.Abs(c.CenterY - DiscY) < Tolerance &&
+                      Math.Abs(c.Radius - DiscR) < Tolerance && c.KeptCount > 30 &&
+                      c.KeptCount + c.RejectedCount == 36,
+                      "find circle: the disc " + c.StatusText);
+                Check(c.RadiusSigma > 0 && c.RadiusSigma == Math.Sqrt(c.Covariance[2, 2]) &&
+                      c.CenterYSigma == Math.Sqrt(c.Covariance[1, 1]) &&
+                      c.Calipers[9].Found && Math.Abs(c.Calipers[9].Edge.Y - (DiscY + DiscR)) <
+                      Tolerance, "find circle: uncertainties and the caliper at 90 degrees");
+            }
+            // Upwards along the bar's left edge: the calipers run to the right, into the bar.
+            var edge = new FindLineSettings { StartX = 130.5, StartY = 140.5, EndX = 130.5,
+                                              EndY = 20.5 };
+            edge.Edge.Polarity = CaliperPolarity.Falling;
+            FindLineResult line = Metrology.FindLine(image, edge);
+            Check(line.Ok && Math.Abs(line.DistanceTo(BarLeftAt(30), 30)) < Tolerance &&
+                  Math.Abs(line.DistanceTo(BarLeftAt(130), 130)) < Tolerance &&
+                  line.AngleSigma > 0 && line.OffsetSigmaAt(line.PointX, 0) > line.OffsetSigma,
+                  "find line: the bar's left edge " + line.StatusText);
+            var across = new MeasureWidthSettings { StartX = 110.5, StartY = 80.5, EndX = 175.5,
+                                                    EndY = 80.5, Calipers = 3, Spacing = 20 };
+            across.Pair.FirstPolarity = CaliperPolarity.Falling;
+            across.Pair.SecondPolarity = CaliperPolarity.Rising;
+            MeasureWidthResult bar = Metrology.MeasureWidth(image, across);
+            Check(bar.Ok && Math.Abs(bar.Width - BarWidth) < Tolerance &&
+                  Math.Abs(Math.Abs(bar.Tilt) - Tilt) < 5e-3 && bar.WidthSigma > 0 &&
+                  bar.Calipers.Length == 3,
+                  "measure width: the bar across, its tilt " + bar.Width + " " + bar.Tilt);
+
+            hole.Calipers = 0;
+            FindCircleResult bad = Metrology.FindCircle(image, hole);
+            Check(bad.Status == MetrologyStatus.BadSettings && !bad.Ok &&
+                  bad.StatusText.StartsWith(Metrology.Text(MetrologyStatus.BadSettings)),
+                  "no calipers: bad settings, said so: " + bad.StatusText);
+        }
+        // The line fit alone: y = 10 + x / 4 through edges of a known uncertainty, one 3 px off.
+        var points = new CaliperEdge[12];
+        for (int i = 0; i < points.Length; i++) {
+            points[i] = new CaliperEdge(4 * i, 10 + i + (i == 4 ? 3 : 0), 0.05);
+        }
+        FindLineResult fit = Metrology.FitLine(points, new LineFitSettings());
+        Check(fit.Ok && fit.RejectedCount == 1 && !fit.Calipers[4].Kept &&
+              Math.Abs(Math.Tan(fit.Angle) - 0.25) < 1e-9, "line fit alone: slope 1/4");
+    }
+
     static int Main() {
         Disposal();
         NativeExceptions();
         Arrays();
         Measurements();
         Fits();
+        MetrologyTools();
         Console.WriteLine(passed + " passed, " + failed + " failed");
         return failed == 0 ? 0 : 1;
     }
