@@ -1,6 +1,6 @@
 // OFastArrayList in checked builds (debug, and the sanitizer builds): a caller that breaks the
 // list's contract is stopped at the list, with a message, before anything is written past it.
-// Release builds check nothing, as specified; there the test is skipped.
+// Release builds check nothing (the list stays as fast as a raw array); there the test is skipped.
 #include <gtest/gtest.h>
 
 #include "foundation/OFastArrayList.h"
