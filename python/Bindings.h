@@ -21,5 +21,7 @@ void BindFits(pybind11::module_& m);
 void BindCaliperTypes(pybind11::module_& m);
 void BindCalipers(pybind11::module_& m);
 void BindCaliperArrays(pybind11::module_& m);
+// The metrology tools: find circle, find line, measure width (MetrologyBindings.cpp).
+void BindMetrology(pybind11::module_& m);
 
 }  // namespace pybinding

@@ -26,4 +26,5 @@ PYBIND11_MODULE(_core, m) {
     pybinding::BindCaliperTypes(m);
     pybinding::BindCalipers(m);
     pybinding::BindCaliperArrays(m);
+    pybinding::BindMetrology(m);
 }

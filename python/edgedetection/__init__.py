@@ -4,12 +4,14 @@ Lay a path over a grey image (a 2-D uint8 NumPy array, used in place), choose wh
 count as "in threshold", and search the path for the transitions between in and out; refine
 them to sub-pixel precision and fit circles and lines to the points. Precision calipers
 (LineCaliper, ArcCaliper, measure_calipers) measure edges and edge pairs with their
-uncertainties on 8- and 16-bit images (uint16 arrays). Coordinates are pixels as floats (pixel i
-covers [i, i + 1), its centre is i + 0.5; y grows downwards).
+uncertainties on 8- and 16-bit images (uint16 arrays); the metrology tools (find_circle,
+find_line, measure_width) lay rakes of them and fit a circle, a line or a width with its 1-sigma
+uncertainties. Coordinates are pixels as floats (pixel i covers [i, i + 1), its centre is
+i + 0.5; y grows downwards).
 
 Errors: invalid arguments raise TypeError or ValueError (IndexError for a path index outside the
-path); a measurement that runs on valid input and finds nothing returns None, or for calipers an
-empty result whose status says why.
+path); a measurement that runs on valid input and finds nothing returns None, or for calipers and
+the metrology tools a false result whose status says why.
 
 See docs/PYTHON.md for the whole API.
 """
@@ -25,6 +27,8 @@ from ._core import (
     CircleFit,
     CirclePath,
     CirclePathFloat,
+    CircleResult,
+    CircleSearch,
     Deviation,
     Edge,
     EdgePair,
@@ -36,6 +40,12 @@ from ._core import (
     LineCaliper,
     LineFit,
     LinePath,
+    LineRefit,
+    LineResult,
+    LineSearch,
+    MetrologyCaliper,
+    MetrologyPairCaliper,
+    MetrologyStatus,
     PairResult,
     PairSelection,
     PairSettings,
@@ -43,10 +53,14 @@ from ._core import (
     Polarity,
     Selection,
     SubpixelEdge,
+    WidthResult,
     canny,
+    find_circle,
+    find_line,
     fit_circle,
     fit_line,
     measure_calipers,
+    measure_width,
     path_from_bytes,
 )
 
@@ -61,6 +75,8 @@ __all__ = [
     "CircleFit",
     "CirclePath",
     "CirclePathFloat",
+    "CircleResult",
+    "CircleSearch",
     "Deviation",
     "Edge",
     "EdgePair",
@@ -72,6 +88,12 @@ __all__ = [
     "LineCaliper",
     "LineFit",
     "LinePath",
+    "LineRefit",
+    "LineResult",
+    "LineSearch",
+    "MetrologyCaliper",
+    "MetrologyPairCaliper",
+    "MetrologyStatus",
     "PairResult",
     "PairSelection",
     "PairSettings",
@@ -79,9 +101,13 @@ __all__ = [
     "Polarity",
     "Selection",
     "SubpixelEdge",
+    "WidthResult",
     "canny",
+    "find_circle",
+    "find_line",
     "fit_circle",
     "fit_line",
     "measure_calipers",
+    "measure_width",
     "path_from_bytes",
 ]
