@@ -80,6 +80,49 @@ void PrintCalipers(const std::vector<unsigned char>& pixels, int width, int heig
     }
 }
 
+// The metrology tools with settings away from their defaults (a part turn in from outside, a
+// line searched right to left with the regression's line), so that the module's translation of
+// each is compared; the width with its defaults.
+void PrintMetrology(const OType_Image& image) {
+    constexpr double kDegree = 3.14159265358979323846 / 180.0;
+    OFindCircleSettings hole;
+    hole.centerX = 160.0;
+    hole.centerY = 120.0;
+    hole.radius = 50.0;
+    hole.startAngle = 30.0 * kDegree;
+    hole.sweep = 300.0 * kDegree;
+    hole.calipers = 20;
+    hole.search = OCircleSearch::Inwards;
+    hole.edge.polarity = OCaliperPolarity::Falling;
+    hole.fit.sigmaFactor = 2.5;
+    const OFindCircleResult c = OMetrology::FindCircle(image, hole);
+    std::printf("find_circle %.17g %.17g %.17g %.17g %.17g %d\n", c.centerX, c.centerY, c.radius,
+                c.radiusSigma, c.rms, c.keptCount);
+    OFindLineSettings patch;
+    patch.startX = 60.0;
+    patch.startY = 105.0;
+    patch.endX = 60.0;
+    patch.endY = 135.0;
+    patch.calipers = 7;
+    patch.caliperLength = 20.0;
+    patch.search = OLineSearch::RightToLeft;
+    patch.fit.filter = OLineFilter::StdDev;
+    patch.fit.refit = OLineRefit::Regression;
+    const OFindLineResult l = OMetrology::FindLine(image, patch);
+    std::printf("find_line %.17g %.17g %.17g %.17g %.17g %d\n", l.pointX, l.pointY, l.angle,
+                l.angleSigma, l.offsetSigma, l.keptCount);
+    OMeasureWidthSettings gap;
+    gap.startX = 80.5;
+    gap.startY = 120.5;
+    gap.endX = 240.5;
+    gap.endY = 120.5;
+    gap.calipers = 3;
+    gap.pair.firstPolarity = OCaliperPolarity::Falling;
+    gap.pair.secondPolarity = OCaliperPolarity::Rising;
+    const OMeasureWidthResult w = OMetrology::MeasureWidth(image, gap);
+    std::printf("measure_width %.17g %.17g %.17g %d\n", w.width, w.widthSigma, w.tilt, w.keptCount);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -93,6 +136,7 @@ int main(int argc, char** argv) {
     std::vector<unsigned char> pixels((std::istreambuf_iterator<char>(raw)), {});
     auto image = std::make_shared<OType_Image>(width, height, pixels);
     PrintCalipers(pixels, width, height);
+    PrintMetrology(*image);
 
     OVectorPath_Line line(OVector(5.5, 20.25), OVector(width - 6.5, height - 20.75));
     line.bCreateTransitionFunction(0, 0, 100, 0, 0, image);

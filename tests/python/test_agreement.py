@@ -1,6 +1,6 @@
 # The module answers exactly as the library called from C++ (reference_results.cpp) on the same
 # image and points: calipers on 8 and 16 bits, searches with three transition functions,
-# refinements and both fits.
+# refinements, both fits and the metrology tools.
 import os
 import subprocess
 
@@ -32,6 +32,20 @@ def module_results(image, guess, points):
                                        [60.5, 140.5, 200.5, 130.5]], None, 9.0)
     lines += [" ".join(["many"] + [repr(float(v)) for v in row]) for row in
               np.c_[many.points, many.position, many.amplitude, many.score, many.sigma]]
+    c = ed.find_circle(image, (160.0, 120.0), 50.0, start_angle=30.0, sweep=300.0, calipers=20,
+                       search=ed.CircleSearch.INWARDS, polarity=ed.EdgePolarity.FALLING,
+                       sigma_factor=2.5)
+    lines.append(f"find_circle {c.x!r} {c.y!r} {c.radius!r} {c.radius_sigma!r} {c.rms!r} "
+                 f"{c.kept_count}")
+    f = ed.find_line(image, (60.0, 105.0), (60.0, 135.0), calipers=7, caliper_length=20.0,
+                     search=ed.LineSearch.RIGHT_TO_LEFT, filter=ed.Filter.STDDEV,
+                     refit=ed.LineRefit.REGRESSION)
+    lines.append(f"find_line {f.x!r} {f.y!r} {f.angle!r} {f.angle_sigma!r} {f.offset_sigma!r} "
+                 f"{f.kept_count}")
+    w = ed.measure_width(image, (80.5, 120.5), (240.5, 120.5), calipers=3,
+                         first_polarity=ed.EdgePolarity.FALLING,
+                         second_polarity=ed.EdgePolarity.RISING)
+    lines.append(f"measure_width {w.width!r} {w.width_sigma!r} {w.tilt!r} {w.kept_count}")
     paths = [
         ("line", ed.LinePath((5.5, 20.25), (width - 6.5, height - 20.75)), ("band", 0, 100)),
         ("circle", ed.CirclePath((width / 2 + 30, height / 2), height / 4, 10.0, 360.0),
@@ -84,5 +98,6 @@ def test_module_agrees_with_the_library(tmp_path):
     ours = module_results(image, guess, points)
     reference = [line for line in reference if line]
     assert [line.split()[0] for line in ours] == [line.split()[0] for line in reference]
-    assert len(ours) > 12 and {"caliper16", "arc", "pair", "many"} <= {l.split()[0] for l in ours}
+    assert len(ours) > 12 and {"caliper16", "arc", "pair", "many", "find_circle", "find_line",
+                                   "measure_width"} <= {l.split()[0] for l in ours}
     assert as_numbers(ours) == as_numbers(reference)

@@ -1,5 +1,5 @@
-# Several Python threads measuring one shared image give the answers of one thread; two threads
-# sharing one path take turns instead of corrupting it.
+# Several Python threads measuring one shared image (paths, calipers, metrology tools) give the
+# answers of one thread; two threads sharing one path take turns instead of corrupting it.
 from concurrent.futures import ThreadPoolExecutor
 
 import numpy as np
@@ -52,6 +52,22 @@ def test_caliper_threads_on_one_image_agree_with_one_thread():
             image, first_polarity=ed.EdgePolarity.FALLING, second_polarity=ed.EdgePolarity.RISING)
             for s in segments[k::3]]
         return calipers.points.tobytes(), repr(pairs)
+
+    alone = [measure(k) for k in range(3)]
+    with ThreadPoolExecutor(3) as pool:
+        assert list(pool.map(measure, list(range(3)) * 4)) == alone * 4
+
+
+def test_metrology_threads_on_one_image_agree_with_one_thread():
+    image = ed.Image(disc_scene())
+
+    def measure(k):
+        hole = ed.find_circle(image, (160.0, 120.0), 50.0, start_angle=k, calipers=24,
+                              polarity=ed.EdgePolarity.RISING)
+        gap = ed.measure_width(image, (100.5, 100.5 + k), (220.5, 100.5 + k), calipers=5,
+                               first_polarity=ed.EdgePolarity.FALLING,
+                               second_polarity=ed.EdgePolarity.RISING)
+        return repr(hole), hole.points.tobytes(), repr(gap), gap.widths.tobytes()
 
     alone = [measure(k) for k in range(3)]
     with ThreadPoolExecutor(3) as pool:
