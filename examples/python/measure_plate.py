@@ -10,7 +10,8 @@ dimensions (a dark hole in a bright plate whose right border is a slanted straig
 and noisy) and prints the measurement beside the truth. --circle gives the expected hole (centre
 x, y and radius in pixels), --line the expected edge (two points on it, the plate on its left as
 seen from the first towards the second); the defaults suit the built-in plate. With matplotlib
-installed the result is plotted over the image unless --no-plot is given.
+installed the result is plotted over the image (the calipers, the edges the fits used and those
+they rejected, the fitted circle and line) unless --no-plot is given.
 """
 
 import argparse
@@ -75,36 +76,23 @@ def load(path):
 
 
 def measure_hole(image, cx, cy, radius):
-    """Calipers across the expected circle, outwards, and a circle fitted to their edges."""
-    angles = np.arange(CALIPERS_ON_CIRCLE) * (2 * math.pi / CALIPERS_ON_CIRCLE)
-    directions = np.c_[np.cos(angles), np.sin(angles)]
-    starts = [cx, cy] + (radius - CALIPER_LENGTH / 2) * directions
-    ends = [cx, cy] + (radius + CALIPER_LENGTH / 2) * directions
+    """A rake of calipers across the expected circle, outwards, and the circle fitted to their
+    edges with the outliers rejected."""
     # A dark hole in a bright plate: dark to bright outwards.
-    edges = ed.measure_calipers(image, starts, ends, CALIPER_WIDTH,
-                                polarity=ed.EdgePolarity.RISING)
-    return ed.fit_circle(edges.points[edges.found], (cx, cy, radius)), edges
+    return ed.find_circle(image, (cx, cy), radius, calipers=CALIPERS_ON_CIRCLE,
+                          caliper_length=CALIPER_LENGTH, caliper_width=CALIPER_WIDTH,
+                          polarity=ed.EdgePolarity.RISING)
 
 
 def measure_edge(image, start, end):
-    """Calipers across the expected line, from the plate outwards, and a line fitted to them."""
-    (x0, y0), (x1, y1) = start, end
-    along = np.linspace(0.05, 0.95, CALIPERS_ON_LINE)[:, None]
-    centres = np.array([x0, y0]) + along * [x1 - x0, y1 - y0]
-    normal = np.array([y1 - y0, -(x1 - x0)]) / math.hypot(x1 - x0, y1 - y0)  # off the plate
-    edges = ed.measure_calipers(image, centres - CALIPER_LENGTH / 2 * normal,
-                                centres + CALIPER_LENGTH / 2 * normal, CALIPER_WIDTH,
-                                polarity=ed.EdgePolarity.FALLING)
-    return ed.fit_line(edges.points[edges.found]), edges
+    """A rake of calipers across the expected line, from the plate outwards, and the line fitted
+    to their edges."""
+    return ed.find_line(image, start, end, calipers=CALIPERS_ON_LINE,
+                        caliper_length=CALIPER_LENGTH, caliper_width=CALIPER_WIDTH,
+                        search=ed.LineSearch.RIGHT_TO_LEFT, polarity=ed.EdgePolarity.FALLING)
 
 
-def distance_from_line(fit, point):
-    """Distance of a point from a fitted line, pixels."""
-    dx, dy = fit.direction
-    return abs((point[0] - fit.x) * dy - (point[1] - fit.y) * dx)
-
-
-def plot(image, hole, hole_edges, edge, edge_edges):
+def plot(image, hole, edge):
     try:
         import matplotlib.pyplot as plt
     except ImportError:
@@ -113,8 +101,11 @@ def plot(image, hole, hole_edges, edge, edge_edges):
     _, axes = plt.subplots()
     # Pixel i covers [i, i + 1): the image's extent puts pixel centres at i + 0.5.
     axes.imshow(image, cmap="gray", extent=(0, image.shape[1], image.shape[0], 0))
-    for found in (hole_edges, edge_edges):
-        axes.plot(found.x, found.y, "+", color="orange")
+    for found in (hole, edge):
+        for x0, y0, x1, y1 in found.segments:
+            axes.plot([x0, x1], [y0, y1], "-", color="yellow", linewidth=0.5)
+        axes.plot(*found.points[found.kept].T, "+", color="lime")
+        axes.plot(*found.points[found.found & ~found.kept].T, "x", color="red")
     t = np.linspace(0, 2 * math.pi, 200)
     axes.plot(hole.x + hole.radius * np.cos(t), hole.y + hole.radius * np.sin(t), "c-")
     dx, dy = edge.direction
@@ -137,21 +128,24 @@ def main():
     args = parser.parse_args()
 
     image = load(args.image) if args.image else render_plate()
-    hole, hole_edges = measure_hole(image, *args.circle)
-    edge, edge_edges = measure_edge(image, args.line[:2], args.line[2:])
-    if hole is None or edge is None:
-        sys.exit("too few edges found: check --circle and --line against the image")
-    print(f"hole: centre ({hole.x:.3f}, {hole.y:.3f}) px, radius {hole.radius:.3f} px, "
-          f"{len(hole.inliers)} of {len(hole_edges)} calipers used")
-    print(f"edge: through ({edge.x:.3f}, {edge.y:.3f}) px at {math.degrees(edge.angle):.4f} deg, "
-          f"{len(edge.inliers)} of {len(edge_edges)} calipers used")
+    hole = measure_hole(image, *args.circle)
+    edge = measure_edge(image, args.line[:2], args.line[2:])
+    for name, result in (("hole", hole), ("edge", edge)):
+        if not result:
+            sys.exit(f"{name}: {result.status_text}; check --circle and --line against the image")
+    print(f"hole: centre ({hole.x:.3f}, {hole.y:.3f}) +- ({hole.x_sigma:.3f}, "
+          f"{hole.y_sigma:.3f}) px, radius {hole.radius:.3f} +- {hole.radius_sigma:.3f} px, "
+          f"{hole.kept_count} of {len(hole.calipers)} calipers used")
+    print(f"edge: through ({edge.x:.3f}, {edge.y:.3f}) px +- {edge.offset_sigma:.3f} px at "
+          f"{math.degrees(edge.angle):.4f} +- {math.degrees(edge.angle_sigma):.4f} deg, "
+          f"{edge.kept_count} of {len(edge.calipers)} calipers used")
     if not args.image:
         (x0, y0), (x1, y1) = EDGE
         true_angle = math.atan2(y1 - y0, x1 - x0)
         errors = {
             "centre": math.hypot(hole.x - HOLE[0], hole.y - HOLE[1]),
             "radius": abs(hole.radius - HOLE[2]),
-            "edge offset": distance_from_line(edge, EDGE[0]),
+            "edge offset": abs(edge.distance_to(*EDGE[0])),
         }
         angle_error = abs(math.remainder(edge.angle - true_angle, math.pi))
         print(f"truth: centre ({HOLE[0]}, {HOLE[1]}), radius {HOLE[2]}, edge at "
@@ -161,8 +155,7 @@ def main():
         if args.check and (max(errors.values()) > TOLERANCE_PX or angle_error > TOLERANCE_RAD):
             sys.exit("the measurement misses the built-in plate's truth")
     if not args.no_plot:
-        plot(image, hole, hole_edges, edge, edge_edges)
-
+        plot(image, hole, edge)
 
 if __name__ == "__main__":
     main()
