@@ -8,15 +8,23 @@
 //
 // Calipers, on the same image with a texture added (grey + (37 x + 91 y) mod 11 - 5, so that the
 // calipers estimate a noise), all 64 x 9 pixels across the edge:
-//   BM_Caliper:              one MeasureEdges (default settings) from (96.5, 100.5) to (160.5,
-//   100.5). BM_CaliperOutside:       one MeasureEdges on a caliper outside the image: the floor of
-//   a call. BM_CalipersLoop:         1000 calipers at rows 10.5 + 0.235 k, one MeasureEdges each,
-//   the first
-//                            edge of each copied into arrays (as the vectorised Python call gives
-//                            them back).
-//   BM_CalipersMany:         the same 1000 through the many-regions call, copied likewise.
-//   BM_ParallelCalipers:     every 16th of those calipers (63) per iteration on 1 and 2 threads
-//                            over the one image (wall clock).
+//   BM_Caliper:        one MeasureEdges (default settings) from (96.5, 100.5) to (160.5, 100.5).
+//   BM_CaliperOutside: one MeasureEdges on a caliper outside the image: the floor of a call.
+//   BM_CalipersLoop:   1000 calipers at rows 10.5 + 0.235 k, one MeasureEdges each, the first
+//                      edge of each copied into arrays (as the vectorised Python call gives them
+//                      back).
+//   BM_CalipersMany:     the same 1000 through the many-regions call, copied likewise.
+//   BM_ParallelCalipers: every 16th of those calipers (63) per iteration on 1 and 2 threads over
+//                        the one image (wall clock).
+//
+// Metrology tools, with the settings the Python benchmark passes:
+//   BM_FindCircle: find circle with its default rake (36 calipers of 40 x 5 px, outwards, rising)
+//                  on a dark disc (centre (128.3, 127.6), radius 60.2) in the bright textured
+//                  plate, expected at (128, 128) with radius 60.
+//   BM_FindCircleOutside: a rake of one caliper outside the image (centre (1000, 1000)): the
+//                  floor of a call.
+//   BM_FindLine:   find line with its default rake (25 calipers) on the caliper scene's edge,
+//                  expected from (128.5, 20.5) to (128.5, 235.5).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -25,6 +33,7 @@
 #include <vector>
 
 #include "caliper/OCaliper.h"
+#include "metrology/OMetrology.h"
 #include "paths/OVectorPath_Line.h"
 
 namespace {
@@ -208,6 +217,72 @@ void BM_ParallelCalipers(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(calipers.size()));
 }
 BENCHMARK(BM_ParallelCalipers)->UseRealTime()->Threads(1)->Threads(2);
+
+constexpr double kDiscX = 128.3;
+constexpr double kDiscY = 127.6;
+constexpr double kDiscRadius = 60.2;
+constexpr double kExpectedCentre = 128.0;
+constexpr double kExpectedRadius = 60.0;
+constexpr double kOutsideCentre = 1000.0;
+constexpr double kLineX = 128.5;
+constexpr double kLineTop = 20.5;
+constexpr double kLineBottom = 235.5;
+
+// The textured plate with a dark disc: a pixel is dark when its centre lies inside the disc.
+const OType_Image& DiscScene() {
+    static const OType_Image scene = [] {
+        OType_Image image(kSize, kSize);
+        for (int y = 0; y < kSize; ++y) {
+            for (int x = 0; x < kSize; ++x) {
+                const int texture = (kTextureX * x + kTextureY * y) % kTexturePeriod - kTextureHalf;
+                const bool inside = std::hypot(x + 0.5 - kDiscX, y + 0.5 - kDiscY) < kDiscRadius;
+                image.SetPixel_Grey(x, y, (inside ? kDark : kBright) + texture);
+            }
+        }
+        return image;
+    }();
+    return scene;
+}
+
+void BM_FindCircle(benchmark::State& state) {
+    OFindCircleSettings hole;
+    hole.centerX = kExpectedCentre;
+    hole.centerY = kExpectedCentre;
+    hole.radius = kExpectedRadius;
+    hole.edge.polarity = OCaliperPolarity::Rising;
+    for (auto _ : state) {
+        OFindCircleResult result = OMetrology::FindCircle(DiscScene(), hole);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_FindCircle);
+
+void BM_FindCircleOutside(benchmark::State& state) {
+    OFindCircleSettings hole;
+    hole.centerX = kOutsideCentre;
+    hole.centerY = kOutsideCentre;
+    hole.radius = kExpectedRadius;
+    hole.calipers = 1;
+    hole.edge.polarity = OCaliperPolarity::Rising;
+    for (auto _ : state) {
+        OFindCircleResult result = OMetrology::FindCircle(DiscScene(), hole);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_FindCircleOutside);
+
+void BM_FindLine(benchmark::State& state) {
+    OFindLineSettings edge;
+    edge.startX = kLineX;
+    edge.startY = kLineTop;
+    edge.endX = kLineX;
+    edge.endY = kLineBottom;
+    for (auto _ : state) {
+        OFindLineResult result = OMetrology::FindLine(CaliperScene(), edge);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_FindLine);
 
 }  // namespace
 
