@@ -64,8 +64,7 @@ void CheckSegment(const Point& start, const Point& end) {
 void CheckClipFactor(double clipFactor) {
     if (!(clipFactor >= 0.0) || !std::isfinite(clipFactor)) {
         throw py::value_error(
-            "clip_factor must be a finite number >= 0 (0: no residual check), "
-            "got " +
+            "clip_factor must be a finite number >= 0 (0: no residual check), got " +
             Number(clipFactor));
     }
 }
@@ -98,7 +97,7 @@ int FilterCode(py::handle filter, const py::object& filterType) {
 }
 
 bool CircleBand(int code) {
-    if (code != 0 && code != OVector_Regression::kFilterStdDev) {
+    if (code != OVector_Regression::kFilterNone && code != OVector_Regression::kFilterStdDev) {
         throw py::value_error("find_circle's filter is Filter.STDDEV or Filter.NONE");
     }
     return code == OVector_Regression::kFilterStdDev;
@@ -127,8 +126,7 @@ Result Run(ImageArgument& image, const Settings& settings, Tool tool) {
     return Checked(std::move(result));
 }
 
-// What every result shares: its status, the counts, the per-caliper records and, for the rakes
-// of single edges, their points as arrays.
+// What every result shares: its status, its counts and the per-caliper records.
 template <class Result>
 void DefineOutcome(py::class_<Result>& c) {
     c.def("__bool__", &Result::Ok, "True when the tool measured (status OK).")
@@ -268,8 +266,10 @@ void BindMetrologyTypes(py::module_& m) {
         .value("OUTWARDS", OCircleSearch::Outwards)
         .value("INWARDS", OCircleSearch::Inwards);
     py::enum_<OLineSearch>(m, "LineSearch",
-                           "Which way the calipers of find_line run across the line, as seen "
-                           "looking from its start to its end.")
+                           "Which way the calipers of find_line run across the line: "
+                           "LEFT_TO_RIGHT towards the right-hand side of one walking from its "
+                           "start to its end (on screen, y downwards, towards (-dy, dx)), "
+                           "RIGHT_TO_LEFT the other way.")
         .value("LEFT_TO_RIGHT", OLineSearch::LeftToRight)
         .value("RIGHT_TO_LEFT", OLineSearch::RightToLeft);
     py::enum_<OLineRefit>(m, "LineRefit",

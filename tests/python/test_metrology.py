@@ -35,7 +35,7 @@ def test_find_circle_measures_the_hole_and_rejects_a_notch():
     hole = ed.find_circle(ed.Image(image), (160.0, 120.0), 50.0, polarity=ed.EdgePolarity.RISING)
     assert hole and hole.status == ed.MetrologyStatus.OK
     assert abs(hole.x - CENTER[0]) < TOLERANCE and abs(hole.y - CENTER[1]) < TOLERANCE
-    assert abs(hole.radius - RADIUS) < TOLERANCE and hole.center == (hole.x, hole.y)
+    assert abs(hole.radius - RADIUS) < TOLERANCE
     assert 0 < hole.radius_sigma < 0.01 and 0 < hole.rms < 0.05
     assert np.allclose(np.sqrt(np.diag(hole.covariance)),
                        [hole.x_sigma, hole.y_sigma, hole.radius_sigma])
