@@ -26,7 +26,7 @@ constexpr std::int64_t kMaxFuzzPixels = std::int64_t{1} << 22;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {
         const LoadedImage image = DecodeImage(data, size, "fuzz.img", kMaxFuzzPixels);
-        const OType_Image& grey = *image.grey;
+        const OType_Image& grey = *image.Grey();
         const std::int64_t pixels = std::int64_t{grey.GetWidth()} * grey.GetHeight();
         FuzzRequire(grey.GetWidth() > 0 && grey.GetHeight() > 0 && pixels <= kMaxFuzzPixels,
                     "an image outside the pixel limit");

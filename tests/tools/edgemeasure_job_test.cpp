@@ -93,6 +93,69 @@ TEST(JobParser, RejectionsNameThePlaceAndTheProblem) {
               "job.json: measurements: expected a non-empty array of measurements");
 }
 
+// A measurement uses calipers unless it names the path search or uses one of its keys; the
+// calipers' keys are checked like any other, and keys of the other method are refused at their
+// place.
+TEST(JobParser, MethodsAndCaliperKeys) {
+    const json line = {{"line", {{"from", {0, 5}}, {"to", {50, 5}}}}};
+    const auto with = [&line](const json& extra) {
+        json m = line;
+        m.update(extra);
+        return m;
+    };
+    const auto parse = [](const json& m) {
+        return ParseMeasurement(m, "job.json", "measurements[0]", "m");
+    };
+    const json band = {{"type", "band"}, {"low", 0}, {"high", 100}};
+    EXPECT_EQ(parse(line).method, MeasureMethod::Caliper);
+    EXPECT_EQ(parse(with({{"transition", band}})).method, MeasureMethod::Path);
+    EXPECT_EQ(parse(with({{"search", {{"polarity", "leaving"}}}})).method, MeasureMethod::Path);
+    EXPECT_EQ(parse(with({{"method", "path"}})).method, MeasureMethod::Path);
+
+    const MeasurementSetup all =
+        parse(with({{"caliper", {{"width", 9}, {"sigma", 1.5}}},
+                    {"search", {{"polarity", "rising"}, {"select", "all"}}}}));
+    EXPECT_EQ(all.caliper.width, 9.0);
+    EXPECT_EQ(all.caliper.sigma, 1.5);
+    EXPECT_EQ(all.caliper.threshold, 10.0);
+    EXPECT_EQ(all.caliper.polarity, OCaliperPolarity::Rising);
+    EXPECT_EQ(all.search.mode, SearchMode::All) << "tolerances judge the count";
+    const MeasurementSetup pair =
+        parse(with({{"search", {{"mode", "pair"}, {"first", {{"polarity", "rising"}}}}}}));
+    EXPECT_EQ(pair.search.mode, SearchMode::Pair);
+    EXPECT_EQ(pair.caliper.firstPolarity, OCaliperPolarity::Rising);
+    EXPECT_EQ(pair.caliper.secondPolarity, OCaliperPolarity::Rising);
+
+    const struct {
+        json measurement;
+        std::string message;  // after "job.json: measurements[0]"
+    } cases[] = {
+        {with({{"method", "caliper"}, {"subpixel", true}}),
+         ".subpixel: a key of the path search, but this measurement uses calipers"},
+        {with({{"transition", band}, {"caliper", {{"width", 5}}}}),
+         ".caliper: a key of the calipers beside the path search's \"transition\": give "
+         "\"method\" (\"caliper\" or \"path\")"},
+        {with({{"method", "path"}, {"search", {{"select", "first"}}}}),
+         ".search.select: a key of the calipers, but this measurement searches paths"},
+        {with({{"method", "calipers"}}), ".method: 'calipers' is not one of caliper, path"},
+        {with({{"caliper", {{"width", 0}}}}), ".caliper.width: must be above 0"},
+        {with({{"caliper", {{"sigma", 300}}}}), ".caliper.sigma: 300 is outside 0..256"},
+        {with({{"caliper", {{"thresh", 1}}}}), ".caliper.thresh: unknown key"},
+        {with({{"search", {{"polarity", "up"}}}}),
+         ".search.polarity: 'up' is not one of rising, falling, any"},
+        {with({{"search", {{"select", "middle"}}}}),
+         ".search.select: 'middle' is not one of first, last, strongest, all"},
+        {json{{"kind", "circle"},
+              {"radial", {{"center", {9, 9}}, {"inner", 1}, {"outer", 5}, {"count", 3}}},
+              {"search", {{"mode", "pair"}}}},
+         ".search.mode: a pair measures edges only (kind \"edges\")"},
+    };
+    for (const auto& c : cases) {
+        const std::string problem = JobProblem({{"measurements", json::array({c.measurement})}});
+        EXPECT_EQ(problem.rfind("job.json: measurements[0]" + c.message, 0), 0u) << problem;
+    }
+}
+
 // The command line writes its options as the measurement of a job file, which the job parser
 // then checks like any other.
 TEST(CommandLine, OptionsBecomeTheMeasurementOfAJobFile) {
@@ -107,6 +170,13 @@ TEST(CommandLine, OptionsBecomeTheMeasurementOfAJobFile) {
               json::parse(R"({"line": {"from": [0, 5], "to": [50, 5]}, "search": {"mode": "pair",
                   "first": {"min_distance": 2, "polarity": "leaving"},
                   "second": {"min_distance": 2, "polarity": "entering"}}})"));
+    EXPECT_EQ(ParseCommandLine({"measure", "--line", "0,5,50,5", "--caliper-width", "9", "--sigma",
+                                "1.5", "--threshold", "20", "--select", "first", "--polarity",
+                                "rising", "--method", "caliper"})
+                  .inlineMeasurement,
+              json::parse(R"({"line": {"from": [0, 5], "to": [50, 5]}, "method": "caliper",
+                  "caliper": {"width": 9, "sigma": 1.5, "threshold": 20},
+                  "search": {"select": "first", "polarity": "rising"}})"));
 }
 
 TEST(CommandLine, RejectionsSayWhichOptionIsWrong) {

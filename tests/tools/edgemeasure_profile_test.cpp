@@ -71,6 +71,7 @@ TEST_F(ProgramTest, PathProfilesChangeThresholdStateWhereTheSearchFindsEdges) {
     for (const PathLayout& layout : layouts) {
         for (const TransitionSetup& transition : {TransitionSetup{}, canny}) {
             MeasurementSetup setup;
+            setup.method = MeasureMethod::Path;
             setup.layout = layout;
             setup.transition = transition;
             setup.search.mode = SearchMode::All;

@@ -228,6 +228,20 @@ std::map<std::string, OptionHandler> MeasureOptions(CommandLine& command,
                            {"step", PointOf(n, 5)}},
                           "line");
     };
+    options["--method"] = [&builder](const std::string&, const std::string& v) {
+        builder.Measurement()["method"] = v;
+    };
+    const auto caliperNumber = [&builder](const char* key) {
+        return [&builder, key](const std::string& o, const std::string& v) {
+            builder.Measurement()["caliper"][key] = Numbers(o, v, 1, 1, "a number")[0];
+        };
+    };
+    options["--caliper-width"] = caliperNumber("width");
+    options["--sigma"] = caliperNumber("sigma");
+    options["--threshold"] = caliperNumber("threshold");
+    options["--select"] = [&builder](const std::string&, const std::string& v) {
+        builder.Search()["select"] = v;
+    };
     options["--transition"] = [&builder](const std::string& o, const std::string& v) {
         builder.Measurement()["transition"] = Transition(o, v);
     };

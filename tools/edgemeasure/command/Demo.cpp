@@ -43,20 +43,39 @@ double AngleDifference(double a, double b) {
     return d;
 }
 
+std::string Figure(std::optional<double> value, int decimals) {
+    if (!value) {
+        return "failed";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, *value);
+    return text;
+}
+
+std::string Signed(std::optional<double> value) {
+    if (!value) {
+        return "failed";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%+.4f", *value);
+    return text;
+}
+
 void PrintTable(const DemoScene& scene, const std::vector<DemoComparison>& rows) {
     std::printf(
         "edgemeasure demo: a synthetic plate, %d x %d pixels, blur %.1f px, noise %.1f "
         "grey levels (seed %u)\n\n",
         scene.width, scene.height, scene.blurSigma, scene.noiseSigma, scene.seed);
-    std::printf("  %-26s %10s %10s %9s\n", "quantity", "true", "measured", "error");
+    std::printf("  %-26s %10s %22s %9s %11s\n", "quantity", "true", "calipers +- 1 sigma", "error",
+                "path error");
     for (const DemoComparison& row : rows) {
         const std::string label = row.quantity + " (" + row.unit + ")";
-        if (row.measured) {
-            std::printf("  %-26s %10.3f %10.3f %+9.3f\n", label.c_str(), row.truth, *row.measured,
-                        *row.measured - row.truth);
-        } else {
-            std::printf("  %-26s %10.3f %10s\n", label.c_str(), row.truth, "failed");
+        std::string measured = Figure(row.measured, 4);
+        if (row.measured && row.uncertainty) {
+            measured += " +- " + Figure(row.uncertainty, 4);
         }
+        std::printf("  %-26s %10.4f %22s %9s %11s\n", label.c_str(), row.truth, measured.c_str(),
+                    Signed(row.Error()).c_str(), Signed(row.PathError()).c_str());
     }
 }
 
@@ -66,18 +85,18 @@ void PrintFitSummary(const ImageRun& run) {
         if (!r.ok) {
             std::printf("  %s: %s\n", r.name.c_str(), r.problem.c_str());
         } else if (r.circle) {
-            std::printf("  %s: %zu edges on %d radial lines, %zu kept, %zu rejected\n",
+            std::printf("  %s: %zu edges on %d radial calipers, %zu kept, %zu rejected\n",
                         r.name.c_str(), r.edges.size(), r.pathCount, r.circle->inliers.size(),
                         r.circle->outliers.size());
         } else if (r.line) {
             std::printf(
-                "  %s: %zu edges on %d parallel lines, %zu kept, %zu rejected by DETSAC "
+                "  %s: %zu edges on %d parallel calipers, %zu kept, %zu rejected "
                 "(the burr)\n",
                 r.name.c_str(), r.edges.size(), r.pathCount, r.line->inliers.size(),
                 r.line->outliers.size());
         } else if (r.pair) {
-            std::printf("  %s: edge pair at path indices %d and %d\n", r.name.c_str(),
-                        r.pair->first.index, r.pair->second.index);
+            std::printf("  %s: edge pair at %.3f and %.3f px along its caliper\n", r.name.c_str(),
+                        r.pair->first.distance, r.pair->second.distance);
         }
     }
 }
@@ -86,50 +105,102 @@ nlohmann::ordered_json ComparisonJson(const std::vector<DemoComparison>& rows) {
     using json = nlohmann::ordered_json;
     json list = json::array();
     for (const DemoComparison& row : rows) {
+        const auto orNull = [](std::optional<double> v) { return v ? json(*v) : json(nullptr); };
         list.push_back({{"quantity", row.quantity},
                         {"unit", row.unit},
                         {"true", row.truth},
-                        {"measured", row.measured ? json(*row.measured) : nullptr},
-                        {"error", row.measured ? json(*row.measured - row.truth) : nullptr}});
+                        {"measured", orNull(row.measured)},
+                        {"uncertainty", orNull(row.uncertainty)},
+                        {"error", orNull(row.Error())},
+                        {"path_measured", orNull(row.pathMeasured)},
+                        {"path_error", orNull(row.PathError())}});
     }
     return list;
 }
 
-}  // namespace
+// The uncertainty of where a fitted line crosses the height y, along x: its uncertainty across
+// the line there (growing with the distance along it from its point), over the sine of its slant.
+std::optional<double> EdgeXUncertainty(const LineFitResult& l, double y) {
+    if (!l.uncertainty || l.direction.y == 0.0) {
+        return std::nullopt;
+    }
+    const double along = (y - l.centre.y) / l.direction.y;
+    const double across = std::hypot(l.uncertainty->offset, along * l.uncertainty->angle);
+    return across / std::fabs(l.direction.y);
+}
 
-std::vector<DemoComparison> CompareWithTruth(const DemoScene& scene, const ImageRun& run) {
+// The figures of one run, by row of the comparison.
+std::vector<std::pair<std::optional<double>, std::optional<double>>> Figures(const DemoScene& scene,
+                                                                             const ImageRun& run) {
     const MeasurementResult* hole = Find(run, "hole");
     const MeasurementResult* slot = Find(run, "slot");
     const MeasurementResult* edge = Find(run, "edge");
-    const auto measured = [](const MeasurementResult* r, auto value) -> std::optional<double> {
-        return r != nullptr ? std::optional<double>(value(*r)) : std::nullopt;
+    using Value = std::optional<double>;
+    const auto circleUnc = [hole](auto field) -> Value {
+        return hole && hole->circle->uncertainty ? Value(field(*hole->circle->uncertainty))
+                                                 : std::nullopt;
     };
-    // The edge's position where it crosses the height of its reference point.
     const double y = scene.edgeY;
-    const auto edgeXAt = [y](const MeasurementResult& r) {
-        const LineFitResult& l = *r.line;
-        return l.centre.x + (y - l.centre.y) * l.direction.x / l.direction.y;
-    };
     const double trueAngle = scene.EdgeAngleRad();
+    std::vector<std::pair<Value, Value>> rows(6);
+    if (hole) {
+        const CircleFitResult& c = *hole->circle;
+        rows[0] = {c.center.x, circleUnc([](const CircleUncertainty& u) { return u.center.x; })};
+        rows[1] = {c.center.y, circleUnc([](const CircleUncertainty& u) { return u.center.y; })};
+        rows[2] = {c.radius, circleUnc([](const CircleUncertainty& u) { return u.radius; })};
+    }
+    if (slot) {
+        rows[3] = {slot->pair->distance, slot->pair->uncertainty};
+    }
+    if (edge) {
+        const LineFitResult& l = *edge->line;
+        rows[4] = {
+            (trueAngle + AngleDifference(l.angle, trueAngle)) * angles::kDegreesPerRadian,
+            l.uncertainty ? Value(l.uncertainty->angle * angles::kDegreesPerRadian) : std::nullopt};
+        rows[5] = {l.centre.x + (y - l.centre.y) * l.direction.x / l.direction.y,
+                   EdgeXUncertainty(l, y)};
+    }
+    return rows;
+}
+
+}  // namespace
+
+std::vector<DemoComparison> CompareWithTruth(const DemoScene& scene, const ImageRun& run,
+                                             const ImageRun* pathRun) {
     char edgeLabel[48];
-    std::snprintf(edgeLabel, sizeof edgeLabel, "edge x at y = %g", y);
-    return {
-        {"hole centre x", "px", scene.holeCentre.x,
-         measured(hole, [](const MeasurementResult& r) { return r.circle->center.x; })},
-        {"hole centre y", "px", scene.holeCentre.y,
-         measured(hole, [](const MeasurementResult& r) { return r.circle->center.y; })},
-        {"hole radius", "px", scene.holeRadius,
-         measured(hole, [](const MeasurementResult& r) { return r.circle->radius; })},
-        {"slot width", "px", scene.SlotWidth(),
-         measured(slot, [](const MeasurementResult& r) { return r.pair->distance; })},
-        {"edge angle", "deg", trueAngle * angles::kDegreesPerRadian,
-         measured(edge,
-                  [trueAngle](const MeasurementResult& r) {
-                      return (trueAngle + AngleDifference(r.line->angle, trueAngle)) *
-                             angles::kDegreesPerRadian;
-                  })},
-        {edgeLabel, "px", scene.EdgeXAt(y), measured(edge, edgeXAt)},
+    std::snprintf(edgeLabel, sizeof edgeLabel, "edge x at y = %g", scene.edgeY);
+    const struct {
+        const char* quantity;
+        const char* unit;
+        double truth;
+    } truths[] = {
+        {"hole centre x", "px", scene.holeCentre.x},
+        {"hole centre y", "px", scene.holeCentre.y},
+        {"hole radius", "px", scene.holeRadius},
+        {"slot width", "px", scene.SlotWidth()},
+        {"edge angle", "deg", scene.EdgeAngleRad() * angles::kDegreesPerRadian},
+        {edgeLabel, "px", scene.EdgeXAt(scene.edgeY)},
     };
+    std::vector<DemoComparison> rows;
+    for (const auto& t : truths) {
+        DemoComparison row;
+        row.quantity = t.quantity;
+        row.unit = t.unit;
+        row.truth = t.truth;
+        rows.push_back(row);
+    }
+    const auto figures = Figures(scene, run);
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        rows[k].measured = figures[k].first;
+        rows[k].uncertainty = figures[k].second;
+    }
+    if (pathRun != nullptr) {
+        const auto path = Figures(scene, *pathRun);
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            rows[k].pathMeasured = path[k].first;
+        }
+    }
+    return rows;
 }
 
 int RunDemo(const std::string& folder) {
@@ -141,6 +212,7 @@ int RunDemo(const std::string& folder) {
     OType_Image image = RenderDemoScene(scene);
     const nlohmann::ordered_json jobJson = DemoJobJson(scene, kImageFile);
     const Job job = ParseJob(nlohmann::json(jobJson), kJobFile);
+    const Job pathJob = ParseJob(nlohmann::json(DemoPathJobJson(scene, kImageFile)), kJobFile);
 
     WriteFileAtomically(file(kImageFile), EncodeGreyPng(image));
     WriteFileAtomically(file(kJobFile), JsonText(jobJson));
@@ -150,7 +222,8 @@ int RunDemo(const std::string& folder) {
     loaded.grey = std::make_shared<OType_Image>(std::move(image));
     loaded.info = {"PNG", kDemoBits, 1};
     const ImageRun run = MeasureImage(loaded, file(kImageFile), job, drawOverlay);
-    const std::vector<DemoComparison> rows = CompareWithTruth(scene, run);
+    const ImageRun pathRun = MeasureImage(loaded, file(kImageFile), pathJob, false);
+    const std::vector<DemoComparison> rows = CompareWithTruth(scene, run, &pathRun);
     PrintTable(scene, rows);
     PrintFitSummary(run);
 
@@ -170,7 +243,7 @@ int RunDemo(const std::string& folder) {
     std::printf("  %-20s the results\n", kResultsFile);
     std::printf("  %-20s the image with what was measured drawn on it\n", kOverlayPngFile);
     std::printf("  %-20s the same drawing as SVG, the image embedded\n", kOverlaySvgFile);
-    std::printf("  %-20s all of it on one page, with the profile plot of every path\n",
+    std::printf("  %-20s all of it on one page, with the profile plot of every caliper\n",
                 kReportFile);
     return run.AllOk() ? kExitOk : kExitMeasurementFailed;
 }

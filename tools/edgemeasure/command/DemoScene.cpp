@@ -129,28 +129,89 @@ OType_Image RenderDemoScene(const DemoScene& scene) {
     return OType_Image(scene.width, scene.height, std::move(pixels));
 }
 
+namespace {
+
+// Nominal positions: whole pixels near the true ones; lines through pixel centres (+0.5).
+constexpr double kCentre = 0.5;
+constexpr double kSlotMargin = 30.0;     // the pair's line starts and ends this far outside
+constexpr double kEdgeBefore = 50.0;     // the parallel lines start on the plate...
+constexpr double kEdgeAfter = 60.0;      // ...and end on the background
+constexpr double kEdgeFirstLine = 20.0;  // below the plate's top
+constexpr int kEdgeLines = 25;
+constexpr double kEdgeSpacing = 16.0;
+constexpr int kHoleLines = 36;
+
+// The layouts both jobs share, as an engineer lays them: the slot's line across its middle and
+// the edge's parallel lines from the plate onto the background.
+nlohmann::ordered_json SlotLine(const DemoScene& s) {
+    const double slotY = std::floor((s.slotTop + s.slotBottom) / 2.0) + kCentre;
+    return {{"from", {std::floor(s.slotLeft) - kSlotMargin + kCentre, slotY}},
+            {"to", {std::ceil(s.slotRight) + kSlotMargin + kCentre, slotY}}};
+}
+
+nlohmann::ordered_json EdgeLines(const DemoScene& s) {
+    const double edgeNominal = std::floor(s.edgeX);
+    const double edgeTopY = s.plateMinY + kEdgeFirstLine + kCentre;
+    return {{"from", {edgeNominal - kEdgeBefore + kCentre, edgeTopY}},
+            {"to", {edgeNominal + kEdgeAfter + kCentre, edgeTopY}},
+            {"count", kEdgeLines},
+            {"step", {0, kEdgeSpacing}}};
+}
+
+// The hole's radial lines about a nominal centre at a pixel centre, from `inner` to `outer`.
+nlohmann::ordered_json HoleLines(const DemoScene& s, double inner, double outer) {
+    return {
+        {"center", {std::floor(s.holeCentre.x) + kCentre, std::floor(s.holeCentre.y) + kCentre}},
+        {"inner", inner},
+        {"outer", outer},
+        {"count", kHoleLines}};
+}
+
+}  // namespace
+
 nlohmann::ordered_json DemoJobJson(const DemoScene& s, const std::string& imageName) {
+    using json = nlohmann::ordered_json;
+    // Calipers of 40 x 5 px across the hole's nominal rim; one 41 px wide across the slot, which
+    // is far longer than that; 5 px wide across the edge, 16 px apart.
+    constexpr double kHoleReach = 20.0;
+    constexpr double kSlotCaliperWidth = 41.0;
+    constexpr double kCaliperWidth = 5.0;
+    const double holeRadius = std::round(s.holeRadius);
+    return {{"image", imageName},
+            {"measurements",
+             json::array({
+                 {{"name", "hole"},
+                  {"kind", "circle"},
+                  {"method", "caliper"},
+                  {"radial", HoleLines(s, holeRadius - kHoleReach, holeRadius + kHoleReach)},
+                  {"caliper", {{"width", kCaliperWidth}}},
+                  {"search", {{"polarity", "rising"}}},
+                  {"fit", {{"filter", "stddev"}}}},
+                 {{"name", "slot"},
+                  {"kind", "edges"},
+                  {"method", "caliper"},
+                  {"line", SlotLine(s)},
+                  {"caliper", {{"width", kSlotCaliperWidth}}},
+                  {"search",
+                   {{"mode", "pair"},
+                    {"first", {{"polarity", "falling"}}},
+                    {"second", {{"polarity", "rising"}}}}}},
+                 {{"name", "edge"},
+                  {"kind", "line"},
+                  {"method", "caliper"},
+                  {"parallel", EdgeLines(s)},
+                  {"caliper", {{"width", kCaliperWidth}}},
+                  {"search", {{"polarity", "falling"}}},
+                  {"fit", {{"filter", "detsac"}, {"inlier_distance", 2}, {"search_level", 4}}}},
+             })}};
+}
+
+nlohmann::ordered_json DemoPathJobJson(const DemoScene& s, const std::string& imageName) {
     using json = nlohmann::ordered_json;
     // Band threshold halfway between the dark features and the plate.
     const int threshold =
         static_cast<int>(std::lround((s.dark + (s.plateLeft + s.plateRight) / 2.0) / 2.0));
     const json transition = {{"type", "band"}, {"low", 0}, {"high", threshold}};
-    // Nominal positions: whole pixels near the true ones; lines through pixel centres (+0.5).
-    constexpr double kCentre = 0.5;
-    // The hole's nominal centre at a pixel centre, so that the radial lines along the axes run
-    // through pixel centres as the other lines do.
-    const double holeX = std::floor(s.holeCentre.x) + kCentre;
-    const double holeY = std::floor(s.holeCentre.y) + kCentre;
-    const double slotY = std::floor((s.slotTop + s.slotBottom) / 2.0) + kCentre;
-    constexpr double kSlotMargin = 30.0;  // the pair line starts and ends this far outside
-    const double edgeNominal = std::floor(s.edgeX);
-    constexpr double kEdgeBefore = 50.0;     // the parallel lines start on the plate...
-    constexpr double kEdgeAfter = 60.0;      // ...and end on the background
-    constexpr double kEdgeFirstLine = 20.0;  // below the plate's top
-    const double edgeTopY = s.plateMinY + kEdgeFirstLine + kCentre;
-    constexpr int kEdgeLines = 25;
-    constexpr double kEdgeSpacing = 16.0;
-    constexpr int kHoleLines = 36;
     constexpr double kHoleInner = 0.4;  // radial lines from 0.4 to 1.5 nominal radii
     constexpr double kHoleOuter = 1.5;
     const double holeRadius = std::round(s.holeRadius);
@@ -160,11 +221,9 @@ nlohmann::ordered_json DemoJobJson(const DemoScene& s, const std::string& imageN
          json::array({
              {{"name", "hole"},
               {"kind", "circle"},
-              {"radial",
-               {{"center", {holeX, holeY}},
-                {"inner", std::round(kHoleInner * holeRadius)},
-                {"outer", std::round(kHoleOuter * holeRadius)},
-                {"count", kHoleLines}}},
+              {"method", "path"},
+              {"radial", HoleLines(s, std::round(kHoleInner * holeRadius),
+                                   std::round(kHoleOuter * holeRadius))},
               {"transition", transition},
               {"search", {{"mode", "first"}, {"polarity", "leaving"}}},
               {"subpixel", true},
@@ -172,9 +231,8 @@ nlohmann::ordered_json DemoJobJson(const DemoScene& s, const std::string& imageN
                {{"mode", 3}, {"filter", "stddev"}, {"iterations", 5}, {"sigma_factor", 2.0}}}},
              {{"name", "slot"},
               {"kind", "edges"},
-              {"line",
-               {{"from", {std::floor(s.slotLeft) - kSlotMargin + kCentre, slotY}},
-                {"to", {std::ceil(s.slotRight) + kSlotMargin + kCentre, slotY}}}},
+              {"method", "path"},
+              {"line", SlotLine(s)},
               {"transition", transition},
               {"search",
                {{"mode", "pair"},
@@ -183,11 +241,8 @@ nlohmann::ordered_json DemoJobJson(const DemoScene& s, const std::string& imageN
               {"subpixel", true}},
              {{"name", "edge"},
               {"kind", "line"},
-              {"parallel",
-               {{"from", {edgeNominal - kEdgeBefore + kCentre, edgeTopY}},
-                {"to", {edgeNominal + kEdgeAfter + kCentre, edgeTopY}},
-                {"count", kEdgeLines},
-                {"step", {0, kEdgeSpacing}}}},
+              {"method", "path"},
+              {"parallel", EdgeLines(s)},
               {"transition", transition},
               {"search", {{"mode", "first"}, {"polarity", "entering"}}},
               {"subpixel", true},

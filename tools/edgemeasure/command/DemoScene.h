@@ -75,5 +75,7 @@ constexpr int kSupersampling = 8;
 OType_Image RenderDemoScene(const DemoScene& scene);
 
 // The demo's measurement job as a job file would hold it (checked by ParseJob), with nominal
-// positions as an engineer would lay the paths, not the true values.
+// positions as an engineer would lay them, not the true values: with calipers, and the same
+// measurements by the path search (as the demo measured before the calipers).
 nlohmann::ordered_json DemoJobJson(const DemoScene& scene, const std::string& imageName);
+nlohmann::ordered_json DemoPathJobJson(const DemoScene& scene, const std::string& imageName);

@@ -26,20 +26,39 @@ const char* const kMeasureHelp = R"(edgemeasure measure [OPTIONS] [IMAGE | FOLDE
 Runs a job on each image: files named (shell globs welcome), the images of folders named
 (.png .tif .tiff .jpg .jpeg .bmp .pgm .ppm .pnm .gif, sorted by name), or one image read
 from standard input (-). Without images the job file's "image" is used. Grey or colour (made
-grey), 8 or 16 bits (16 bits scaled to 8 for the path search: value * 255 / 65535).
+grey), 8 or 16 bits (calipers measure 16 bits at full depth; the path search reads them scaled
+to 8: value * 255 / 65535).
 
 Job:
   --job FILE               a JSON job file with one or more measurements (edgemeasure schema job)
   or one measurement from these options (coordinates in pixels, pixel centre at i + 0.5):
-  --line X0,Y0,X1,Y1       search one line for edges
+  --line X0,Y0,X1,Y1       measure edges along one line
   --arc CX,CY,R[,START,SWEEP]
-                           search an arc for edges (degrees; default the full circle)
+                           measure edges along an arc (degrees; default the full circle)
   --radial CX,CY,INNER,OUTER,COUNT[,START,SWEEP]
                            fit a circle to the edges on COUNT radial lines (outwards)
   --parallel X0,Y0,X1,Y1,COUNT,DX,DY
                            fit a line to the edges on COUNT lines, each shifted by (DX,DY)
   --fit circle             fit a circle to the edges found on --arc
   --name NAME              the measurement's name in the results
+  --method caliper|path    precision calipers (default) or the path search; a measurement
+                           that uses the path search's options (--transition, --search,
+                           --min-distance, --no-subpixel, --fit-mode, polarity entering or
+                           leaving) searches paths unless --method says otherwise
+Calipers:
+  --caliper-width W        pixels across each line or arc (default 5)
+  --sigma S                smoothing of the derivative, pixels (default 1)
+  --threshold T            least edge strength, grey levels per pixel on the 8-bit scale
+                           (default 10; scaled on 16-bit images)
+  --polarity any|rising|falling
+                           rising: dark to bright along the line (pair: the first edge,
+                           default falling)
+  --polarity2 any|rising|falling
+                           pair: the second edge (default rising)
+  --select first|last|strongest|all
+                           which edges of a caliper (default strongest)
+  --search pair            an edge pair: its width with its uncertainty
+Path search:
   --transition band:LOW,HIGH | deviation:LEAVE,ENTER[,DEPTH] |
                signed-deviation:LEAVE,ENTER[,DEPTH] | canny:THRESHOLD[,SIGMA_INDEX]
                            what counts as "in threshold" (default band:0,128)
@@ -54,7 +73,8 @@ Job:
   --filter none|stddev|detsac|detsac-fixed
                            outlier filter of the fit (circle: none or stddev)
   --fit-mode M, --iterations N, --sigma-factor F, --inlier-distance PX, --search-level L
-                           fit parameters (defaults 3, 5, 2.0, 2, 4)
+                           fit parameters (defaults 3, 5, 2.0, 2, 4; with calipers no mode and
+                           a sigma factor of 3.0)
   --nominal N --tolerance T | --tolerance LOWER,UPPER
                            judge the main quantity: pass when LOWER <= value - N <= UPPER
   --quantity Q             diameter (circle default), radius, center_x, center_y, width (pair),
@@ -77,16 +97,17 @@ value is out of tolerance; 2 bad input (missing or damaged image, unreadable fol
 job, value out of range), in one line on standard error. Files are written whole or not at all.
 
 Example:
-  edgemeasure measure part.png --radial 210,226,30,110,24 --transition band:0,110 \
-      --polarity leaving --nominal 145.2 --tolerance 0.1 --overlay part-overlay.jpg
+  edgemeasure measure part.png --radial 210,226,30,110,24 --polarity rising \
+      --nominal 145.2 --tolerance 0.1 --overlay part-overlay.jpg
 )";
 
 const char* const kDemoHelp = R"(edgemeasure demo [FOLDER]
 
 Synthesises a test image with known dimensions (a bored hole, a slot and a straight edge with
-a burr), measures the hole (circle fit), the slot (edge pair) and the edge (line fit with
-DETSAC), prints measured against true values and writes into FOLDER (default:
-edgemeasure-demo) the image, the job, the results and the overlay pictures.
+a burr), measures the hole (circle), the slot (edge pair) and the edge (line, the burr rejected)
+with calipers, prints true value, measured value +- uncertainty and error beside the error of
+the path search on the same image, and writes into FOLDER (default: edgemeasure-demo) the image,
+the job, the results and the overlay pictures.
 )";
 
 const char* const kProfileHelp = R"(edgemeasure profile IMAGE --line X0,Y0,X1,Y1 [OPTIONS]

@@ -83,11 +83,11 @@ int RunProfileCommand(const CommandLine& command) {
     const std::string& path = command.inputs.front();
     const LoadedImage image = LoadImage(path);
     const std::string shown = path == kStandardInputPath ? kStandardInputName : path;
-    const OCaliperProfile profile = SampleLineProfile(*image.grey, request.line, request.sigma);
+    const OCaliperProfile profile = SampleLineProfile(*image.Grey(), request.line, request.sigma);
     CheckSampled(profile, request);
     if (profile.status == OCaliperStatus::OutsideImage) {
         std::fprintf(stderr, "edgemeasure: the line lies wholly outside the image (%d x %d px)\n",
-                     image.grey->GetWidth(), image.grey->GetHeight());
+                     image.Width(), image.Height());
         return kExitMeasurementFailed;
     }
     if (!request.plot.empty()) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "image/ImageDecoders.h"
+#include "image/LoadedImage.h"
 #include "job/Limits.h"
 #include "job/ToolError.h"
 
@@ -21,18 +22,17 @@ unsigned Luma(const Sample* p) {
     return (kRedWeight * p[0] + kGreenWeight * p[1] + kBlueWeight * p[2]) >> kWeightShift;
 }
 
+// Samples of one depth into grey of the same depth.
 template <class Sample>
-void ConvertRow(const Sample* in, unsigned char* out, std::int64_t width, int channels,
-                bool invert) {
-    constexpr bool kWide = sizeof(Sample) == 2;
-    constexpr unsigned kMax = kWide ? 65535u : 255u;
+void ConvertRow(const Sample* in, Sample* out, std::int64_t width, int channels, bool invert) {
+    constexpr unsigned kMax = sizeof(Sample) == 2 ? 65535u : 255u;
     const bool colour = channels >= 3;
     for (std::int64_t x = 0; x < width; ++x, in += channels) {
         unsigned value = colour ? Luma(in) : in[0];
         if (invert) {
             value = kMax - value;
         }
-        out[x] = kWide ? EightBitsOf(value) : static_cast<unsigned char>(value);
+        out[x] = static_cast<Sample>(value);
     }
 }
 
@@ -42,11 +42,31 @@ GreyRows::GreyRows(int channels, int bitsPerSample, bool invert)
     : m_channels(channels), m_bits(bitsPerSample), m_invert(invert) {}
 
 void GreyRows::Convert(const void* samples, unsigned char* grey, std::int64_t width) const {
-    if (m_bits == 16) {
-        ConvertRow(static_cast<const std::uint16_t*>(samples), grey, width, m_channels, m_invert);
-    } else {
-        ConvertRow(static_cast<const unsigned char*>(samples), grey, width, m_channels, m_invert);
+    ConvertRow(static_cast<const unsigned char*>(samples), grey, width, m_channels, m_invert);
+}
+
+void GreyRows::Convert(const void* samples, std::uint16_t* grey, std::int64_t width) const {
+    ConvertRow(static_cast<const std::uint16_t*>(samples), grey, width, m_channels, m_invert);
+}
+
+const std::shared_ptr<OType_Image>& LoadedImage::Grey() const {
+    if (!grey && deep) {
+        const int width = deep->GetWidth();
+        const int height = deep->GetHeight();
+        std::vector<unsigned char> pixels(static_cast<std::size_t>(width) *
+                                          static_cast<std::size_t>(height));
+        for (int y = 0; y < height; ++y) {
+            const std::uint16_t* row =
+                deep->GetData() + static_cast<std::ptrdiff_t>(y) * deep->GetStride();
+            unsigned char* out =
+                pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+            for (int x = 0; x < width; ++x) {
+                out[x] = EightBitsOf(row[x]);
+            }
+        }
+        grey = std::make_shared<OType_Image>(width, height, std::move(pixels));
     }
+    return grey;
 }
 
 bool ImageSizeAccepted(std::int64_t width, std::int64_t height, std::int64_t maxPixels) {

@@ -1,10 +1,10 @@
 #pragma once
 // GreyRows: the conversion of one decoded row (8- or 16-bit samples in host byte order, 1 to 4
-// channels) into 8-bit grey, by the rules stated in LoadedImage.h; and the check of an image's
-// size against the limits (Limits.h) before its pixels are allocated.
+// channels) into grey of the same depth, by the rules stated in LoadedImage.h; and the check of
+// an image's size against the limits (Limits.h) before its pixels are allocated.
 //
 //   GreyRows rows(3, 16);                  // RGB, 16 bits per sample
-//   rows.Convert(decodedRow, greyRow, width);
+//   rows.Convert(decodedRow, greyRow16, width);
 
 #include <cstdint>
 #include <string>
@@ -14,7 +14,9 @@ class GreyRows {
     // `invert` for files whose zero is white (TIFF's min-is-white).
     GreyRows(int channels, int bitsPerSample, bool invert = false);
 
+    // 8-bit samples into 8-bit grey, 16-bit samples into 16-bit grey.
     void Convert(const void* samples, unsigned char* grey, std::int64_t width) const;
+    void Convert(const void* samples, std::uint16_t* grey, std::int64_t width) const;
 
   private:
     int m_channels;

@@ -5,6 +5,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -43,8 +44,9 @@ struct PngPixels {
     png_uint_32 height = 0;
     int bits = 8;
     int channels = 1;
-    std::vector<unsigned char> grey;
-    std::vector<unsigned char> rows;  // one row, or the whole image when interlaced
+    std::vector<unsigned char> grey;    // 8-bit files
+    std::vector<std::uint16_t> grey16;  // 16-bit files
+    std::vector<unsigned char> rows;    // one row, or the whole image when interlaced
 };
 
 // libpng's transformations to 8- or 16-bit samples of 1 to 4 channels, 16 bits in host order.
@@ -71,15 +73,16 @@ struct PngHandles {
 
 enum class PngRead { Ok, Failed, TooLarge };
 
-void ReadRows(png_structp png, int passes, std::size_t rowBytes, PngPixels& out) {
+template <class Sample>
+void ReadRows(png_structp png, int passes, std::size_t rowBytes, PngPixels& out,
+              std::vector<Sample>& grey) {
     const GreyRows convert(out.channels, out.bits);
-    out.grey.resize(static_cast<std::size_t>(out.width) * out.height);
+    grey.resize(static_cast<std::size_t>(out.width) * out.height);
     if (passes == 1) {
         out.rows.resize(rowBytes);
         for (png_uint_32 y = 0; y < out.height; ++y) {
             png_read_row(png, out.rows.data(), nullptr);
-            convert.Convert(out.rows.data(), out.grey.data() + std::size_t{y} * out.width,
-                            out.width);
+            convert.Convert(out.rows.data(), grey.data() + std::size_t{y} * out.width, out.width);
         }
         return;
     }
@@ -91,8 +94,8 @@ void ReadRows(png_structp png, int passes, std::size_t rowBytes, PngPixels& out)
         }
     }
     for (png_uint_32 y = 0; y < out.height; ++y) {
-        convert.Convert(out.rows.data() + rowBytes * y,
-                        out.grey.data() + std::size_t{y} * out.width, out.width);
+        convert.Convert(out.rows.data() + rowBytes * y, grey.data() + std::size_t{y} * out.width,
+                        out.width);
     }
 }
 
@@ -121,7 +124,11 @@ PngRead ReadPng(PngState& state, PngPixels& out, std::int64_t maxPixels) {
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     out.channels = png_get_channels(png, info);
-    ReadRows(png, passes, png_get_rowbytes(png, info), out);
+    if (out.bits == 16) {
+        ReadRows(png, passes, png_get_rowbytes(png, info), out, out.grey16);
+    } else {
+        ReadRows(png, passes, png_get_rowbytes(png, info), out, out.grey);
+    }
     png_read_end(png, nullptr);
     return PngRead::Ok;
 }
@@ -163,7 +170,12 @@ LoadedImage DecodePng(ByteSource& source, const std::string& name, std::int64_t 
     pixels.rows = {};
     LoadedImage image;
     image.info = {"PNG", pixels.bits, pixels.channels};
-    image.grey = std::make_shared<OType_Image>(
-        static_cast<int>(pixels.width), static_cast<int>(pixels.height), std::move(pixels.grey));
+    const int width = static_cast<int>(pixels.width);
+    const int height = static_cast<int>(pixels.height);
+    if (pixels.bits == 16) {
+        image.deep = std::make_shared<OType_Image16>(width, height, std::move(pixels.grey16));
+    } else {
+        image.grey = std::make_shared<OType_Image>(width, height, std::move(pixels.grey));
+    }
     return image;
 }

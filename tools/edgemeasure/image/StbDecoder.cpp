@@ -1,6 +1,6 @@
 // JPEG, BMP, PGM/PPM, GIF and the other formats of stb's decoder, read through its callbacks.
 // The decoder's own buffer becomes the image (a view with a deleter), so the pixels are held
-// once; 16-bit PGM/PPM samples are made grey and scaled to 8 bits in place.
+// once; 16-bit PGM/PPM samples are made grey in place and become a 16-bit image.
 
 #include <stb/stb_image.h>
 
@@ -44,6 +44,7 @@ const stbi_io_callbacks kCallbacks = {ReadCallback, SkipCallback, EofCallback};
 struct StbPixels {
     void* buffer = nullptr;
     OType_Image view;
+    OType_Image16 view16;
     ~StbPixels() { stbi_image_free(buffer); }
 };
 
@@ -85,15 +86,18 @@ LoadedImage DecodeWithStb(ByteSource& source, const std::string& name, const std
     if (pixels->buffer == nullptr) {
         FailDamaged(name, format, Reason(stbi_failure_reason()));
     }
-    auto* bytes = static_cast<unsigned char*>(pixels->buffer);
-    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    if (sixteen) {
-        // In place: each grey byte lies before the samples it is made of.
-        GreyRows(channels, kSixteenBits).Convert(bytes, bytes, static_cast<std::int64_t>(count));
-    }
-    pixels->view = OType_Image(width, height, bytes, width);
     LoadedImage image;
     image.info = {format, sixteen ? 16 : 8, channels};
+    if (sixteen) {
+        // In place: each grey sample lies at or before the samples it is made of.
+        auto* samples = static_cast<std::uint16_t*>(pixels->buffer);
+        const auto count = static_cast<std::int64_t>(width) * static_cast<std::int64_t>(height);
+        GreyRows(channels, kSixteenBits).Convert(samples, samples, count);
+        pixels->view16 = OType_Image16(width, height, samples, width);
+        image.deep = std::shared_ptr<OType_Image16>(pixels, &pixels->view16);
+        return image;
+    }
+    pixels->view = OType_Image(width, height, static_cast<unsigned char*>(pixels->buffer), width);
     image.grey = std::shared_ptr<OType_Image>(pixels, &pixels->view);
     return image;
 }

@@ -111,9 +111,10 @@ Layout ReadLayout(TIFF* tiff) {
 
 // Copies the rows [firstRow, firstRow + rows) of a decoded block (a strip, or a tile's columns
 // [firstColumn, firstColumn + columns)) into the grey image.
+template <class Sample>
 void ConvertBlock(const Layout& layout, const GreyRows& convert, const unsigned char* block,
                   std::size_t blockRowBytes, std::uint32_t firstRow, std::uint32_t rows,
-                  std::uint32_t firstColumn, std::uint32_t columns, unsigned char* grey) {
+                  std::uint32_t firstColumn, std::uint32_t columns, Sample* grey) {
     const std::uint32_t lastRow = std::min(layout.height, firstRow + rows);
     const std::uint32_t width = std::min(columns, layout.width - firstColumn);
     for (std::uint32_t y = firstRow; y < lastRow; ++y) {
@@ -122,7 +123,8 @@ void ConvertBlock(const Layout& layout, const GreyRows& convert, const unsigned 
     }
 }
 
-bool ReadStrips(TIFF* tiff, const Layout& layout, const GreyRows& convert, unsigned char* grey) {
+template <class Sample>
+bool ReadStrips(TIFF* tiff, const Layout& layout, const GreyRows& convert, Sample* grey) {
     std::uint32_t rowsPerStrip = layout.height;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
     rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, layout.height);
@@ -140,7 +142,8 @@ bool ReadStrips(TIFF* tiff, const Layout& layout, const GreyRows& convert, unsig
     return true;
 }
 
-bool ReadTiles(TIFF* tiff, const Layout& layout, const GreyRows& convert, unsigned char* grey) {
+template <class Sample>
+bool ReadTiles(TIFF* tiff, const Layout& layout, const GreyRows& convert, Sample* grey) {
     std::uint32_t tileWidth = 0;
     std::uint32_t tileHeight = 0;
     TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
@@ -221,11 +224,26 @@ LoadedImage DecodeTiff(ByteSource& source, const std::string& name, std::int64_t
     }
     const Layout layout = ReadLayout(tiff.get());
     CheckImageSize(layout.width, layout.height, name, "TIFF", maxPixels);
-    std::vector<unsigned char> grey(std::size_t{layout.width} * layout.height);
+    const std::size_t count = std::size_t{layout.width} * layout.height;
+    const int width = static_cast<int>(layout.width);
+    const int height = static_cast<int>(layout.height);
+    LoadedImage image;
+    image.info = {"TIFF", layout.bits, layout.channels};
+    const GreyRows convert(layout.channels, layout.bits,
+                           layout.photometric == PHOTOMETRIC_MINISWHITE);
+    if (layout.Direct() && layout.bits == 16) {
+        std::vector<std::uint16_t> grey(count);
+        const bool read = layout.tiled ? ReadTiles(tiff.get(), layout, convert, grey.data())
+                                       : ReadStrips(tiff.get(), layout, convert, grey.data());
+        if (!read) {
+            FailDamaged(name, "TIFF", Reason(client.message));
+        }
+        image.deep = std::make_shared<OType_Image16>(width, height, std::move(grey));
+        return image;
+    }
+    std::vector<unsigned char> grey(count);
     bool read = false;
     if (layout.Direct()) {
-        const GreyRows convert(layout.channels, layout.bits,
-                               layout.photometric == PHOTOMETRIC_MINISWHITE);
         read = layout.tiled ? ReadTiles(tiff.get(), layout, convert, grey.data())
                             : ReadStrips(tiff.get(), layout, convert, grey.data());
     } else {
@@ -234,9 +252,6 @@ LoadedImage DecodeTiff(ByteSource& source, const std::string& name, std::int64_t
     if (!read) {
         FailDamaged(name, "TIFF", Reason(client.message));
     }
-    LoadedImage image;
-    image.info = {"TIFF", layout.bits, layout.channels};
-    image.grey = std::make_shared<OType_Image>(static_cast<int>(layout.width),
-                                               static_cast<int>(layout.height), std::move(grey));
+    image.grey = std::make_shared<OType_Image>(width, height, std::move(grey));
     return image;
 }

@@ -2,12 +2,17 @@
 // Job: what edgemeasure measures, as read from a job file or built from the command line.
 //
 // A job is a list of measurements, each run on every image:
-// - kind Edges:  one path (a line or an arc) searched for transitions; the found edges (or the
-//                edge pair with its distance) are the result.
-// - kind Circle: the edges found on an arc or on radial lines, fitted by a circle with the
-//                outlier filter (OCircleFit_OutlierFilter).
-// - kind Line:   the edges found on parallel lines, fitted by the regression line with one of
-//                its filters (OVector_Regression).
+// - kind Edges:  one line or arc measured for edges; the edges found (or the edge pair with its
+//                distance) are the result.
+// - kind Circle: the edges found on an arc or on radial lines, fitted by a circle with outliers
+//                rejected.
+// - kind Line:   the edges found on parallel lines, fitted by a line with outliers rejected.
+// Each measurement has a method:
+// - Caliper (the default): each line or arc of the layout is a precision caliper (OCaliper) of
+//   `caliper.width` pixels; circles on radial lines and lines on parallel ones are found by the
+//   metrology tools (OMetrology), with the 1-sigma uncertainty of every figure.
+// - Path: the path search (OVectorPath) with its transition function and sub-pixel refinement,
+//   and the library's fits (OCircleFit_OutlierFilter, OVector_Regression).
 // Coordinates are in pixels (pixel i covers [i, i + 1), its centre is i + 0.5); angles of arcs
 // are in degrees, 0 along +x, a positive sweep running clockwise on screen (y grows downwards).
 // The values here are already validated by ParseJob (JobParser.h).
@@ -17,6 +22,7 @@
 #include <variant>
 #include <vector>
 
+#include "caliper/OCaliperSettings.h"
 #include "paths/OVectorPath.h"
 
 struct Point2 {
@@ -108,6 +114,23 @@ struct LineFitSetup {
 
 enum class MeasurementKind { Edges, Circle, Line };
 
+enum class MeasureMethod { Caliper, Path };
+
+// What a caliper looks for. Thresholds are in grey levels per pixel of 8-bit images; on a 16-bit
+// image the tool scales them to its depth (by 65535 / 255).
+struct CaliperSetup {
+    double width = 5.0;       // pixels across each line or arc
+    double sigma = 1.0;       // pixels, the smoothing of the derivative
+    double threshold = 10.0;  // grey levels per pixel (8-bit scale)
+    OCaliperPolarity polarity = OCaliperPolarity::Any;
+    OCaliperSelection select = OCaliperSelection::Strongest;
+    // Pairs (search mode "pair"): a dark gap by default, as the path search's entering then
+    // leaving of its dark band.
+    OCaliperPolarity firstPolarity = OCaliperPolarity::Falling;
+    OCaliperPolarity secondPolarity = OCaliperPolarity::Rising;
+    OCaliperPairSelection pairSelect = OCaliperPairSelection::Strongest;
+};
+
 // The quantity that a tolerance judges: a circle's diameter, radius or centre coordinate, a
 // pair's width, a line's angle (degrees), an edge's position (its distance from the start of
 // its path) or the number of edges found.
@@ -127,8 +150,12 @@ struct ToleranceSetup {
 struct MeasurementSetup {
     std::string name;
     MeasurementKind kind = MeasurementKind::Edges;
+    MeasureMethod method = MeasureMethod::Caliper;
     PathLayout layout;
+    CaliperSetup caliper;  // the caliper method
     TransitionSetup transition;
+    // The kind of search of both methods (mode First, All or Pair for calipers), and the path
+    // search's own settings.
     SearchSetup search;
     bool subpixel = true;
     CircleFitSetup circleFit;

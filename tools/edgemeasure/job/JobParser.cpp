@@ -9,6 +9,7 @@
 #include "foundation/Angles.h"
 #include "job/JsonFieldReader.h"
 #include "job/JsonText.h"
+#include "job/MethodKeys.h"
 #include "job/Tolerance.h"
 #include "job/ToolError.h"
 #include "regression/OVector_Regression.h"
@@ -24,6 +25,9 @@ constexpr int kSigmaIndexMax = 12;
 constexpr int kFilterIterationsMax = 100;
 constexpr double kSigmaFactorMin = 0.01;
 constexpr double kSigmaFactorMax = 100.0;
+// The band of the fits' standard-deviation filters with calipers: three standard deviations,
+// since the calipers' edges scatter little and a narrower band drops good edges.
+constexpr double kCaliperSigmaFactor = 3.0;
 constexpr int kInlierDistanceMax = 1000;
 constexpr int kSearchLevelMax = 8;
 // Search ordinals and step distances: far beyond any path that fits the coordinate limit.
@@ -273,8 +277,9 @@ std::string ReadWholeFile(const std::string& path) {
 MeasurementSetup ParseMeasurement(const nlohmann::json& object, const std::string& source,
                                   const std::string& context, const std::string& defaultName) {
     const JsonFieldReader m(object, source, context);
-    m.RejectUnknownKeys({"name", "kind", "line", "arc", "radial", "parallel", "transition",
-                         "search", "subpixel", "fit", "nominal", "tolerance", "quantity", "unit"});
+    m.RejectUnknownKeys({"name", "kind", "method", "line", "arc", "radial", "parallel",
+                         "transition", "caliper", "search", "subpixel", "fit", "nominal",
+                         "tolerance", "quantity", "unit"});
     MeasurementSetup setup;
     setup.name = m.String("name", defaultName);
     if (setup.name.empty()) {
@@ -285,14 +290,21 @@ MeasurementSetup ParseMeasurement(const nlohmann::json& object, const std::strin
                                             {"circle", MeasurementKind::Circle},
                                             {"line", MeasurementKind::Line}},
                                            MeasurementKind::Edges);
+    setup.method = ParseMethod(m);
     setup.layout = ParseLayout(m, setup.kind);
-    if (m.Has("transition")) {
-        setup.transition = ParseTransition(m.Object("transition"));
+    if (setup.method == MeasureMethod::Caliper) {
+        setup.caliper = ParseCaliperKeys(m, setup.kind, setup.search);
+        setup.circleFit.sigmaFactor = kCaliperSigmaFactor;
+        setup.lineFit.sigmaFactor = kCaliperSigmaFactor;
+    } else {
+        if (m.Has("transition")) {
+            setup.transition = ParseTransition(m.Object("transition"));
+        }
+        if (m.Has("search")) {
+            setup.search = ParseSearch(m.Object("search"), setup.kind);
+        }
+        setup.subpixel = m.Bool("subpixel", true);
     }
-    if (m.Has("search")) {
-        setup.search = ParseSearch(m.Object("search"), setup.kind);
-    }
-    setup.subpixel = m.Bool("subpixel", true);
     ParseFit(m, setup);
     setup.tolerance = ParseTolerance(m, setup);
     return setup;

@@ -5,7 +5,10 @@
 //
 // Points are in pixels (pixel i covers [i, i + 1), its centre is i + 0.5), angles in radians.
 // - EdgeRecord / PairRecord: the edges of a search, with their refined points where refinement
-//   succeeded.
+//   succeeded; with calipers the point is the caliper's sub-pixel edge, with its amplitude, score
+//   and 1-sigma uncertainty.
+// - CaliperRecord: with calipers, each caliper of the layout, what it answered and whether the
+//   fit kept its edge.
 // - CircleFitResult / LineFitResult: a fitted figure, its kept and rejected points and (fit mode
 //   3) its quality figures.
 // - MeasurementResult: one measurement of a job on one image; `ok` false with `problem` saying
@@ -27,6 +30,11 @@ struct EdgeRecord {
     std::optional<Point2> subpixelPoint;
     std::optional<double> subpixelAngle;  // radians, on arcs only
     double distance = 0.0;                // pixels from the start of its path, along it
+    // Calipers: the derivative's amplitude (signed, grey levels per pixel on the 8-bit scale),
+    // the score in [0, 1] and the 1-sigma position uncertainty (pixels; absent when unknown).
+    std::optional<double> amplitude;
+    std::optional<double> score;
+    std::optional<double> uncertainty;
 
     // The refined point where there is one, else the search point.
     Point2 Best() const { return subpixelPoint ? *subpixelPoint : point; }
@@ -35,7 +43,30 @@ struct EdgeRecord {
 struct PairRecord {
     EdgeRecord first;
     EdgeRecord second;
-    double distance = 0.0;  // pixels, between the two Best() points
+    double distance = 0.0;  // pixels, between the two Best() points (calipers: along the axis)
+    std::optional<double> uncertainty;  // 1-sigma of the distance (calipers)
+};
+
+// The 1-sigma uncertainties of a fitted figure (calipers).
+struct CircleUncertainty {
+    Point2 center;
+    double radius = 0.0;
+};
+struct LineUncertainty {
+    double angle = 0.0;   // radians
+    double offset = 0.0;  // pixels, across the line at its reported point
+};
+
+// One caliper of a measurement with the caliper method: the path of the layout it lies on, its
+// width, what it answered ("ok", or why it found nothing) and, in a fit, whether its edge was
+// kept.
+constexpr const char* kCaliperFound = "ok";  // the status of a caliper that found an edge
+
+struct CaliperRecord {
+    int path = 0;
+    double width = 0.0;
+    std::string status;
+    std::optional<bool> kept;
 };
 
 // The largest deviation of a point from the circle: its value, the point and the nearest point
@@ -59,6 +90,7 @@ struct CircleFitResult {
     std::optional<CircleDeviation> maxOuterDeviation;
     double sigmaAll = 0.0;
     double sigmaInliers = 0.0;
+    std::optional<CircleUncertainty> uncertainty;
 };
 
 struct LineFarthest {
@@ -77,6 +109,7 @@ struct LineFitResult {
     std::optional<LineFarthest> farthest;
     double sigmaAll = 0.0;
     double sigmaInliers = 0.0;
+    std::optional<LineUncertainty> uncertainty;
 };
 
 // A result judged against its tolerance (Tolerance.h); `value` and `deviation` are absent when
@@ -91,6 +124,7 @@ struct ToleranceVerdict {
 struct MeasurementResult {
     std::string name;
     MeasurementKind kind = MeasurementKind::Edges;
+    MeasureMethod method = MeasureMethod::Caliper;
     int pathCount = 0;
     bool ok = false;
     std::string problem;  // why not ok, e.g. "no edge found"
@@ -99,6 +133,7 @@ struct MeasurementResult {
     std::optional<CircleFitResult> circle;
     std::optional<LineFitResult> line;
     std::optional<ToleranceVerdict> verdict;
+    std::vector<CaliperRecord> calipers;  // the caliper method
 
     // Measured, and within its tolerance where it has one.
     bool Passes() const { return ok && (!verdict || verdict->pass); }

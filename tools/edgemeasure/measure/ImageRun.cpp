@@ -23,15 +23,15 @@ ImageRun MeasureImage(const LoadedImage& image, const std::string& imagePath, co
                       bool drawOverlay) {
     ImageRun run;
     run.imagePath = imagePath;
-    run.width = image.grey->GetWidth();
-    run.height = image.grey->GetHeight();
+    run.width = image.Width();
+    run.height = image.Height();
     run.info = image.info;
     run.mmPerPx = job.mmPerPx;
-    run.image = image.grey;
     OverlayContext context(OverlayScale(run.width, run.height));
     for (const MeasurementSetup& setup : job.measurements) {
-        MeasurementResult result =
-            RunMeasurement(setup, image.grey, drawOverlay ? &context : nullptr);
+        MeasurementResult result = RunMeasurement(setup, image, drawOverlay ? &context : nullptr);
+        run.scaledTo8Bits =
+            run.scaledTo8Bits || (image.deep && setup.method == MeasureMethod::Path);
         if (setup.tolerance) {
             result.verdict = Judge(*setup.tolerance, result, job.mmPerPx);
         }
@@ -46,5 +46,8 @@ ImageRun MeasureImage(const LoadedImage& image, const std::string& imagePath, co
         PlaceCaptions(context, captions, run.width, run.height);
     }
     run.drawing = context.Drawing();
+    if (drawOverlay) {
+        run.image = image.Grey();  // the overlay's picture, at 8 bits
+    }
     return run;
 }

@@ -25,7 +25,10 @@ struct ImageRun {
     ImageInfo info;
     std::optional<double> mmPerPx;  // the job's scale
     std::vector<MeasurementResult> results;
-    std::shared_ptr<OType_Image> image;  // the measured pixels, for overlays and reports
+    // The image at 8 bits, for overlays and reports (only when they are drawn).
+    std::shared_ptr<OType_Image> image;
+    // A 16-bit image was scaled to 8 bits for the path search of some measurement.
+    bool scaledTo8Bits = false;
     OverlayDrawing drawing;
 
     bool AllOk() const;

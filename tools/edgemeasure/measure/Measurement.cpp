@@ -1,6 +1,7 @@
 #include "measure/Measurement.h"
 
 #include "job/PathLayout.h"
+#include "measure/CaliperMeasurement.h"
 #include "measure/EdgeSearch.h"
 #include "measure/Fits.h"
 #include "overlay/MeasurementOverlay.h"
@@ -44,20 +45,22 @@ void Conclude(const MeasurementSetup& setup, MeasurementResult& result) {
     }
 }
 
-bool AnyOnImage(const std::vector<PathGeometry>& paths, const OType_Image& image) {
+bool AnyOnImage(const std::vector<PathGeometry>& paths, int width, int height) {
     for (const PathGeometry& path : paths) {
-        if (PathTouchesImage(path, image.GetWidth(), image.GetHeight())) {
+        if (PathTouchesImage(path, width, height)) {
             return true;
         }
     }
     return false;
 }
 
-std::string OutsideProblem(const std::vector<PathGeometry>& paths, const OType_Image& image) {
-    const std::string size =
-        std::to_string(image.GetWidth()) + " x " + std::to_string(image.GetHeight()) + " px";
-    return (paths.size() == 1 ? "the path lies" : "every path lies") +
-           std::string(" wholly outside the image (") + size + ")";
+std::string OutsideProblem(const std::vector<PathGeometry>& paths, MeasureMethod method, int width,
+                           int height) {
+    const std::string size = std::to_string(width) + " x " + std::to_string(height) + " px";
+    const char* what = method == MeasureMethod::Caliper ? "caliper" : "path";
+    return (paths.size() == 1 ? std::string("the ") + what + " lies"
+                              : std::string("every ") + what + " lies") +
+           " wholly outside the image (" + size + ")";
 }
 
 void SetDistance(const std::vector<PathGeometry>& paths, EdgeRecord& edge) {
@@ -79,27 +82,9 @@ void SetDistances(const std::vector<PathGeometry>& paths, MeasurementResult& res
     }
 }
 
-}  // namespace
-
-MeasurementResult RunMeasurement(const MeasurementSetup& setup,
-                                 const std::shared_ptr<OType_Image>& image,
-                                 OverlayContext* overlay) {
-    const std::vector<PathGeometry> paths = ExpandLayout(setup.layout);
-    MeasurementResult result;
-    result.name = setup.name;
-    result.kind = setup.kind;
-    result.pathCount = static_cast<int>(paths.size());
-    if (overlay != nullptr) {
-        DrawPaths(*overlay, paths);
-        overlay->SetColour(kSearchColour);
-    }
-    if (!AnyOnImage(paths, *image)) {
-        result.problem = OutsideProblem(paths, *image);
-        if (overlay != nullptr) {
-            DrawResult(*overlay, result);
-        }
-        return result;
-    }
+void SearchPaths(const MeasurementSetup& setup, const std::vector<PathGeometry>& paths,
+                 const std::shared_ptr<OType_Image>& image, OverlayContext* overlay,
+                 MeasurementResult& result) {
     // Numbers on every one of many paths would hide the image: several paths get ticks only.
     const SearchSettings settings{image, overlay, setup.subpixel,
                                   paths.size() > 1 ? kLabelNone : kLabelNumbers};
@@ -107,7 +92,7 @@ MeasurementResult RunMeasurement(const MeasurementSetup& setup,
         std::unique_ptr<OVectorPath> path = MakePath(paths[k]);
         if (!PrepareTransition(*path, setup.transition, image)) {
             result.problem = "the library refused the transition function";
-            return result;
+            return;
         }
         if (setup.search.mode == SearchMode::Pair) {
             result.pair = SearchPair(*path, setup.search, settings);
@@ -119,8 +104,43 @@ MeasurementResult RunMeasurement(const MeasurementSetup& setup,
     }
     SetDistances(paths, result);
     Conclude(setup, result);
+}
+
+}  // namespace
+
+MeasurementResult RunMeasurement(const MeasurementSetup& setup, const LoadedImage& image,
+                                 OverlayContext* overlay) {
+    const std::vector<PathGeometry> paths = ExpandLayout(setup.layout);
+    MeasurementResult result;
+    result.name = setup.name;
+    result.kind = setup.kind;
+    result.method = setup.method;
+    result.pathCount = static_cast<int>(paths.size());
+    const bool calipers = setup.method == MeasureMethod::Caliper;
+    if (overlay != nullptr && !calipers) {
+        DrawPaths(*overlay, paths);
+        overlay->SetColour(kSearchColour);
+    }
+    if (!AnyOnImage(paths, image.Width(), image.Height())) {
+        result.problem = OutsideProblem(paths, setup.method, image.Width(), image.Height());
+    } else if (calipers) {
+        MeasureWithCalipers(setup, paths, image, result);
+    } else {
+        SearchPaths(setup, paths, image.Grey(), overlay, result);
+    }
     if (overlay != nullptr) {
+        if (calipers) {
+            DrawCalipers(*overlay, result, paths);
+        }
         DrawResult(*overlay, result);
     }
     return result;
+}
+
+MeasurementResult RunMeasurement(const MeasurementSetup& setup,
+                                 const std::shared_ptr<OType_Image>& image,
+                                 OverlayContext* overlay) {
+    LoadedImage loaded;
+    loaded.grey = image;
+    return RunMeasurement(setup, loaded, overlay);
 }

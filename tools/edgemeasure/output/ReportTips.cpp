@@ -23,6 +23,11 @@ bool Among(const Point2& p, const std::vector<Point2>& points) {
     return false;
 }
 
+// " +- 0.004" when there is an uncertainty.
+std::string PlusMinus(std::optional<double> sigma, int decimals = 3) {
+    return sigma ? " +- " + Fixed(*sigma, decimals) : "";
+}
+
 std::string Kept(std::size_t inliers, std::size_t outliers) {
     return std::to_string(inliers) + " points kept, " + std::to_string(outliers) + " rejected";
 }
@@ -58,15 +63,26 @@ std::string PathTip(const std::string& name, int k, int count, const PathGeometr
 
 std::string EdgeTip(const std::string& name, const EdgeRecord& edge, const std::string& label,
                     std::optional<double> mmPerPx) {
-    return name + ": edge " + label + " on path " + std::to_string(edge.path + 1) + "\n" +
-           PointText(edge.Best()) + " px" + (edge.subpixelPoint ? ", sub-pixel" : "") + "\n" +
-           LengthText(edge.distance, mmPerPx) + " from the path's start";
+    const bool caliper = edge.uncertainty || edge.amplitude;
+    std::string tip = name + ": edge " + label + (caliper ? " of caliper " : " on path ") +
+                      std::to_string(edge.path + 1) + "\n" + PointText(edge.Best()) + " px" +
+                      (edge.subpixelPoint ? ", sub-pixel" : "") + PlusMinus(edge.uncertainty) +
+                      "\n" + LengthText(edge.distance, mmPerPx) +
+                      (caliper ? " along the caliper" : " from the path's start");
+    if (edge.amplitude && edge.score) {
+        tip += "\namplitude " + Fixed(*edge.amplitude, 1) + " grey levels/px, score " +
+               Fixed(*edge.score, 2);
+    }
+    return tip;
 }
 
 std::string CircleTip(const std::string& name, const CircleFitResult& circle,
                       std::optional<double> mmPerPx) {
-    return name + ": circle\ncentre " + PointText(circle.center) + " px\nradius " +
-           LengthText(circle.radius, mmPerPx) + "\ndiameter " +
+    const auto& u = circle.uncertainty;
+    return name + ": circle\ncentre " + PointText(circle.center) + " px" +
+           (u ? " +- " + PointText(u->center) : "") + "\nradius " +
+           LengthText(circle.radius, mmPerPx) +
+           PlusMinus(u ? std::optional<double>(u->radius) : std::nullopt) + "\ndiameter " +
            LengthText(2.0 * circle.radius, mmPerPx) + "\nsigma " + Fixed(circle.sigma) + " px\n" +
            Kept(circle.inliers.size(), circle.outliers.size());
 }
@@ -74,15 +90,20 @@ std::string CircleTip(const std::string& name, const CircleFitResult& circle,
 std::string LineTip(const std::string& name, const LineFitResult& line) {
     const std::string sigma =
         line.hasQuality ? "\nsigma " + Fixed(line.sigmaInliers) + " px (kept points)" : "";
-    return name + ": line\nangle " + Fixed(line.angle * angles::kDegreesPerRadian) +
-           " deg\nthrough " + PointText(line.centre) + " px" + sigma + "\n" +
+    const auto& u = line.uncertainty;
+    return name + ": line\nangle " + Fixed(line.angle * angles::kDegreesPerRadian) + " deg" +
+           PlusMinus(u ? std::optional<double>(u->angle * angles::kDegreesPerRadian)
+                       : std::nullopt,
+                     4) +
+           "\nthrough " + PointText(line.centre) + " px" + sigma + "\n" +
            Kept(line.inliers.size(), line.outliers.size());
 }
 
 std::string PairTip(const std::string& name, const PairRecord& pair,
                     std::optional<double> mmPerPx) {
-    return name + ": width " + LengthText(pair.distance, mmPerPx) + "\nfrom " +
-           PointText(pair.first.Best()) + " to " + PointText(pair.second.Best()) + " px";
+    return name + ": width " + LengthText(pair.distance, mmPerPx) + PlusMinus(pair.uncertainty) +
+           "\nfrom " + PointText(pair.first.Best()) + " to " + PointText(pair.second.Best()) +
+           " px";
 }
 
 std::vector<LabelledEdge> LabelledEdges(const MeasurementResult& result) {

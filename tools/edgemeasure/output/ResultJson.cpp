@@ -10,7 +10,6 @@ namespace {
 using json = nlohmann::ordered_json;
 
 constexpr double kRoundingScale = 1e6;  // results to 1e-6 pixel or radian
-constexpr int kMeasuredBits = 8;        // the depth of the grey values that are searched
 
 double Round(double value) {
     return std::round(value * kRoundingScale) / kRoundingScale;
@@ -59,7 +58,35 @@ json EdgeJson(const EdgeRecord& edge) {
             {"point", ToJson(edge.point)},
             {"angle", OrNull(edge.angle, Round)},
             {"distance", Round(edge.distance)},
-            {"subpixel", subpixel}};
+            {"subpixel", subpixel},
+            {"amplitude", OrNull(edge.amplitude, Round)},
+            {"score", OrNull(edge.score, Round)},
+            {"uncertainty", OrNull(edge.uncertainty, Round)}};
+}
+
+json CircleUncertaintyJson(const CircleUncertainty& u, const Millimetres& mm) {
+    json result = {{"center", ToJson(u.center)},
+                   {"radius", Round(u.radius)},
+                   {"diameter", Round(2.0 * u.radius)}};
+    mm.Add(result, "center", u.center);
+    mm.Add(result, "radius", u.radius);
+    mm.Add(result, "diameter", 2.0 * u.radius);
+    return result;
+}
+
+const char* MethodName(MeasureMethod method) {
+    return method == MeasureMethod::Caliper ? "caliper" : "path";
+}
+
+json CalipersJson(const std::vector<CaliperRecord>& calipers) {
+    json list = json::array();
+    for (const CaliperRecord& c : calipers) {
+        list.push_back({{"path", c.path},
+                        {"width", Round(c.width)},
+                        {"status", c.status},
+                        {"kept", c.kept ? json(*c.kept) : json(nullptr)}});
+    }
+    return list;
 }
 
 json DeviationJson(const CircleDeviation& d) {
@@ -75,6 +102,7 @@ json CircleJson(const CircleFitResult& c, const Millimetres& mm) {
     mm.Add(result, "center", c.center);
     mm.Add(result, "radius", c.radius);
     mm.Add(result, "diameter", 2.0 * c.radius);
+    result["uncertainty"] = c.uncertainty ? CircleUncertaintyJson(*c.uncertainty, mm) : nullptr;
     if (c.hasQuality) {
         result["quality"] = {{"max_deviation", OrNull(c.maxDeviation, DeviationJson)},
                              {"max_inner_deviation", OrNull(c.maxInnerDeviation, DeviationJson)},
@@ -98,6 +126,13 @@ json LineJson(const LineFitResult& l, const Millimetres& mm) {
                    {"outliers", ToJson(l.outliers)},
                    {"quality", nullptr}};
     mm.Add(result, "point", l.centre);
+    result["uncertainty"] = nullptr;
+    if (l.uncertainty) {
+        result["uncertainty"] = {
+            {"angle_deg", Round(l.uncertainty->angle * angles::kDegreesPerRadian)},
+            {"offset", Round(l.uncertainty->offset)}};
+        mm.Add(result["uncertainty"], "offset", l.uncertainty->offset);
+    }
     if (l.hasQuality) {
         result["quality"] = {{"farthest", OrNull(l.farthest, farthest)},
                              {"sigma_all", Round(l.sigmaAll)},
@@ -137,14 +172,26 @@ nlohmann::ordered_json MeasurementJson(const MeasurementResult& r, std::optional
     for (const EdgeRecord& edge : r.edges) {
         edges.push_back(EdgeJson(edge));
     }
-    json result = {{"name", r.name},       {"kind", KindName(r.kind)},
-                   {"ok", r.ok},           {"problem", r.ok ? json(nullptr) : json(r.problem)},
-                   {"paths", r.pathCount}, {"edges", edges}};
+    json result = {{"name", r.name},
+                   {"kind", KindName(r.kind)},
+                   {"method", MethodName(r.method)},
+                   {"ok", r.ok},
+                   {"problem", r.ok ? json(nullptr) : json(r.problem)},
+                   {"paths", r.pathCount},
+                   {"edges", edges}};
+    if (r.method == MeasureMethod::Caliper) {
+        result["calipers"] = CalipersJson(r.calipers);
+    }
     if (r.pair) {
         result["pair"] = {{"first", EdgeJson(r.pair->first)},
                           {"second", EdgeJson(r.pair->second)},
-                          {"distance", Round(r.pair->distance)}};
+                          {"distance", Round(r.pair->distance)},
+                          {"uncertainty", nullptr}};
         mm.Add(result["pair"], "distance", r.pair->distance);
+        if (r.pair->uncertainty) {
+            result["pair"]["uncertainty"] = {{"distance", Round(*r.pair->uncertainty)}};
+            mm.Add(result["pair"]["uncertainty"], "distance", *r.pair->uncertainty);
+        }
     }
     if (r.circle) {
         result["circle"] = CircleJson(*r.circle, mm);
@@ -169,8 +216,8 @@ nlohmann::ordered_json ImageRunJson(const ImageRun& run) {
                   {"height", run.height},
                   {"format", run.info.format},
                   {"bits", run.info.bitsPerSample}};
-    if (run.info.bitsPerSample > kMeasuredBits) {
-        // The path search reads 8-bit grey values: say how the deeper samples were scaled.
+    if (run.scaledTo8Bits) {
+        // The path search reads 8-bit grey values: say how the deeper samples were scaled for it.
         image["scaled_to_8_bits"] = "value * 255 / 65535, rounded";
     }
     json entry = {{"image", image}, {"ok", run.AllOk()}, {"pass", run.AllPass()}};

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 
 #include "foundation/Angles.h"
@@ -170,17 +171,78 @@ void DrawPaths(OverlayContext& context, const std::vector<PathGeometry>& paths) 
     }
 }
 
+namespace {
+
+// The outline of a caliper: a rectangle around a line, a ring sector around an arc.
+void CaliperOutline(OverlayContext& context, const PathGeometry& geometry, double width) {
+    const double half = 0.5 * width;
+    if (const auto* line = std::get_if<LineLayout>(&geometry)) {
+        const double length = std::hypot(line->to.x - line->from.x, line->to.y - line->from.y);
+        if (!(length > 0.0)) {
+            return;
+        }
+        const Point2 n{-(line->to.y - line->from.y) / length * half,
+                       (line->to.x - line->from.x) / length * half};
+        const POINT corners[] = {Pixel({line->from.x + n.x, line->from.y + n.y}),
+                                 Pixel({line->to.x + n.x, line->to.y + n.y}),
+                                 Pixel({line->to.x - n.x, line->to.y - n.y}),
+                                 Pixel({line->from.x - n.x, line->from.y - n.y}),
+                                 Pixel({line->from.x + n.x, line->from.y + n.y})};
+        context.PathDraw_DrawPolyline(corners, static_cast<int>(std::size(corners)));
+        return;
+    }
+    const auto& arc = std::get<ArcLayout>(geometry);
+    const double start = angles::RadiansFromDegrees(arc.startDeg);
+    const double sweep = angles::RadiansFromDegrees(arc.sweepDeg);
+    const double inner = std::max(arc.radius - half, 0.0);
+    const double outer = arc.radius + half;
+    for (const double r : {inner, outer}) {
+        ArcPolyline(context, arc.center, r, start, sweep);
+    }
+    for (const double angle : {start, start + sweep}) {
+        const Point2 u{std::cos(angle), std::sin(angle)};
+        Segment(context, {arc.center.x + inner * u.x, arc.center.y + inner * u.y},
+                {arc.center.x + outer * u.x, arc.center.y + outer * u.y});
+    }
+}
+
+}  // namespace
+
+void DrawCalipers(OverlayContext& context, const MeasurementResult& result,
+                  const std::vector<PathGeometry>& paths) {
+    for (const CaliperRecord& caliper : result.calipers) {
+        const auto at = static_cast<std::size_t>(caliper.path);
+        if (at >= paths.size()) {
+            continue;
+        }
+        const bool found = caliper.status == kCaliperFound;
+        const bool rejected = caliper.kept && !*caliper.kept;
+        context.SetColour(!found ? kCaliperMissColour : rejected ? kOutlierColour : kPathColour);
+        CaliperOutline(context, paths[at], caliper.width);
+        Point2 start;
+        Point2 direction;
+        PathStart(paths[at], start, direction);
+        OVectorPath::DrawDirectionArrow(&context, OVector(start.x, start.y),
+                                        OVector(direction.x, direction.y));
+    }
+}
+
 void DrawResult(OverlayContext& context, const MeasurementResult& result) {
+    // Refined points: the path search's where refinement succeeded; a caliper's edge is refined
+    // itself (a fit marks its edges as kept or rejected instead).
+    const bool calipers = result.method == MeasureMethod::Caliper;
     std::vector<Point2> refined;
     for (const EdgeRecord& edge : result.edges) {
         if (edge.subpixelPoint) {
             refined.push_back(*edge.subpixelPoint);
+        } else if (calipers && !result.circle && !result.line) {
+            refined.push_back(edge.point);
         }
     }
     if (result.pair) {
         for (const EdgeRecord* edge : {&result.pair->first, &result.pair->second}) {
-            if (edge->subpixelPoint) {
-                refined.push_back(*edge->subpixelPoint);
+            if (edge->subpixelPoint || calipers) {
+                refined.push_back(edge->Best());
             }
         }
         context.SetColour(kFitColour);

@@ -4,9 +4,12 @@
 //
 // - DrawPaths: every path (lines as lines, arcs as polylines) with a direction arrow at its start
 //   (OVectorPath::DrawDirectionArrow), in the path colour.
-// - DrawResult: a cross on every refined edge point; the fitted circle or line with a cross on
-//   each kept (green) and rejected (red) point; a pair's connecting line. Crosses grow with the
-//   overlay's scale.
+// - DrawCalipers: with calipers, each caliper's outline (a rectangle, or a ring sector on an arc)
+//   drawn thin, with a direction arrow at its start: in the path colour when it found an edge
+//   that was kept, red when a fit rejected its edge, grey when it found none.
+// - DrawResult: a cross on every refined edge point (a caliper's edge is one); the fitted circle
+//   or line with a cross on each kept (green) and rejected (red) point; a pair's connecting line.
+//   Crosses grow with the overlay's scale.
 // - CaptionFor: the caption with the name and the main figure (or, in red, what went wrong),
 //   wished above a circle or a pair, beside a line or an edge, or at the first path's start; the
 //   captions of all measurements are placed together once everything else is drawn
@@ -25,6 +28,8 @@
 #include "overlay/OverlayContext.h"
 
 void DrawPaths(OverlayContext& context, const std::vector<PathGeometry>& paths);
+void DrawCalipers(OverlayContext& context, const MeasurementResult& result,
+                  const std::vector<PathGeometry>& paths);
 void DrawResult(OverlayContext& context, const MeasurementResult& result);
 CaptionRequest CaptionFor(const MeasurementResult& result, const std::vector<PathGeometry>& paths);
 

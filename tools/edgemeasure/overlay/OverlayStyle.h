@@ -9,12 +9,13 @@
 
 #include "overlay/RgbImage.h"
 
-constexpr Rgb kPathColour{0, 170, 255};       // the search paths and their direction arrows
-constexpr Rgb kSearchColour{255, 220, 0};     // ticks and labels of the transition searches
-constexpr Rgb kSubpixelColour{255, 120, 0};   // refined edge points
-constexpr Rgb kFitColour{0, 230, 60};         // fitted circles and lines, kept points
-constexpr Rgb kOutlierColour{255, 40, 40};    // points a fit rejected, failed measurements
-constexpr Rgb kCaptionColour{255, 255, 255};  // measurement captions (on a dark box)
+constexpr Rgb kPathColour{0, 170, 255};           // the search paths and their direction arrows
+constexpr Rgb kSearchColour{255, 220, 0};         // ticks and labels of the transition searches
+constexpr Rgb kSubpixelColour{255, 120, 0};       // refined edge points
+constexpr Rgb kFitColour{0, 230, 60};             // fitted circles and lines, kept points
+constexpr Rgb kOutlierColour{255, 40, 40};        // points a fit rejected, failed measurements
+constexpr Rgb kCaptionColour{255, 255, 255};      // measurement captions (on a dark box)
+constexpr Rgb kCaliperMissColour{150, 150, 170};  // calipers that found nothing
 // The box behind opaque texts, and how far it reaches beyond the text (pixels).
 constexpr Rgb kTextBoxColour{0, 0, 0};
 constexpr int kTextBoxPadding = 2;
