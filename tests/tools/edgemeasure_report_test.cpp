@@ -51,20 +51,31 @@ TEST_F(ProgramTest, ReportHoldsEveryImageAsTextAndNothingFromOutside) {
     EXPECT_NE(html.find("content=\"default-src 'none';"), std::string::npos);
 }
 
-// A path on an image of 2.6 times the nominal size is 3 px wide in the picture, centred on its row.
+// A path on an image of 2.6 times the nominal size is 3 px wide in the picture, centred on its row;
+// a caliper's outline (5 px wide about the same row) stays 1 px thin.
 TEST_F(ProgramTest, OverlayLinesGrowWithTheImage) {
-    constexpr int kWidth = 2600, kHeight = 60, kRow = 30, kColumn = 1000;
+    constexpr int kWidth = 2600, kHeight = 60, kRow = 30, kColumn = 2000;  // clear of the caption
     WriteImage("wide.pgm", kWidth, kHeight, 1, std::vector<unsigned char>(kWidth * kHeight, kGrey));
-    const ProgramRun run =
-        Edgemeasure({"measure", "wide.pgm", "--line=100.5,30.5,2500.5,30.5", "--overlay", "o.png"});
-    ASSERT_EQ(run.exitCode, kExitMeasurementFailed) << run.err;  // a plain image has no edge
-    const LoadedImage picture = LoadImage("o.png");
-    const auto at = [&picture](int y) { return picture.grey->GetPixel_Grey(kColumn, y); };
+    const auto overlay = [this](const char* method) {
+        const ProgramRun run = Edgemeasure(
+            {"measure", "wide.pgm", "--line=100.5,30.5,2500.5,30.5", method, "--overlay", "o.png"});
+        EXPECT_EQ(run.exitCode, kExitMeasurementFailed) << run.err;  // a plain image: no edge
+        return LoadImage("o.png");
+    };
+    const LoadedImage path = overlay("--method=path");
+    const auto at = [&path](int y) { return path.grey->GetPixel_Grey(kColumn, y); };
     EXPECT_NE(at(kRow), kGrey);
     EXPECT_EQ(at(kRow - 1), at(kRow));
     EXPECT_EQ(at(kRow + 1), at(kRow));
     EXPECT_EQ(at(kRow - 2), kGrey);
     EXPECT_EQ(at(kRow + 2), kGrey);
+
+    const LoadedImage caliper = overlay("--method=caliper");
+    constexpr int kTopSide = kRow - 2;  // 30.5 - 5 / 2
+    const auto side = [&caliper](int y) { return caliper.grey->GetPixel_Grey(kColumn, y); };
+    EXPECT_NE(side(kTopSide), kGrey);
+    EXPECT_EQ(side(kTopSide - 1), kGrey);
+    EXPECT_EQ(side(kTopSide + 1), kGrey);
 }
 
 // The tips give the values of the results, and a row's view holds its measurement's paths while

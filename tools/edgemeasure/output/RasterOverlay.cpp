@@ -7,6 +7,10 @@ namespace {
 constexpr int kQuadCorners = 4;
 
 void Paint(const OverlayPolyline& line, RgbImage& canvas, int lineWidth) {
+    constexpr int kThinWidth = 1;
+    if (line.thin) {
+        lineWidth = kThinWidth;
+    }
     for (std::size_t i = 1; i < line.points.size(); ++i) {
         const POINT& a = line.points[i - 1];
         const POINT& b = line.points[i];

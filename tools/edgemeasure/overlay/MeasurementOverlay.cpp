@@ -218,7 +218,9 @@ void DrawCalipers(OverlayContext& context, const MeasurementResult& result,
         const bool found = caliper.status == kCaliperFound;
         const bool rejected = caliper.kept && !*caliper.kept;
         context.SetColour(!found ? kCaliperMissColour : rejected ? kOutlierColour : kPathColour);
+        context.SetThin(true);
         CaliperOutline(context, paths[at], caliper.width);
+        context.SetThin(false);
         Point2 start;
         Point2 direction;
         PathStart(paths[at], start, direction);

@@ -21,14 +21,15 @@ void OverlayContext::PathDraw_LineTo(int x, int y) {
     if (!m_drawing.items.empty()) {
         if (auto* last = std::get_if<OverlayPolyline>(&m_drawing.items.back())) {
             const POINT& tail = last->points.back();
-            if (last->colour == m_colour && tail.x == m_current.x && tail.y == m_current.y) {
+            if (last->colour == m_colour && last->thin == m_bThin && tail.x == m_current.x &&
+                tail.y == m_current.y) {
                 last->points.push_back(end);
                 m_current = end;
                 return;
             }
         }
     }
-    m_drawing.items.push_back(OverlayPolyline{m_colour, {m_current, end}});
+    m_drawing.items.push_back(OverlayPolyline{m_colour, {m_current, end}, m_bThin});
     m_current = end;
 }
 
@@ -38,7 +39,7 @@ void OverlayContext::PathDraw_DrawPolyline(const POINT* points, int count) {
         return;
     }
     m_drawing.items.push_back(
-        OverlayPolyline{m_colour, std::vector<POINT>(points, points + count)});
+        OverlayPolyline{m_colour, std::vector<POINT>(points, points + count), m_bThin});
 }
 
 void OverlayContext::CalcDPtoLP(SIZE* size) const {

@@ -33,6 +33,8 @@ class OverlayContext : public OType_DrawingContext {
     OverlayContext& operator=(const OverlayContext&) = delete;
 
     void SetColour(Rgb colour) { m_colour = colour; }
+    // Lines drawn from now on are thin (OverlayPolyline::thin) or not.
+    void SetThin(bool thin) { m_bThin = thin; }
     // The text scale, by which the tool also grows its markers.
     double Scale() const { return m_dTextScale; }
     const OverlayDrawing& Drawing() const { return m_drawing; }
@@ -51,6 +53,7 @@ class OverlayContext : public OType_DrawingContext {
 
     double m_dTextScale;
     Rgb m_colour{255, 255, 255};
+    bool m_bThin = false;
     POINT m_current{0, 0};
     OType_DrawingFont m_ownFont;
     OType_DrawingFont* m_pFont = nullptr;  // null: m_ownFont

@@ -19,6 +19,9 @@
 struct OverlayPolyline {
     Rgb colour;
     std::vector<POINT> points;  // at least two
+    // Drawn one pixel wide whatever the image's size: outlines that would hide what lies inside
+    // them (a caliper's rectangle around its edge) if they grew with the other lines.
+    bool thin = false;
 };
 
 struct OverlayText {
