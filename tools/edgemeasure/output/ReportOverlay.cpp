@@ -61,10 +61,26 @@ void WritePolyline(std::ostream& out, const std::vector<Point2>& points, const c
 void WriteMeasurementHits(std::ostream& out, const MeasurementSetup& setup,
                           const MeasurementResult& result, const ImageRun& run, double scale) {
     const std::vector<PathGeometry> paths = ExpandLayout(setup.layout);
-    for (std::size_t k = 0; k < paths.size(); ++k) {
-        WritePolyline(
-            out, GeometryPoints(paths[k]), "hit path",
-            PathTip(result.name, static_cast<int>(k), static_cast<int>(paths.size()), paths[k]));
+    const int count = static_cast<int>(paths.size());
+    if (!result.calipers.empty()) {
+        // Each caliper with what it found; its class says whether a fit kept its edge.
+        for (const CaliperRecord& caliper : result.calipers) {
+            const auto at = static_cast<std::size_t>(caliper.path);
+            if (at < paths.size()) {
+                const bool rejected = caliper.kept && !*caliper.kept;
+                const bool missed = caliper.status != kCaliperFound;
+                WritePolyline(out, GeometryPoints(paths[at]),
+                              missed     ? "hit path caliper missed"
+                              : rejected ? "hit path caliper rejected"
+                                         : "hit path caliper",
+                              CaliperTip(result.name, caliper, count, paths[at]));
+            }
+        }
+    } else {
+        for (std::size_t k = 0; k < paths.size(); ++k) {
+            WritePolyline(out, GeometryPoints(paths[k]), "hit path",
+                          PathTip(result.name, static_cast<int>(k), count, paths[k]));
+        }
     }
     if (result.circle) {
         const CircleFitResult& c = *result.circle;

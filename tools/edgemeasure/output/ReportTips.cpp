@@ -61,6 +61,21 @@ std::string PathTip(const std::string& name, int k, int count, const PathGeometr
            Fixed(arc.sweepDeg, kAngleDecimals) + " deg";
 }
 
+std::string CaliperTip(const std::string& name, const CaliperRecord& caliper, int count,
+                       const PathGeometry& geometry) {
+    std::string tip = PathTip(name, caliper.path, count, geometry);
+    tip.replace(tip.find(": path "), std::string(": path ").size(), ": caliper ");
+    tip.insert(tip.find('\n'), ", " + Fixed(caliper.width) + " px wide");
+    if (caliper.status != kCaliperFound) {
+        return tip + "\nno edge: " + caliper.status;
+    }
+    if (!caliper.kept) {
+        return tip + "\nedge found";
+    }
+    return tip +
+           (*caliper.kept ? "\nedge found, kept by the fit" : "\nedge found, rejected by the fit");
+}
+
 std::string EdgeTip(const std::string& name, const EdgeRecord& edge, const std::string& label,
                     std::optional<double> mmPerPx) {
     const bool caliper = edge.uncertainty || edge.amplitude;
@@ -92,8 +107,7 @@ std::string LineTip(const std::string& name, const LineFitResult& line) {
         line.hasQuality ? "\nsigma " + Fixed(line.sigmaInliers) + " px (kept points)" : "";
     const auto& u = line.uncertainty;
     return name + ": line\nangle " + Fixed(line.angle * angles::kDegreesPerRadian) + " deg" +
-           PlusMinus(u ? std::optional<double>(u->angle * angles::kDegreesPerRadian)
-                       : std::nullopt,
+           PlusMinus(u ? std::optional<double>(u->angle * angles::kDegreesPerRadian) : std::nullopt,
                      4) +
            "\nthrough " + PointText(line.centre) + " px" + sigma + "\n" +
            Kept(line.inliers.size(), line.outliers.size());

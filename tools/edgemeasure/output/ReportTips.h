@@ -32,6 +32,10 @@ std::string LengthText(double px, std::optional<double> mmPerPx);
 
 // Path k (0-based) of `count` paths of a measurement.
 std::string PathTip(const std::string& name, int k, int count, const PathGeometry& geometry);
+// The same for a caliper, with its width and what it found: "hole: caliper 3 of 36, 5.000 px
+// wide\n...\nedge found, rejected by the fit" (or "no edge: ..." with the caliper's reason).
+std::string CaliperTip(const std::string& name, const CaliperRecord& caliper, int count,
+                       const PathGeometry& geometry);
 std::string EdgeTip(const std::string& name, const EdgeRecord& edge, const std::string& label,
                     std::optional<double> mmPerPx);
 std::string CircleTip(const std::string& name, const CircleFitResult& circle,
