@@ -1,8 +1,9 @@
 // Measures the demo plate of `edgemeasure demo` from C#, end to end: the bored hole (a circle
 // fitted to edges on radial lines), the slot (an edge pair on one line) and the tilted right-hand
 // edge (a line fitted to edges on parallel lines, the burr rejected by DETSAC). It lays the same
-// paths with the same settings as the demo's job and prints the same table, measured against the
-// true dimensions of the synthetic plate.
+// paths with the same settings as the demo's measurements by the path search and prints their
+// table, measured against the true dimensions of the synthetic plate: its errors are the demo's
+// "path error" column.
 //
 //   edgemeasure demo demo-out                       # renders demo-out/demo-image.png
 //   mono MeasureDemo.exe demo-out/demo-image.png
@@ -16,7 +17,7 @@ using NativeInterface.Trevask.Foundation.EdgeDetection;
 static class MeasureDemo {
     // The synthetic plate's true dimensions (pixels; pixel i covers [i, i + 1)).
     const double HoleX = 210.35, HoleY = 225.80, HoleRadius = 72.60;
-    const double SlotLeft = 372.25, SlotRight = 408.95;
+    const double SlotLeft = 372.25, SlotRight = 408.875;
     const double EdgeX = 520.30, EdgeY = 240.0, EdgeTiltDeg = 3.0;
 
     // The demo job: in threshold is grey 0..114, halfway between the dark hole and slot (40) and
@@ -103,11 +104,11 @@ static class MeasureDemo {
     static void Row(string quantity, string unit, double truth, double? measured) {
         string label = quantity + " (" + unit + ")";
         if (measured.HasValue) {
-            string error = (measured.Value - truth).ToString("+0.000;-0.000");
-            Console.WriteLine("  {0,-26} {1,10:F3} {2,10:F3} {3,9}", label, truth, measured.Value,
+            string error = (measured.Value - truth).ToString("+0.0000;-0.0000");
+            Console.WriteLine("  {0,-26} {1,10:F4} {2,10:F4} {3,9}", label, truth, measured.Value,
                               error);
         } else {
-            Console.WriteLine("  {0,-26} {1,10:F3} {2,10}", label, truth, "failed");
+            Console.WriteLine("  {0,-26} {1,10:F4} {2,10}", label, truth, "failed");
         }
     }
 

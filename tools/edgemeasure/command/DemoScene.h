@@ -42,9 +42,11 @@ struct DemoScene {
     Point2 holeCentre{210.35, 225.80};
     double holeRadius = 72.60;
 
-    // The slot (a vertical rectangle).
+    // The slot (a vertical rectangle). Its sides lie on the grid of the area samples (eighths of a
+    // pixel): a side between two samples is rendered at the next sample boundary, up to 1/16 px
+    // from where it was asked for.
     double slotLeft = 372.25;
-    double slotRight = 408.95;
+    double slotRight = 408.875;
     double slotTop = 120.0;
     double slotBottom = 360.0;
 
