@@ -24,8 +24,12 @@ parallel=2
 per_input_timeout=10
 
 scripts/setup.sh
-CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEDGEDETECTION_FUZZERS=ON \
-    -DEDGEDETECTION_SANITIZERS=ON -DEDGEDETECTION_BUILD_BENCHMARKS=OFF >/dev/null
+# The suite's components are asked for explicitly, as in scripts/test.sh: a missing dependency
+# fails instead of leaving tests out of the sanitizer run.
+CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEDGEDETECTION_WERROR=ON \
+    -DEDGEDETECTION_SANITIZERS="address;undefined;fuzzer" -DEDGEDETECTION_BUILD_TESTS=ON \
+    -DEDGEDETECTION_BUILD_TOOLS=ON -DEDGEDETECTION_BUILD_BINDING=ON -DEDGEDETECTION_BUILD_PYTHON=ON \
+    -DEDGEDETECTION_BUILD_BENCHMARKS=OFF >/dev/null
 if [ "${FUZZ_SUITE:-0}" = 1 ]; then
     cmake --build "$build" -j"$(nproc)"
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
