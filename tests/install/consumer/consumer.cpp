@@ -1,8 +1,11 @@
-// Uses the installed headers and library: a line across a step edge finds the edge.
+// Uses the installed headers and library: a line across a step edge finds the edge. Built as
+// C++20, through the CMake package and through pkg-config: neither may lower the standard.
 #include <EdgeDetection.h>
 
 #include <cstdio>
 #include <memory>
+
+static_assert(__cplusplus >= 202002L, "the installed package changed the consumer's C++ standard");
 
 int main() {
     auto image = std::make_shared<OType_Image>(20, 3);
