@@ -213,9 +213,10 @@ TEST(SearchAgreementTest, CircleSearchesAgreeWithTheGeneralWalk) {
         const double sweep = c % 4 == 0 ? 360.0 : angle(random);
         const int type = c % 5 == 4 ? static_cast<int>(random() % 4) : 0;
         const auto [low, high] = std::minmax({grey(random), grey(random)});
+        // Outside the lambda: C++17 lambdas cannot capture structured bindings (Clang refuses).
+        const int p1 = type == 3 ? 1 + low % 255 : low, p2 = type == 3 ? 0 : high;
         const int from = c % 3 == 1 ? static_cast<int>(random() % 50) : -1;
         const auto run = [&](OVectorPath& path) {
-            const int p1 = type == 3 ? 1 + low % 255 : low, p2 = type == 3 ? 0 : high;
             EXPECT_TRUE(path.bCreateTransitionFunction(type, p1, p2, 1 + c % 10, 2, image));
             OVector unused;
             path.MoveTo(from, unused);  // refused when beyond the end: from the start then
