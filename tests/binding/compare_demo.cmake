@@ -1,7 +1,7 @@
 # Runs `edgemeasure demo` (which renders the demo image and prints its measurements), then the C#
-# example on the image it wrote, and compares the rows of their tables: quantity, true value and
-# the error must read the same, the example's error being the demo's path search's (its last
-# column).
+# example on the image it wrote, and compares the rows of their tables: quantity, true value, the
+# calipers' figure with its uncertainty, and its error must read the same. The demo's last column,
+# the error of the path method beside the calipers, is its own.
 # Variables: EDGEMEASURE, MONO, EXAMPLE, MONO_ENVIRONMENT (NAME=VALUE;... for mono), WORK_DIR.
 file(REMOVE_RECURSE "${WORK_DIR}")
 
@@ -14,24 +14,25 @@ function(run out)
     set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-# The rows of a table as "quantity (unit) true error": the lines with a unit, each reduced to its
-# label, its first figure (the true value) and its last (an error, or "failed").
-function(table_rows out text)
-    string(REGEX MATCHALL "\n  [^\n]+ \\((px|deg)\\) [^\n]+" lines "${text}")
-    set(rows "")
-    foreach(line IN LISTS lines)
-        string(REGEX REPLACE "^\n  (.+ \\((px|deg)\\)) +([^ ]+)( .*)? ([^ ]+)$" "\\1 \\3 \\5" row
-            "${line}")
-        list(APPEND rows "${row}")
+# The rows of a table: the lines of a quantity with its unit; with drop_last ON, each without its
+# last column.
+function(table_rows out text drop_last)
+    string(REGEX MATCHALL "\n  [^\n]+ \\((px|deg)\\) [^\n]+" rows "${text}")
+    set(kept "")
+    foreach(row IN LISTS rows)
+        if(drop_last)
+            string(REGEX REPLACE " +[^ ]+$" "" row "${row}")
+        endif()
+        list(APPEND kept "${row}")
     endforeach()
-    set(${out} "${rows}" PARENT_SCOPE)
+    set(${out} "${kept}" PARENT_SCOPE)
 endfunction()
 
 run(tool_output "${EDGEMEASURE}" demo "${WORK_DIR}")
 run(example_output "${CMAKE_COMMAND}" -E env ${MONO_ENVIRONMENT} "${MONO}" "${EXAMPLE}"
     "${WORK_DIR}/demo-image.png")
-table_rows(tool_rows "${tool_output}")
-table_rows(example_rows "${example_output}")
+table_rows(tool_rows "${tool_output}" ON)
+table_rows(example_rows "${example_output}" OFF)
 list(LENGTH tool_rows count)
 if(count EQUAL 0 OR NOT tool_rows STREQUAL example_rows)
     message(FATAL_ERROR "the example's table differs from edgemeasure's:\n"
