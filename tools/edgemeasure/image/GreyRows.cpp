@@ -38,8 +38,7 @@ void ConvertRow(const Sample* in, Sample* out, std::int64_t width, int channels,
 
 }  // namespace
 
-GreyRows::GreyRows(int channels, int bitsPerSample, bool invert)
-    : m_channels(channels), m_bits(bitsPerSample), m_invert(invert) {}
+GreyRows::GreyRows(int channels, bool invert) : m_channels(channels), m_invert(invert) {}
 
 void GreyRows::Convert(const void* samples, unsigned char* grey, std::int64_t width) const {
     ConvertRow(static_cast<const unsigned char*>(samples), grey, width, m_channels, m_invert);

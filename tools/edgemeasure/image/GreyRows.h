@@ -3,8 +3,8 @@
 // channels) into grey of the same depth, by the rules stated in LoadedImage.h; and the check of
 // an image's size against the limits (Limits.h) before its pixels are allocated.
 //
-//   GreyRows rows(3, 16);                  // RGB, 16 bits per sample
-//   rows.Convert(decodedRow, greyRow16, width);
+//   GreyRows rows(3);                      // RGB; the depth is that of the row types
+//   rows.Convert(decodedRow16, greyRow16, width);
 
 #include <cstdint>
 #include <string>
@@ -12,7 +12,7 @@
 class GreyRows {
   public:
     // `invert` for files whose zero is white (TIFF's min-is-white).
-    GreyRows(int channels, int bitsPerSample, bool invert = false);
+    explicit GreyRows(int channels, bool invert = false);
 
     // 8-bit samples into 8-bit grey, 16-bit samples into 16-bit grey.
     void Convert(const void* samples, unsigned char* grey, std::int64_t width) const;
@@ -20,7 +20,6 @@ class GreyRows {
 
   private:
     int m_channels;
-    int m_bits;
     bool m_invert;
 };
 

@@ -76,7 +76,7 @@ enum class PngRead { Ok, Failed, TooLarge };
 template <class Sample>
 void ReadRows(png_structp png, int passes, std::size_t rowBytes, PngPixels& out,
               std::vector<Sample>& grey) {
-    const GreyRows convert(out.channels, out.bits);
+    const GreyRows convert(out.channels);
     grey.resize(static_cast<std::size_t>(out.width) * out.height);
     if (passes == 1) {
         out.rows.resize(rowBytes);

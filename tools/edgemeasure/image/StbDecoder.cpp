@@ -14,6 +14,7 @@ namespace {
 constexpr int kGreyChannels = 1;  // ask the decoder for one grey channel
 constexpr int kFileChannels = 0;  // ask the decoder for the file's channels
 constexpr int kSixteenBits = 16;
+constexpr int kEightBits = 8;
 
 int ReadCallback(void* user, char* data, int size) {
     return static_cast<int>(
@@ -87,12 +88,12 @@ LoadedImage DecodeWithStb(ByteSource& source, const std::string& name, const std
         FailDamaged(name, format, Reason(stbi_failure_reason()));
     }
     LoadedImage image;
-    image.info = {format, sixteen ? 16 : 8, channels};
+    image.info = {format, sixteen ? kSixteenBits : kEightBits, channels};
     if (sixteen) {
         // In place: each grey sample lies at or before the samples it is made of.
         auto* samples = static_cast<std::uint16_t*>(pixels->buffer);
         const auto count = static_cast<std::int64_t>(width) * static_cast<std::int64_t>(height);
-        GreyRows(channels, kSixteenBits).Convert(samples, samples, count);
+        GreyRows(channels).Convert(samples, samples, count);
         pixels->view16 = OType_Image16(width, height, samples, width);
         image.deep = std::shared_ptr<OType_Image16>(pixels, &pixels->view16);
         return image;

@@ -180,7 +180,7 @@ bool ReadRgba(TIFF* tiff, const Layout& layout, unsigned char* grey) {
                                    ORIENTATION_TOPLEFT, 0)) {
         return false;
     }
-    const GreyRows convert(3, 8);
+    const GreyRows convert(3);
     for (std::size_t i = 0; i < pixels.size(); ++i) {
         const unsigned char rgb[3] = {static_cast<unsigned char>(TIFFGetR(pixels[i])),
                                       static_cast<unsigned char>(TIFFGetG(pixels[i])),
@@ -229,8 +229,7 @@ LoadedImage DecodeTiff(ByteSource& source, const std::string& name, std::int64_t
     const int height = static_cast<int>(layout.height);
     LoadedImage image;
     image.info = {"TIFF", layout.bits, layout.channels};
-    const GreyRows convert(layout.channels, layout.bits,
-                           layout.photometric == PHOTOMETRIC_MINISWHITE);
+    const GreyRows convert(layout.channels, layout.photometric == PHOTOMETRIC_MINISWHITE);
     if (layout.Direct() && layout.bits == 16) {
         std::vector<std::uint16_t> grey(count);
         const bool read = layout.tiled ? ReadTiles(tiff.get(), layout, convert, grey.data())
