@@ -244,30 +244,28 @@ const OType_Image& DiscScene() {
     return scene;
 }
 
-void BM_FindCircle(benchmark::State& state) {
+// Find circle on the disc with its calipers around (centre, centre): the full rake where the
+// disc is, or a single caliper outside the image (the call's fixed cost).
+void RunFindCircle(benchmark::State& state, double centre, int calipers) {
     OFindCircleSettings hole;
-    hole.centerX = kExpectedCentre;
-    hole.centerY = kExpectedCentre;
+    hole.centerX = centre;
+    hole.centerY = centre;
     hole.radius = kExpectedRadius;
+    hole.calipers = calipers;
     hole.edge.polarity = OCaliperPolarity::Rising;
     for (auto _ : state) {
         OFindCircleResult result = OMetrology::FindCircle(DiscScene(), hole);
         benchmark::DoNotOptimize(result);
     }
 }
+
+void BM_FindCircle(benchmark::State& state) {
+    RunFindCircle(state, kExpectedCentre, OFindCircleSettings{}.calipers);
+}
 BENCHMARK(BM_FindCircle);
 
 void BM_FindCircleOutside(benchmark::State& state) {
-    OFindCircleSettings hole;
-    hole.centerX = kOutsideCentre;
-    hole.centerY = kOutsideCentre;
-    hole.radius = kExpectedRadius;
-    hole.calipers = 1;
-    hole.edge.polarity = OCaliperPolarity::Rising;
-    for (auto _ : state) {
-        OFindCircleResult result = OMetrology::FindCircle(DiscScene(), hole);
-        benchmark::DoNotOptimize(result);
-    }
+    RunFindCircle(state, kOutsideCentre, 1);
 }
 BENCHMARK(BM_FindCircleOutside);
 

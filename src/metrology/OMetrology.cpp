@@ -203,6 +203,24 @@ void FillLine(const metrology::LineFit& fit, OFindLineResult& result) {
     result.rms = fit.rms;
 }
 
+// Measures a rake of edge calipers into the result's calipers, found fraction and status; with
+// enough edges, answers true and gives their points and the caliper each came from.
+template <class Image, class Result>
+bool MeasureEdgeRake(const Image& image, const std::vector<OCaliperLine>& regions,
+                     const OCaliperEdgeSettings& settings, int minEdges, Result& result,
+                     std::vector<FitPoint>& points, std::vector<std::size_t>& owner) {
+    Tally tally;
+    OCaliperStatus refusal = OCaliperStatus::Ok;
+    MeasureRake(image, regions, settings, result.calipers, tally, refusal);
+    result.foundFraction = Fraction(tally);
+    result.status = Judge(tally, minEdges, "edges", refusal, result.reason);
+    if (!result.Ok()) {
+        return false;
+    }
+    FoundPoints(result.calipers, points, owner);
+    return true;
+}
+
 template <class Image>
 OFindCircleResult FindCircleOn(const Image& image, const OFindCircleSettings& s) {
     OFindCircleResult result;
@@ -211,17 +229,11 @@ OFindCircleResult FindCircleOn(const Image& image, const OFindCircleSettings& s)
         result.reason = "bad settings: the circle, its calipers or the fit settings out of range";
         return result;
     }
-    Tally tally;
-    OCaliperStatus refusal = OCaliperStatus::Ok;
-    MeasureRake(image, regions, s.edge, result.calipers, tally, refusal);
-    result.foundFraction = Fraction(tally);
-    result.status = Judge(tally, kMinCircleEdges, "edges", refusal, result.reason);
-    if (!result.Ok()) {
-        return result;
-    }
     std::vector<FitPoint> points;
     std::vector<std::size_t> owner;
-    FoundPoints(result.calipers, points, owner);
+    if (!MeasureEdgeRake(image, regions, s.edge, kMinCircleEdges, result, points, owner)) {
+        return result;
+    }
     const std::vector<Correlation> correlations =
         PointCorrelations(metrology::CircleRakeCorrelations(s), owner, regions.size());
     std::vector<double> blurs;
@@ -245,17 +257,11 @@ OFindLineResult FindLineOn(const Image& image, const OFindLineSettings& s) {
         result.reason = "bad settings: the segment, its calipers or the fit settings out of range";
         return result;
     }
-    Tally tally;
-    OCaliperStatus refusal = OCaliperStatus::Ok;
-    MeasureRake(image, regions, s.edge, result.calipers, tally, refusal);
-    result.foundFraction = Fraction(tally);
-    result.status = Judge(tally, kMinLineEdges, "edges", refusal, result.reason);
-    if (!result.Ok()) {
-        return result;
-    }
     std::vector<FitPoint> points;
     std::vector<std::size_t> owner;
-    FoundPoints(result.calipers, points, owner);
+    if (!MeasureEdgeRake(image, regions, s.edge, kMinLineEdges, result, points, owner)) {
+        return result;
+    }
     const std::vector<Correlation> correlations =
         PointCorrelations(metrology::LineRakeCorrelations(s), owner, regions.size());
     const metrology::LineFit fit = metrology::FitLine(points, correlations, s.fit);
