@@ -439,12 +439,18 @@ struct PairCandidate {
 // (FitPairProfile), within the neighbouring peaks and kFitReachSigmas peak widths beyond its
 // edges. The fit has separated the edges when it converges, the unknown blur inflates the width's
 // uncertainty at most kMaxBlurInflation times (edges about 2.2 blurs apart; further apart it
-// falls towards 1) and the width's 1-sigma uncertainty is at most kMaxRelativeWidthSigma of it.
+// falls towards 1), the width's 1-sigma uncertainty is at most kMaxRelativeWidthSigma of it, and
+// the width less kResolvedSigmas of its uncertainty is still kMinResolvedWidth filter sigmas.
+// The last test is not in units of the fitted blur on purpose: a bar narrower than the filter
+// sees looks like a wider, sharper one with the same spread, and in noise that wider look comes
+// with a small, wrong uncertainty, so the floor must not shrink with the fitted blur.
 template <class Pixel, class Geometry>
 void RefinePair(const PixelGrid<Pixel>& grid, const Plan<Geometry>& plan, double sigmaSamples,
                 double noise, Workspace& w, PairCandidate& pair) {
     constexpr double kMaxBlurInflation = 6.0;
     constexpr double kMaxRelativeWidthSigma = 0.05;
+    constexpr double kResolvedSigmas = 3.0;
+    constexpr double kMinResolvedWidth = 2.4;
     constexpr double kMinBlurSamples = 0.5;
     const Peak& p = w.peaks[pair.first];
     const Peak& q = w.peaks[pair.second];
@@ -488,8 +494,11 @@ void RefinePair(const PixelGrid<Pixel>& grid, const Plan<Geometry>& plan, double
     pair.aSigma = scale * std::sqrt(fit.aVariance);
     pair.bSigma = scale * std::sqrt(fit.bVariance);
     pair.widthSigma = scale * std::sqrt(std::max(fit.widthVariance, 0.0));
-    pair.resolved = fit.blurInflation <= kMaxBlurInflation &&
-                    !(pair.widthSigma > kMaxRelativeWidthSigma * (fit.b - fit.a) * plan.step);
+    const double width = (fit.b - fit.a) * plan.step;
+    pair.resolved =
+        fit.blurInflation <= kMaxBlurInflation &&
+        !(pair.widthSigma > kMaxRelativeWidthSigma * width) &&
+        width - kResolvedSigmas * pair.widthSigma >= kMinResolvedWidth * sigmaSamples * plan.step;
     // The derivative at each edge: its own step's peak plus the other's tail there.
     const double d = (fit.b - fit.a) / fit.blur;
     const double tail = std::exp(-0.5 * d * d);
