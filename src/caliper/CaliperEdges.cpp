@@ -148,8 +148,15 @@ struct PixelStep {
 // Below this half width (samples) the narrow spread is left out: it adds narrow^2 / 3 to the
 // variance, which the fitted blur takes up, and the trapezoid formula would lose its digits.
 constexpr double kNarrowestSpread = 0.05;
+// Beyond this many blurs past its footprint a pixel sees the step as flat: 0 or 1 within 1e-9,
+// far below a grey level's rounding, so the plateaus of a long fit window cost no exponentials.
+constexpr double kFlatStepSigmas = 6.0;
 
 PixelStep StepOverPixel(double u, double sigma, double wide, double narrow) {
+    const double flat = wide + narrow + kFlatStepSigmas * sigma;
+    if (std::fabs(u) > flat) {
+        return {u > 0.0 ? 1.0 : 0.0, 0.0, 0.0};
+    }
     const auto phi = [sigma](double x) {
         return kInverseSqrt2Pi * std::exp(-0.5 * (x / sigma) * (x / sigma));
     };
@@ -440,12 +447,20 @@ bool FitPairProfile(const double* values, int first, int last, const std::vector
             const double trialCost =
                 trial[kBlur] > 0.0 ? PairModel(values, first, last, taps, trial, nullptr, nullptr)
                                    : cost + 1.0;
+            const bool settled =
+                std::fabs(b[kA]) < kFitTolerance && std::fabs(b[kB]) < kFitTolerance;
             if (trialCost <= cost) {
-                converged = std::fabs(b[kA]) < kFitTolerance && std::fabs(b[kB]) < kFitTolerance;
+                converged = settled;
                 p = trial;
                 cost = trialCost;
                 damping = std::max(damping / kDampingFactor, kMinDamping);
                 stepped = true;
+            } else if (settled && damping <= kInitialDamping) {
+                // A nearly undamped step that moves the centres by less than the tolerance and
+                // still does not lower the cost: the minimum is reached within rounding, and
+                // raising the damping further would only cost evaluations.
+                converged = true;
+                break;
             } else {
                 damping *= kDampingFactor;
             }

@@ -37,9 +37,11 @@ constexpr double kExcludeSigmas = 3.0;
 constexpr double kExcludeMarginPixels = 2.0;
 // A pair whose edges are closer than kJointFitSeparation peak widths is refined by the joint fit
 // (beyond it the other edge's tail moves a peak by less than 1e-4 pixel); the fit's window reaches
-// kFitReachSigmas peak widths beyond both edges.
+// kFitReachSigmas peak widths beyond both edges, far enough for flat ground on both sides to pin
+// the base and the contrasts, which a narrow bar's own top cannot: with less, its width scatters
+// more and comes out short.
 constexpr double kJointFitSeparation = 5.0;
-constexpr double kFitReachSigmas = 3.0;
+constexpr double kFitReachSigmas = 8.0;
 // Pair partners are looked for within the width range widened by this many filter sigmas, since
 // the positions before the joint fit are pulled apart by each other's tails.
 constexpr double kPartnerSlackSigmas = 2.0;
