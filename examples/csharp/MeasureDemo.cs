@@ -80,7 +80,10 @@ static class MeasureDemo {
             Row("hole centre x", "px", HoleX, hole.Ok, hole.CenterX, hole.CenterXSigma);
             Row("hole centre y", "px", HoleY, hole.Ok, hole.CenterY, hole.CenterYSigma);
             Row("hole radius", "px", HoleRadius, hole.Ok, hole.Radius, hole.RadiusSigma);
-            Row("slot width", "px", SlotRight - SlotLeft, slot.Ok, slot.Width, slot.WidthSigma);
+            // One caliper: its pair's own uncertainty, as edgemeasure reports a pair (the width
+            // tool's WidthSigma adds 0.001 px in quadrature for the edge model's own limits).
+            double slotSigma = slot.Ok ? slot.Calipers[0].Pair.WidthSigma : 0.0;
+            Row("slot width", "px", SlotRight - SlotLeft, slot.Ok, slot.Width, slotSigma);
 
             // A line's direction is defined modulo pi: folded to the true angle's side. The edge
             // runs along (tan t, 1), down the image and leaning right.
