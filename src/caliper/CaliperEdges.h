@@ -29,7 +29,8 @@ struct DerivativeKernel {
 void MakeDerivativeKernel(double sigmaSamples, DerivativeKernel& kernel);
 
 // derivative[k] = sum_m h(m) values[k + m] / step where the kernel fits inside the profile and
-// touches no sample outside the image; NaN elsewhere.
+// touches no sample outside the image (outside[k] != 0; `outside` is null when none is); NaN
+// elsewhere.
 void FilterProfile(const double* values, const std::uint8_t* outside, int count,
                    const DerivativeKernel& kernel, double step, double* derivative);
 

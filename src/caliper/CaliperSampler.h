@@ -134,6 +134,55 @@ bool SafeForFastPath(const PixelGrid<Pixel>& grid, double x, double y) {
            y <= grid.height - kPixelCentre - kSafetyMargin;
 }
 
+// The sum of term(k) over k in [from, to), in independent partial sums so that the additions need
+// not wait for each other.
+template <class Term>
+double PartialSums(int from, int to, Term term) {
+    constexpr int kPartials = 4;
+    double partial[kPartials] = {0.0, 0.0, 0.0, 0.0};
+    int k = from;
+    for (; k + kPartials <= to; k += kPartials) {
+        for (int p = 0; p < kPartials; ++p) {
+            partial[p] += term(k + p);
+        }
+    }
+    for (; k < to; ++k) {
+        partial[0] += term(k);
+    }
+    return (partial[0] + partial[1]) + (partial[2] + partial[3]);
+}
+
+// Pixel noise from the pixels under the caliper, through the noise probes mixed[k]: the squared
+// mixed differences of the sampler's 2 x 2 pixels, each 4 s^2 on average for white noise of s
+// (NaN for a sample without a probe). A ProbeSum adds up probes (the sampler adds them all,
+// the caller takes out those near edges); the noise is the root of their mean over 4. Grey values
+// are whole numbers: their rounding alone adds 1/12 of a grey level squared, which a flat stretch
+// of equal values does not show, so the answer is never below that. NaN when fewer than
+// fewestProbes probes (at least one) are summed.
+constexpr double kMixedNoiseVariance = 4.0;
+constexpr double kRoundingNoise = 0.28867513459481288225;  // sqrt(1 / 12)
+
+struct ProbeSum {
+    double sum = 0.0;
+    int probes = 0;
+
+    // Takes out the probe of sample k.
+    void Remove(const double* mixed, int k) {
+        if (!std::isnan(mixed[k])) {
+            sum -= mixed[k];
+            --probes;
+        }
+    }
+    double Noise(int fewestProbes) const {
+        if (probes < std::max(fewestProbes, 1)) {
+            return std::nan("");
+        }
+        // Removing probes from a sum can leave rounding below zero.
+        return std::max(std::sqrt(std::max(sum, 0.0) / (probes * kMixedNoiseVariance)),
+                        kRoundingNoise);
+    }
+};
+
 // The straight caliper's unchecked sampler in fixed point: positions in 32.32 (stepped by exact
 // integer additions, so a thousand steps drift by less than 1e-6 pixel), bilinear weights in 16
 // bits, sums exact in 64 bits. Bit budget: a pixel of 16 bits times two weights of 16 bits is
@@ -148,108 +197,181 @@ constexpr int kMaxFixedSide = 1 << 30;
 static_assert(16 + 2 * kWeightShift + kMaxLineBits < std::numeric_limits<std::int64_t>::digits,
               "sums of bilinear samples of 16-bit pixels over 2^12 lines fit in 64 bits");
 
-inline std::int64_t FixedPosition(double pixels) {
-    return std::llround(pixels * kPositionOne);
+// The noise probe reads every other line, from the first: lines 1 px apart share half their
+// pixels, so the lines in between add little but cost.
+inline int ProbeLines(int lines) {
+    return (lines + 1) / 2;
+}
+inline bool ProbeLine(int line) {
+    return line % 2 == 0;
 }
 
-template <class Pixel>
-void SampleLineFixed(const PixelGrid<Pixel>& grid, const LineGeometry& g, int count,
-                     const std::vector<double>& across, double* values, double* mixed) {
+// Truncated: off by less than 2^-32 pixel.
+inline std::int64_t FixedPosition(double pixels) {
+    return static_cast<std::int64_t>(pixels * kPositionOne);
+}
+
+// A straight caliper's points in fixed point (32.32, shifted so that pixel centres fall on whole
+// numbers): line j of sample k lies at (x0, y0) + k (stepX, stepY) + j (lineX, lineY).
+struct FixedLine {
+    std::int64_t x0;
+    std::int64_t y0;
+    std::int64_t stepX;
+    std::int64_t stepY;
+    std::int64_t lineX;
+    std::int64_t lineY;
+    int lines;
+};
+
+inline FixedLine MakeFixedLine(const LineGeometry& g, const std::vector<double>& across) {
     const int lines = static_cast<int>(across.size());
     const double spacing = lines > 1 ? across[1] - across[0] : 0.0;
-    // The first line's first point, shifted so that pixel centres fall on whole numbers.
-    const std::int64_t x0 = FixedPosition(g.ox + across[0] * g.nx - kPixelCentre);
-    const std::int64_t y0 = FixedPosition(g.oy + across[0] * g.ny - kPixelCentre);
-    const std::int64_t stepX = FixedPosition(g.ux);
-    const std::int64_t stepY = FixedPosition(g.uy);
-    const std::int64_t lineX = FixedPosition(spacing * g.nx);
-    const std::int64_t lineY = FixedPosition(spacing * g.ny);
+    return {FixedPosition(g.ox + across[0] * g.nx - kPixelCentre),
+            FixedPosition(g.oy + across[0] * g.ny - kPixelCentre),
+            FixedPosition(g.ux),
+            FixedPosition(g.uy),
+            FixedPosition(spacing * g.nx),
+            FixedPosition(spacing * g.ny),
+            lines};
+}
+
+// What the straight samplers write: values[k] = sums[k] x valueScale and mixed[k] = squared[k]
+// x probeScale, where sums[k] is the sum over the sample's lines of the bilinear values times 2^32
+// and squared[k] the sum over its probe lines of the squared mixed differences (whole numbers,
+// so every path gives the same bits); they add the squared[k] to allSquared.
+struct FixedOutput {
+    double valueScale;
+    double probeScale;
+    double* values;
+    double* mixed;
+    double allSquared = 0.0;
+};
+
+// Samples [from, count) of a straight caliper whose taps all lie inside.
+template <class Pixel>
+void SampleLineScalar(const PixelGrid<Pixel>& grid, const FixedLine& line, int from, int count,
+                      FixedOutput& out) {
     const std::ptrdiff_t stride = grid.stride;
-    const double scale = 1.0 / (static_cast<double>(std::int64_t{1} << (2 * kWeightShift)) * lines);
-    const double inverseLines = 1.0 / lines;
-    // The bilinear value (times 2^32); adds the squared mixed difference of the four pixels.
-    const auto bilinear = [&grid, stride](std::int64_t x, std::int64_t y, std::int64_t& squared) {
+    // The bilinear value (times 2^32) at a 32.32 position; on probe lines adds the squared mixed
+    // difference of its four pixels.
+    const auto sample = [&grid, stride](std::int64_t x, std::int64_t y, bool probe,
+                                        std::int64_t& probeSum) {
         const std::int64_t fx = (x >> (kPositionShift - kWeightShift)) & kWeightMask;
         const std::int64_t fy = (y >> (kPositionShift - kWeightShift)) & kWeightMask;
         const Pixel* p = grid.data + (y >> kPositionShift) * stride + (x >> kPositionShift);
         const std::int64_t upper = std::int64_t{p[1]} - p[0];
         const std::int64_t lower = std::int64_t{p[stride + 1]} - p[stride];
-        squared += (lower - upper) * (lower - upper);
+        probeSum += probe ? (lower - upper) * (lower - upper) : 0;
         const std::int64_t top = (std::int64_t{p[0]} << kWeightShift) + fx * upper;
         const std::int64_t bottom = (std::int64_t{p[stride]} << kWeightShift) + fx * lower;
         return (top << kWeightShift) + fy * (bottom - top);
     };
-    std::int64_t x = x0;
-    std::int64_t y = y0;
-    if (lines == 1) {
-        for (int k = 0; k < count; ++k, x += stepX, y += stepY) {
-            std::int64_t squared = 0;
-            values[k] = static_cast<double>(bilinear(x, y, squared)) * scale;
-            mixed[k] = static_cast<double>(squared);
-        }
-        return;
-    }
-    for (int k = 0; k < count; ++k, x += stepX, y += stepY) {
+    std::int64_t x = line.x0 + from * line.stepX;
+    std::int64_t y = line.y0 + from * line.stepY;
+    std::int64_t allSquared = 0;
+    for (int k = from; k < count; ++k, x += line.stepX, y += line.stepY) {
         std::int64_t sum = 0;
-        std::int64_t squared = 0;
+        std::int64_t probeSum = 0;
         std::int64_t lx = x;
         std::int64_t ly = y;
-        for (int j = 0; j < lines; ++j, lx += lineX, ly += lineY) {
-            sum += bilinear(lx, ly, squared);
+        int j = 0;
+        // Lines in pairs: a probe line and the line after it.
+        for (; j + 1 < line.lines; j += 2, lx += 2 * line.lineX, ly += 2 * line.lineY) {
+            sum += sample(lx, ly, true, probeSum);
+            sum += sample(lx + line.lineX, ly + line.lineY, false, probeSum);
         }
-        values[k] = static_cast<double>(sum) * scale;
-        mixed[k] = static_cast<double>(squared) * inverseLines;
+        if (j < line.lines) {
+            sum += sample(lx, ly, true, probeSum);
+        }
+        out.values[k] = static_cast<double>(sum) * out.valueScale;
+        out.mixed[k] = static_cast<double>(probeSum) * out.probeScale;
+        allSquared += probeSum;
     }
+    out.allSquared += static_cast<double>(allSquared);
+}
+
+// The same four samples at a time with the processor's vector gathers, with the same answers:
+// samples [0, returned) are done, a multiple of four; 0 where the processor has no AVX2 or the
+// sums would not stay exact in doubles (CaliperSamplerWide.cpp).
+template <class Pixel>
+int SampleLineWide(const PixelGrid<Pixel>& grid, const FixedLine& line, int count,
+                   FixedOutput& out);
+extern template int SampleLineWide(const PixelGrid<unsigned char>&, const FixedLine&, int,
+                                   FixedOutput&);
+extern template int SampleLineWide(const PixelGrid<std::uint16_t>&, const FixedLine&, int,
+                                   FixedOutput&);
+
+// values[k] the mean over the lines, mixed[k] the mean probe, and the sum of all probes.
+template <class Pixel>
+void SampleLineFixed(const PixelGrid<Pixel>& grid, const LineGeometry& g, int count,
+                     const std::vector<double>& across, double* values, double* mixed,
+                     ProbeSum& probes) {
+    const FixedLine line = MakeFixedLine(g, across);
+    FixedOutput out{1.0 / (static_cast<double>(std::int64_t{1} << (2 * kWeightShift)) * line.lines),
+                    1.0 / ProbeLines(line.lines), values, mixed};
+    const int done = SampleLineWide(grid, line, count, out);
+    SampleLineScalar(grid, line, done, count, out);
+    probes.sum = out.allSquared * out.probeScale;
+    probes.probes = count;
 }
 
 // Samples the profile: values[k] is the mean over the lines at offsets `across`, mixed[k] the
-// mean of the squared mixed differences of their four pixels (the noise probe of EstimateNoise).
+// mean over the probe lines (ProbeLine) of the squared mixed differences of their four pixels, the
+// noise probe of EstimateNoise (NaN when no probe line is inside).
 // With `safe` every point is known to be inside with both taps (no checks, no clamping).
 // Otherwise each point is checked: outside[k] = 1 when any of its lines is outside, and values[k]
 // is the mean of the lines inside (NaN when none is). Answers how many samples are partly and
-// wholly outside.
-struct OutsideCount {
-    int partly = 0;  // at least one line outside
-    int wholly = 0;  // every line outside
+// wholly outside, and the sum of all noise probes.
+struct SampleSummary {
+    int partly = 0;   // samples with at least one line outside
+    int wholly = 0;   // samples with every line outside
+    ProbeSum probes;  // all noise probes
 };
 
 template <class Pixel, class Geometry>
-OutsideCount SampleProfile(const PixelGrid<Pixel>& grid, const Geometry& geometry, int count,
-                           const std::vector<double>& across, bool safe, double* values,
-                           double* mixed, std::uint8_t* outside) {
+SampleSummary SampleProfile(const PixelGrid<Pixel>& grid, const Geometry& geometry, int count,
+                            const std::vector<double>& across, bool safe, double* values,
+                            double* mixed, std::uint8_t* outside) {
     const int lines = static_cast<int>(across.size());
     if constexpr (std::is_same_v<Geometry, LineGeometry>) {
         if (safe) {
             std::fill(outside, outside + count, 0);
-            SampleLineFixed(grid, geometry, count, across, values, mixed);
-            return {};
+            SampleSummary summary;
+            SampleLineFixed(grid, geometry, count, across, values, mixed, summary.probes);
+            return summary;
         }
     }
     // Every other region point by point, each checked (an arc's points cost their sine and
     // cosine anyway).
-    OutsideCount outsideCount;
+    SampleSummary summary;
     for (int k = 0; k < count; ++k) {
         const Frame f = geometry.FrameAt(k);
         double sum = 0.0;
         double squared = 0.0;
         int inside = 0;
+        int probes = 0;
         for (int j = 0; j < lines; ++j) {
             const double x = f.x + across[j] * f.nx;
             const double y = f.y + across[j] * f.ny;
             if (grid.Inside(x, y)) {
                 double difference = 0.0;
                 sum += InterpolateClamped(grid, x, y, difference);
-                squared += difference * difference;
                 ++inside;
+                if (ProbeLine(j)) {
+                    squared += difference * difference;
+                    ++probes;
+                }
             }
         }
         values[k] = inside > 0 ? sum / inside : std::nan("");
-        mixed[k] = inside > 0 ? squared / inside : 0.0;
+        mixed[k] = probes > 0 ? squared / probes : std::nan("");
         outside[k] = inside < lines ? 1 : 0;
-        outsideCount.partly += outside[k];
-        outsideCount.wholly += inside == 0 ? 1 : 0;
+        summary.partly += outside[k];
+        summary.wholly += inside == 0 ? 1 : 0;
+        summary.probes.sum += probes > 0 ? mixed[k] : 0.0;
+        summary.probes.probes += probes > 0 ? 1 : 0;
     }
-    return outsideCount;
+    return summary;
 }
 
 // A pixel read by the sampler: where its centre lies along the axis (in samples, measured along
@@ -303,30 +425,6 @@ void CollectTaps(const Geometry& geometry, int width, int height, const std::vec
     }
 }
 
-// Pixel noise from the pixels under the caliper: the mean over the samples k with
-// excluded[k] == 0 (near edges the probe answers the edge's curvature) of mixed[k], the squared
-// mixed differences of the sampler's 2 x 2 pixels, each 4 s^2 on average for white noise of s.
-// Grey values are whole numbers: their rounding alone adds 1/12 of a grey level squared, which a
-// flat stretch of equal values does not show, so the answer is never below that. NaN when fewer
-// than fewestProbes samples (at least one) are left.
-constexpr double kMixedNoiseVariance = 4.0;
-constexpr double kRoundingNoise = 0.28867513459481288225;  // sqrt(1 / 12)
-
-inline double EstimateNoise(const double* mixed, const std::uint8_t* excluded, int count,
-                            int fewestProbes) {
-    double sum = 0.0;
-    int probes = 0;
-    for (int k = 0; k < count; ++k) {
-        const bool kept = excluded[k] == 0;
-        sum += kept ? mixed[k] : 0.0;
-        probes += kept ? 1 : 0;
-    }
-    if (probes < std::max(fewestProbes, 1)) {
-        return std::nan("");
-    }
-    return std::max(std::sqrt(sum / (probes * kMixedNoiseVariance)), kRoundingNoise);
-}
-
 // Lines that NoiseGain follows at most: the central ones. Lines further apart than two pixels
 // share no pixel, so the gain of the mean of all lines is that of these, scaled by their share.
 constexpr int kGainLines = 4;
@@ -336,34 +434,64 @@ constexpr std::size_t kMaxGainCells = std::size_t{1} << 20;
 // (E[(1 - f)^2 + f^2])^2 = (2/3)^2 for f uniform in [0, 1).
 constexpr double kMeanSquaredBilinearWeight = 4.0 / 9.0;
 
-// Sum over pixels of the squared weight with which sum_j coefficients[j] * profile[first + j]
-// depends on each pixel (samples first .. first + n - 1, all inside the image). `grid` is
-// scratch.
+// The pixel box [x0, x1] x [y0, y1] that the taps of samples first .. last on the lines at
+// offsets lowT .. highT read.
+struct PixelBox {
+    int x0;
+    int y0;
+    int x1;
+    int y1;
+    std::size_t Width() const { return static_cast<std::size_t>(x1 - x0 + 1); }
+    std::size_t Cells() const { return Width() * static_cast<std::size_t>(y1 - y0 + 1); }
+};
+
 template <class Geometry>
-double NoiseGain(const Geometry& geometry, int width, int height, const std::vector<double>& across,
-                 int first, const double* coefficients, int n, std::vector<double>& grid) {
-    const int lines = static_cast<int>(across.size());
-    const int used = std::min(lines, kGainLines);
-    const int firstLine = (lines - used) / 2;
-    const double lowT = across[static_cast<std::size_t>(firstLine)];
-    const double highT = across[static_cast<std::size_t>(firstLine + used - 1)];
-    // The pixel box of the taps: the extreme lines' points of every sample, one pixel wider.
+PixelBox TapBox(const Geometry& geometry, int width, int height, int first, int last, double lowT,
+                double highT) {
     double minX = width, minY = height, maxX = 0.0, maxY = 0.0;
-    for (int j = 0; j < n; ++j) {
-        const Frame f = geometry.FrameAt(first + j);
+    const auto extend = [&](int k) {
+        const Frame f = geometry.FrameAt(k);
         for (const double t : {lowT, highT}) {
             minX = std::min(minX, f.x + t * f.nx);
             maxX = std::max(maxX, f.x + t * f.nx);
             minY = std::min(minY, f.y + t * f.ny);
             maxY = std::max(maxY, f.y + t * f.ny);
         }
+    };
+    if constexpr (std::is_same_v<Geometry, LineGeometry>) {
+        // Points are affine in the sample and the offset: the corners hold the extremes.
+        extend(first);
+        extend(last);
+    } else {
+        for (int k = first; k <= last; ++k) {
+            extend(k);
+        }
     }
-    const int x0 = ClampedTaps(minX, width).i0;
-    const int y0 = ClampedTaps(minY, height).i0;
-    const std::size_t boxWidth = static_cast<std::size_t>(ClampedTaps(maxX, width).i1 - x0 + 1);
-    const std::size_t boxCells =
-        boxWidth * static_cast<std::size_t>(ClampedTaps(maxY, height).i1 - y0 + 1);
-    if (boxCells > kMaxGainCells) {
+    return {ClampedTaps(minX, width).i0, ClampedTaps(minY, height).i0, ClampedTaps(maxX, width).i1,
+            ClampedTaps(maxY, height).i1};
+}
+
+// Taps of a coordinate whose two pixels are known to lie inside: no clamping.
+inline Taps InsideTaps(double coordinate) {
+    const double c = coordinate - kPixelCentre;
+    const int i = static_cast<int>(c);  // c > 0: the cast floors
+    return {i, i + 1, c - i};
+}
+
+// Sum over pixels of the squared weight with which sum_j coefficients[j] * profile[first + j]
+// depends on each pixel (samples first .. first + n - 1, all inside the image; `inside`: every
+// tap inside without clamping, as for a region the fast sampler reads). `grid` is scratch.
+template <class Geometry>
+double NoiseGain(const Geometry& geometry, int width, int height, const std::vector<double>& across,
+                 bool inside, int first, const double* coefficients, int n,
+                 std::vector<double>& grid) {
+    const int lines = static_cast<int>(across.size());
+    const int used = std::min(lines, kGainLines);
+    const int firstLine = (lines - used) / 2;
+    const PixelBox box = TapBox(geometry, width, height, first, first + n - 1,
+                                across[static_cast<std::size_t>(firstLine)],
+                                across[static_cast<std::size_t>(firstLine + used - 1)]);
+    if (box.Cells() > kMaxGainCells) {
         // A filter hundreds of pixels long: the lines' samples seldom share pixels, so each
         // counts with the mean squared bilinear weight.
         double sum = 0.0;
@@ -372,17 +500,22 @@ double NoiseGain(const Geometry& geometry, int width, int height, const std::vec
         }
         return sum * kMeanSquaredBilinearWeight / lines;
     }
-    grid.assign(boxCells, 0.0);
+    grid.assign(box.Cells(), 0.0);
+    const std::size_t boxWidth = box.Width();
     const double share = 1.0 / used;
     for (int j = 0; j < n; ++j) {
         const Frame f = geometry.FrameAt(first + j);
         const double c = coefficients[j] * share;
         for (int l = firstLine; l < firstLine + used; ++l) {
             const double t = across[static_cast<std::size_t>(l)];
-            const Taps tx = ClampedTaps(f.x + t * f.nx, width);
-            const Taps ty = ClampedTaps(f.y + t * f.ny, height);
-            double* row0 = grid.data() + static_cast<std::size_t>(ty.i0 - y0) * boxWidth - x0;
-            double* row1 = grid.data() + static_cast<std::size_t>(ty.i1 - y0) * boxWidth - x0;
+            const double x = f.x + t * f.nx;
+            const double y = f.y + t * f.ny;
+            const Taps tx = inside ? InsideTaps(x) : ClampedTaps(x, width);
+            const Taps ty = inside ? InsideTaps(y) : ClampedTaps(y, height);
+            double* row0 =
+                grid.data() + static_cast<std::size_t>(ty.i0 - box.y0) * boxWidth - box.x0;
+            double* row1 =
+                grid.data() + static_cast<std::size_t>(ty.i1 - box.y0) * boxWidth - box.x0;
             const double top = c * (1.0 - ty.w1);
             const double bottom = c * ty.w1;
             row0[tx.i0] += top * (1.0 - tx.w1);
@@ -391,10 +524,9 @@ double NoiseGain(const Geometry& geometry, int width, int height, const std::vec
             row1[tx.i1] += bottom * tx.w1;
         }
     }
-    double gain = 0.0;
-    for (const double w : grid) {
-        gain += w * w;
-    }
+    const double gain = PartialSums(0, static_cast<int>(grid.size()), [&grid](int i) {
+        return grid[static_cast<std::size_t>(i)] * grid[static_cast<std::size_t>(i)];
+    });
     return gain * used / lines;
 }
 

@@ -53,6 +53,7 @@ struct Workspace {
     std::vector<double> values;
     std::vector<double> derivative;
     std::vector<double> mixed;  // noise probes of the samples
+    caliper::ProbeSum probes;   // their sum
     std::vector<std::uint8_t> outside;
     std::vector<std::uint8_t> excluded;
     std::vector<double> coefficients;
@@ -188,19 +189,20 @@ OCaliperStatus SampleAndFilter(const PixelGrid<Pixel>& grid, const Plan<Geometry
     w.outside.resize(count);
     w.derivative.resize(count);
     w.mixed.resize(count);
-    const caliper::OutsideCount outside =
+    const caliper::SampleSummary summary =
         caliper::SampleProfile(grid, plan.geometry, plan.count, w.across, plan.safe,
                                w.values.data(), w.mixed.data(), w.outside.data());
     if (sigma / plan.step != w.kernelSigma) {
         w.kernelSigma = sigma / plan.step;
         caliper::MakeDerivativeKernel(w.kernelSigma, w.kernel);
     }
-    caliper::FilterProfile(w.values.data(), w.outside.data(), plan.count, w.kernel, plan.step,
-                           w.derivative.data());
-    if (outside.wholly == plan.count) {
+    caliper::FilterProfile(w.values.data(), summary.partly > 0 ? w.outside.data() : nullptr,
+                           plan.count, w.kernel, plan.step, w.derivative.data());
+    w.probes = summary.probes;
+    if (summary.wholly == plan.count) {
         return OCaliperStatus::OutsideImage;
     }
-    return outside.partly > 0 ? OCaliperStatus::PartlyOutsideImage : OCaliperStatus::Ok;
+    return summary.partly > 0 ? OCaliperStatus::PartlyOutsideImage : OCaliperStatus::Ok;
 }
 
 // Checks the sigma against the plan: the filter and the refinement must fit into the profile.
@@ -218,26 +220,27 @@ OCaliperStatus CheckSigma(const Plan<Geometry>& plan, double sigma) {
                                                                  : OCaliperStatus::BadSettings;
 }
 
-// The noise of the pixels under the caliper, leaving out the samples near every peak (all of
-// them when fewer than kMinNoiseProbes samples would be left).
+// The noise of the pixels under the caliper, leaving out the samples near every peak (none of
+// them when fewer than kMinNoiseProbes probes would be left).
 template <class Geometry>
 double Noise(const Plan<Geometry>& plan, Workspace& w) {
     constexpr int kMinNoiseProbes = 4;
+    caliper::ProbeSum kept = w.probes;
     w.excluded.assign(static_cast<std::size_t>(plan.count), 0);
     for (const Peak& peak : w.peaks) {
         // Clamped in double first: with a tiny step the reach exceeds any int.
         const double reach = kExcludeSigmas * peak.widthSamples + kExcludeMarginPixels / plan.step;
         const auto from = static_cast<int>(std::max(0.0, peak.index - reach));
         const auto to = static_cast<int>(std::min(plan.count - 1.0, peak.index + reach + 1.0));
-        std::fill(w.excluded.begin() + from, w.excluded.begin() + to + 1, 1);
+        for (int k = from; k <= to; ++k) {
+            if (w.excluded[static_cast<std::size_t>(k)] == 0) {
+                w.excluded[static_cast<std::size_t>(k)] = 1;
+                kept.Remove(w.mixed.data(), k);
+            }
+        }
     }
-    const double noise =
-        caliper::EstimateNoise(w.mixed.data(), w.excluded.data(), plan.count, kMinNoiseProbes);
-    if (!std::isnan(noise)) {
-        return noise;
-    }
-    std::fill(w.excluded.begin(), w.excluded.end(), 0);
-    return caliper::EstimateNoise(w.mixed.data(), w.excluded.data(), plan.count, 1);
+    const double noise = kept.Noise(kMinNoiseProbes);
+    return std::isnan(noise) ? w.probes.Noise(1) : noise;
 }
 
 // 1-sigma position uncertainty of a peak in pixels: the pixel noise carried through the
@@ -252,7 +255,7 @@ double PositionSigma(const PixelGrid<Pixel>& grid, const Plan<Geometry>& plan, c
     w.coefficients.resize(static_cast<std::size_t>(n));
     caliper::PositionCoefficients(peak, w.kernel, w.coefficients.data());
     const double gain =
-        caliper::NoiseGain(plan.geometry, grid.width, grid.height, w.across,
+        caliper::NoiseGain(plan.geometry, grid.width, grid.height, w.across, plan.safe,
                            peak.index - w.kernel.radius - 1, w.coefficients.data(), n, w.gainGrid);
     return noise * std::sqrt(gain);
 }
@@ -290,7 +293,7 @@ EdgeEstimate EstimateEdge(const PixelGrid<Pixel>& grid, const Plan<Geometry>& pl
         return {c.position, noise};
     }
     const double central = caliper::NoiseGain(plan.geometry, grid.width, grid.height, w.across,
-                                              c.first, c.coefficients.data(),
+                                              plan.safe, c.first, c.coefficients.data(),
                                               static_cast<int>(c.coefficients.size()), w.gainGrid);
     // The level is the mean of the two plateaus, each of weight 1/2.
     const double plateaus =
