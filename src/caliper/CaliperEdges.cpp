@@ -1,6 +1,7 @@
 #include "caliper/CaliperEdges.h"
 
 #include "caliper/CaliperSampler.h"
+#include "foundation/VectorClones.h"
 
 #include <algorithm>
 #include <array>
@@ -340,15 +341,7 @@ bool FindLevelCrossing(const double* values, const double* derivative, int count
     return false;
 }
 
-// The filter's loops are built twice, for AVX2 and for any x86-64; the processor picks when the
-// library loads. Both give the same bits: the same operations, only more lanes at once.
-#if defined(__x86_64__) && defined(__GNUC__)
-#define CALIPER_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define CALIPER_VECTOR_CLONES
-#endif
-
-CALIPER_VECTOR_CLONES
+EDGEDETECTION_VECTOR_CLONES
 void FilterProfile(const double* values, const std::uint8_t* outside, int count,
                    const DerivativeKernel& kernel, double step, double* derivative) {
     const int r = kernel.radius;

@@ -290,7 +290,7 @@ void SampleLineScalar(const PixelGrid<Pixel>& grid, const FixedLine& line, int f
     out.allSquared += static_cast<double>(allSquared);
 }
 
-// The same four samples at a time with the processor's vector gathers, with the same answers:
+// The same four samples at a time with the processor's vector instructions, with the same answers:
 // samples [0, returned) are done, a multiple of four; 0 where the processor has no AVX2 or the
 // sums would not stay exact in doubles (CaliperSamplerWide.cpp).
 template <class Pixel>
@@ -317,7 +317,7 @@ void SampleLineFixed(const PixelGrid<Pixel>& grid, const LineGeometry& g, int co
 
 // Samples the profile: values[k] is the mean over the lines at offsets `across`, mixed[k] the
 // mean over the probe lines (ProbeLine) of the squared mixed differences of their four pixels, the
-// noise probe of EstimateNoise (NaN when no probe line is inside).
+// noise probe that ProbeSum adds up (NaN when no probe line is inside).
 // With `safe` every point is known to be inside with both taps (no checks, no clamping).
 // Otherwise each point is checked: outside[k] = 1 when any of its lines is outside, and values[k]
 // is the mean of the lines inside (NaN when none is). Answers how many samples are partly and
