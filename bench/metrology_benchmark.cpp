@@ -5,6 +5,9 @@
 // program, what edgemeasure did before the calipers: the path search with its sub-pixel
 // refinement on the same axes and the library's fits.
 //
+// Also one caliper across a bright bar 3 px wide (blur 1, noise 2): its two edges are close, so
+// the pair is measured by the joint fit of two blurred steps, the calipers' costliest path.
+//
 // Targets (Release): find circle within 100 us, find line within 60 us.
 
 #include <benchmark/benchmark.h>
@@ -16,6 +19,7 @@
 #include <random>
 #include <vector>
 
+#include "caliper/OCaliper.h"
 #include "circlefit/OCircleFit_OutlierFilter.h"
 #include "foundation/OFastArrayList.h"
 #include "foundation/OVector_Array.h"
@@ -244,6 +248,53 @@ void BM_MeasureWidth(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MeasureWidth);
+
+constexpr int kBarImageSize = 48;
+constexpr double kBarWidth = 3.0;
+constexpr double kBarBlur = 1.0;
+constexpr double kBarNoise = 2.0;
+constexpr double kBarAngle = 0.3;  // radians, the bar's normal against the x axis
+constexpr double kBarCaliperLength = 28.0;
+constexpr double kBarCaliperWidth = 9.0;
+
+// The bar through the image's centre, each pixel the blurred bar at its centre, with noise.
+std::vector<unsigned char> RenderBar() {
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(kBarImageSize) * kBarImageSize);
+    std::mt19937 random(5);
+    std::normal_distribution<double> noise(0.0, kBarNoise);
+    const double c = 0.5 * kBarImageSize;
+    for (int y = 0; y < kBarImageSize; ++y) {
+        for (int x = 0; x < kBarImageSize; ++x) {
+            const double across =
+                (x + 0.5 - c) * std::cos(kBarAngle) + (y + 0.5 - c) * std::sin(kBarAngle);
+            const auto blurred = [](double d) {
+                return 0.5 * std::erfc(-d / (kBarBlur * std::sqrt(2.0)));
+            };
+            const double bar =
+                blurred(across + 0.5 * kBarWidth) - blurred(across - 0.5 * kBarWidth);
+            const double grey = kGround + (kPlate - kGround) * bar + noise(random);
+            pixels[static_cast<std::size_t>(y) * kBarImageSize + x] =
+                static_cast<unsigned char>(std::clamp(std::lround(grey), 0L, 255L));
+        }
+    }
+    return pixels;
+}
+
+void BM_MeasurePairs_NarrowBar(benchmark::State& state) {
+    static std::vector<unsigned char> pixels = RenderBar();
+    const OType_Image view(kBarImageSize, kBarImageSize, pixels.data(), kBarImageSize);
+    const double c = 0.5 * kBarImageSize;
+    const double h = 0.5 * kBarCaliperLength;
+    const OCaliperLine caliper{c - h * std::cos(kBarAngle), c - h * std::sin(kBarAngle),
+                               c + h * std::cos(kBarAngle), c + h * std::sin(kBarAngle),
+                               kBarCaliperWidth};
+    const OCaliperPairSettings settings;
+    for (auto _ : state) {
+        OCaliperPairResult result = OCaliper::MeasurePairs(view, caliper, settings);
+        benchmark::DoNotOptimize(result.status);
+    }
+}
+BENCHMARK(BM_MeasurePairs_NarrowBar)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

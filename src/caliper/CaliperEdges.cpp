@@ -188,20 +188,25 @@ PixelStep StepOverPixel(double u, double sigma, double wide, double narrow) {
 }
 
 // The normal equations of the model at p (when `normal` is given) and the sum of squared
-// residuals.
-double PairModel(const double* values, int first, int last, const std::vector<Tap>& taps,
-                 const FitVector& p, FitMatrix* normal, FitVector* rhs) {
-    const std::size_t perSample = taps.size() / static_cast<std::size_t>(last - first + 1);
+// residuals. Each pixel's two steps are evaluated once (into `steps`, scratch), then the samples
+// add up their taps.
+double PairModel(const double* values, int first, int last, const SampledPixels& sampled,
+                 const FitVector& p, FitMatrix* normal, FitVector* rhs,
+                 std::vector<PixelStep>& steps) {
+    steps.resize(2 * sampled.pixels.size());
+    for (std::size_t i = 0; i < sampled.pixels.size(); ++i) {
+        const PixelFootprint& f = sampled.pixels[i];
+        steps[2 * i] = StepOverPixel(f.along - p[kA], p[kBlur], f.wide, f.narrow);
+        steps[2 * i + 1] = StepOverPixel(f.along - p[kB], p[kBlur], f.wide, f.narrow);
+    }
     double cost = 0.0;
-    const Tap* tap = taps.data();
+    const PixelTap* tap = sampled.taps.data();
     for (int k = first; k <= last; ++k) {
         FitVector j{};
         double model = 0.0;
-        for (std::size_t t = 0; t < perSample; ++t, ++tap) {
-            const PixelStep sa =
-                StepOverPixel(tap->along - p[kA], p[kBlur], tap->wide, tap->narrow);
-            const PixelStep sb =
-                StepOverPixel(tap->along - p[kB], p[kBlur], tap->wide, tap->narrow);
+        for (std::size_t t = 0; t < sampled.tapsPerSample; ++t, ++tap) {
+            const PixelStep& sa = steps[2 * tap->pixel];
+            const PixelStep& sb = steps[2 * tap->pixel + 1];
             model += tap->weight * (p[kBase] + p[kAContrast] * sa.value + p[kBContrast] * sb.value);
             j[kBase] += tap->weight;
             j[kAContrast] += tap->weight * sa.value;
@@ -425,20 +430,22 @@ void PositionCoefficients(const Peak& peak, const DerivativeKernel& kernel, doub
     }
 }
 
-bool FitPairProfile(const double* values, int first, int last, const std::vector<Tap>& taps,
+bool FitPairProfile(const double* values, int first, int last, const SampledPixels& sampled,
                     PairProfileFit& fit) {
-    if (last <= first || taps.empty()) {
+    if (last <= first || sampled.taps.empty() ||
+        sampled.taps.size() != sampled.tapsPerSample * static_cast<std::size_t>(last - first + 1)) {
         return false;
     }
+    std::vector<PixelStep> steps;
     FitVector p = {fit.base, fit.aContrast, fit.bContrast, fit.a, fit.b, fit.blur};
-    double cost = PairModel(values, first, last, taps, p, nullptr, nullptr);
+    double cost = PairModel(values, first, last, sampled, p, nullptr, nullptr, steps);
     double damping = kInitialDamping;
     bool converged = false;
     FitMatrix normal{};
     for (int iteration = 0; iteration < kFitIterations && !converged; ++iteration) {
         normal = {};
         FitVector rhs{};
-        PairModel(values, first, last, taps, p, &normal, &rhs);
+        PairModel(values, first, last, sampled, p, &normal, &rhs, steps);
         bool stepped = false;
         while (!stepped && damping < kMaxDamping) {
             FitMatrix a = normal;
@@ -453,9 +460,9 @@ bool FitPairProfile(const double* values, int first, int last, const std::vector
             for (std::size_t r = 0; r < kFitParameters; ++r) {
                 trial[r] += b[r];
             }
-            const double trialCost =
-                trial[kBlur] > 0.0 ? PairModel(values, first, last, taps, trial, nullptr, nullptr)
-                                   : cost + 1.0;
+            const double trialCost = trial[kBlur] > 0.0 ? PairModel(values, first, last, sampled,
+                                                                    trial, nullptr, nullptr, steps)
+                                                        : cost + 1.0;
             const bool settled =
                 std::fabs(b[kA]) < kFitTolerance && std::fabs(b[kB]) < kFitTolerance;
             if (trialCost <= cost) {

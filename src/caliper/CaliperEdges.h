@@ -79,14 +79,14 @@ bool FindLevelCrossing(const double* values, const double* derivative, int count
                        int rightLimit, LevelCrossing& crossing);
 
 // Two blurred steps fitted to values[first .. last] by least squares, through the sampler's own
-// taps (CaliperSampler.h, CollectTaps: tapsPerSample taps per sample): the grey value at a point
+// taps and pixels (CaliperSampler.h, CollectTaps): the grey value at a point
 // `along` samples down the axis is base + aContrast Phi((along - a) / blur) + bContrast
 // Phi((along - b) / blur), Phi the normal distribution function, so the bilinear weights and the
 // pixel grid are part of the model and two close edges are measured without each other's pull.
 // The fit starts from the values in `fit` and answers false when it does not converge or leaves
 // a < b inside the window with contrasts of the starting signs. On success the variances of a, b
 // and b - a are set, in units of one profile sample's noise variance, and blurInflation.
-struct Tap;
+struct SampledPixels;
 struct PairProfileFit {
     double base = 0.0;
     double aContrast = 0.0;
@@ -101,7 +101,7 @@ struct PairProfileFit {
     // as they merge and a narrower, sharper bar looks like a wider, softer one.
     double blurInflation = 1.0;
 };
-bool FitPairProfile(const double* values, int first, int last, const std::vector<Tap>& taps,
+bool FitPairProfile(const double* values, int first, int last, const SampledPixels& sampled,
                     PairProfileFit& fit);
 
 }  // namespace caliper

@@ -374,66 +374,6 @@ SampleSummary SampleProfile(const PixelGrid<Pixel>& grid, const Geometry& geomet
     return summary;
 }
 
-// A pixel read by the sampler: where its centre lies along the axis (in samples, measured along
-// the tangent from the sample that reads it), its weight in that sample's value, and the half
-// widths of its square projected onto the tangent (the square's sides project to |tx| and |ty|
-// pixels; wide >= narrow, in samples): a pixel's value is the mean of the scene over it.
-struct Tap {
-    double along;
-    double weight;
-    double wide;
-    double narrow;
-};
-
-// The 4 x lines taps of each sample first .. last, in sample order: the profile's sample k is
-// exactly sum of weight x pixel over its taps, so a model of the grey values along the axis,
-// evaluated at `along`, predicts the profile as the sampler sees it. A caliper of more than
-// kTapLines lines is followed on kTapLines of them, spread evenly over its width: across a
-// straight edge every line sees the same profile.
-constexpr std::size_t kTapLines = 32;
-
-template <class Geometry>
-void CollectTaps(const Geometry& geometry, int width, int height, const std::vector<double>& across,
-                 int first, int last, std::vector<Tap>& taps) {
-    taps.clear();
-    const std::size_t lines = std::min(across.size(), kTapLines);
-    const double share = 1.0 / static_cast<double>(lines);
-    for (int k = first; k <= last; ++k) {
-        const Frame f = geometry.FrameAt(k);
-        for (std::size_t l = 0; l < lines; ++l) {
-            const double t = across[l * across.size() / lines];
-            const double x = f.x + t * f.nx;
-            const double y = f.y + t * f.ny;
-            const double scale = geometry.SamplesPerPixel(t);
-            const double wide = 0.5 * scale * std::max(std::fabs(f.tx), std::fabs(f.ty));
-            const double narrow = 0.5 * scale * std::min(std::fabs(f.tx), std::fabs(f.ty));
-            const Taps hx = ClampedTaps(x, width);
-            const Taps hy = ClampedTaps(y, height);
-            const int xs[2] = {hx.i0, hx.i1};
-            const int ys[2] = {hy.i0, hy.i1};
-            const double wx[2] = {1.0 - hx.w1, hx.w1};
-            const double wy[2] = {1.0 - hy.w1, hy.w1};
-            for (int b = 0; b < 2; ++b) {
-                for (int a = 0; a < 2; ++a) {
-                    const double dx = xs[a] + kPixelCentre - x;
-                    const double dy = ys[b] + kPixelCentre - y;
-                    taps.push_back(
-                        {k + (dx * f.tx + dy * f.ty) * scale, wx[a] * wy[b] * share, wide, narrow});
-                }
-            }
-        }
-    }
-}
-
-// Lines that NoiseGain follows at most: the central ones. Lines further apart than two pixels
-// share no pixel, so the gain of the mean of all lines is that of these, scaled by their share.
-constexpr int kGainLines = 4;
-// Largest pixel box NoiseGain adds up exactly (8 MiB of scratch).
-constexpr std::size_t kMaxGainCells = std::size_t{1} << 20;
-// Sum of the squared bilinear weights of a point, averaged over its position in the pixel:
-// (E[(1 - f)^2 + f^2])^2 = (2/3)^2 for f uniform in [0, 1).
-constexpr double kMeanSquaredBilinearWeight = 4.0 / 9.0;
-
 // The pixel box [x0, x1] x [y0, y1] that the taps of samples first .. last on the lines at
 // offsets lowT .. highT read.
 struct PixelBox {
@@ -470,6 +410,104 @@ PixelBox TapBox(const Geometry& geometry, int width, int height, int first, int 
     return {ClampedTaps(minX, width).i0, ClampedTaps(minY, height).i0, ClampedTaps(maxX, width).i1,
             ClampedTaps(maxY, height).i1};
 }
+
+// A pixel read by the sampler: where its centre lies along the axis (in samples, measured along
+// the tangent from the first sample that reads it) and the half widths of its square projected
+// onto the tangent (the square's sides project to |tx| and |ty| pixels; wide >= narrow, in
+// samples): a pixel's value is the mean of the scene over it.
+struct PixelFootprint {
+    double along;
+    double wide;
+    double narrow;
+};
+
+// One bilinear tap of a sample: which of the pixels and its weight in the sample's value.
+struct PixelTap {
+    std::size_t pixel;
+    double weight;
+};
+
+// The pixels under samples first .. last and the tapsPerSample taps of each sample, in sample
+// order: the profile's sample k is exactly the sum of weight x pixel over its taps, so a model of
+// the grey values along the axis, evaluated once per pixel at its footprint, predicts the profile
+// as the sampler sees it. `cells` is scratch.
+struct SampledPixels {
+    std::vector<PixelFootprint> pixels;
+    std::vector<PixelTap> taps;
+    std::size_t tapsPerSample = 0;
+    std::vector<std::size_t> cells;
+};
+
+// A caliper of more than kTapLines lines is followed on kTapLines of them, spread evenly over its
+// width: across a straight edge every line sees the same profile. A pixel box of more than
+// kMaxTapCells cells (a window thousands of samples long) lists a pixel once per tap.
+constexpr std::size_t kTapLines = 32;
+constexpr std::size_t kMaxTapCells = std::size_t{1} << 20;
+
+template <class Geometry>
+void CollectTaps(const Geometry& geometry, int width, int height, const std::vector<double>& across,
+                 int first, int last, SampledPixels& sampled) {
+    constexpr std::size_t kUnseen = static_cast<std::size_t>(-1);
+    sampled.pixels.clear();
+    sampled.taps.clear();
+    const std::size_t lines = std::min(across.size(), kTapLines);
+    sampled.tapsPerSample = 4 * lines;
+    const auto lineOffset = [&across, lines](std::size_t l) {
+        return across[l * across.size() / lines];
+    };
+    const PixelBox box =
+        TapBox(geometry, width, height, first, last, lineOffset(0), lineOffset(lines - 1));
+    const bool shared = box.Cells() <= kMaxTapCells;
+    sampled.cells.assign(shared ? box.Cells() : 0, kUnseen);
+    const double share = 1.0 / static_cast<double>(lines);
+    for (int k = first; k <= last; ++k) {
+        const Frame f = geometry.FrameAt(k);
+        for (std::size_t l = 0; l < lines; ++l) {
+            const double t = lineOffset(l);
+            const double x = f.x + t * f.nx;
+            const double y = f.y + t * f.ny;
+            const double scale = geometry.SamplesPerPixel(t);
+            const double wide = 0.5 * scale * std::max(std::fabs(f.tx), std::fabs(f.ty));
+            const double narrow = 0.5 * scale * std::min(std::fabs(f.tx), std::fabs(f.ty));
+            const Taps hx = ClampedTaps(x, width);
+            const Taps hy = ClampedTaps(y, height);
+            const int xs[2] = {hx.i0, hx.i1};
+            const int ys[2] = {hy.i0, hy.i1};
+            const double wx[2] = {1.0 - hx.w1, hx.w1};
+            const double wy[2] = {1.0 - hy.w1, hy.w1};
+            for (int b = 0; b < 2; ++b) {
+                for (int a = 0; a < 2; ++a) {
+                    std::size_t* cell =
+                        shared
+                            ? &sampled
+                                   .cells[static_cast<std::size_t>(ys[b] - box.y0) * box.Width() +
+                                          static_cast<std::size_t>(xs[a] - box.x0)]
+                            : nullptr;
+                    if (cell == nullptr || *cell == kUnseen) {
+                        const double dx = xs[a] + kPixelCentre - x;
+                        const double dy = ys[b] + kPixelCentre - y;
+                        sampled.pixels.push_back(
+                            {k + (dx * f.tx + dy * f.ty) * scale, wide, narrow});
+                        if (cell != nullptr) {
+                            *cell = sampled.pixels.size() - 1;
+                        }
+                    }
+                    sampled.taps.push_back({cell != nullptr ? *cell : sampled.pixels.size() - 1,
+                                            wx[a] * wy[b] * share});
+                }
+            }
+        }
+    }
+}
+
+// Lines that NoiseGain follows at most: the central ones. Lines further apart than two pixels
+// share no pixel, so the gain of the mean of all lines is that of these, scaled by their share.
+constexpr int kGainLines = 4;
+// Largest pixel box NoiseGain adds up exactly (8 MiB of scratch).
+constexpr std::size_t kMaxGainCells = std::size_t{1} << 20;
+// Sum of the squared bilinear weights of a point, averaged over its position in the pixel:
+// (E[(1 - f)^2 + f^2])^2 = (2/3)^2 for f uniform in [0, 1).
+constexpr double kMeanSquaredBilinearWeight = 4.0 / 9.0;
 
 // Taps of a coordinate whose two pixels are known to lie inside: no clamping.
 inline Taps InsideTaps(double coordinate) {

@@ -63,7 +63,7 @@ struct Workspace {
     DerivativeKernel kernel;
     double kernelSigma = 0.0;  // in samples, of `kernel`
     caliper::LevelCrossing crossing;
-    std::vector<caliper::Tap> taps;
+    caliper::SampledPixels sampled;
 };
 
 // Each thread's scratch buffers, kept between calls so that a measurement allocates nothing.
@@ -473,7 +473,7 @@ void RefinePair(const PixelGrid<Pixel>& grid, const Plan<Geometry>& plan, double
     if (pair.second + 1 < w.peaks.size()) {
         last = std::min(last, (q.index + w.peaks[pair.second + 1].index) / 2);
     }
-    caliper::CollectTaps(plan.geometry, grid.width, grid.height, w.across, first, last, w.taps);
+    caliper::CollectTaps(plan.geometry, grid.width, grid.height, w.across, first, last, w.sampled);
     // A blurred step of contrast C has the derivative peak C / (sqrt(2 pi) width).
     const double toContrast = std::sqrt(2.0 * kPi) * plan.step;
     const double blur = std::sqrt(
@@ -487,7 +487,7 @@ void RefinePair(const PixelGrid<Pixel>& grid, const Plan<Geometry>& plan, double
     fit.a = pair.a;
     fit.b = pair.b;
     fit.blur = blur;
-    if (!caliper::FitPairProfile(w.values.data(), first, last, w.taps, fit)) {
+    if (!caliper::FitPairProfile(w.values.data(), first, last, w.sampled, fit)) {
         pair.resolved = false;
         return;
     }
