@@ -688,7 +688,8 @@ struct Bar {
 
 // The Cramer-Rao bound of a bar's width from the pixels under the caliper: kBarCaliperWidth
 // lines of pixels across an axis-aligned bar (the mean of the blurred bar over each pixel), all
-// six parameters of two blurred steps unknown (ground, two contrasts, two positions, blur), the
+// six parameters of two blurred steps unknown (ground, two contrasts, two positions, blur; the
+// blur known when knownBlur says so), the
 // noise the added noise and the rounding to bytes (1/12 grey level squared) together. The mean of
 // the bound's square over kBarPhases sub-pixel positions, as a root.
 constexpr int kBarPhases = 4;
@@ -707,7 +708,7 @@ double BarPixel(const double* p, double x) {
     return sum / kBarPixelSamples;
 }
 
-double WidthBound(double width, double noise, double reach) {
+double WidthBound(double width, double noise, double reach, bool knownBlur) {
     double sumSquares = 0.0;
     for (int phase = 0; phase < kBarPhases; ++phase) {
         const double a = static_cast<double>(phase) / kBarPhases;
@@ -729,6 +730,12 @@ double WidthBound(double width, double noise, double reach) {
                 for (int c = 0; c < kBarParameters; ++c) {
                     fisher[r][c] += j[r] * j[c] * kBarCaliperWidth;
                 }
+            }
+        }
+        if (knownBlur) {
+            for (int k = 0; k < kBarParameters; ++k) {
+                fisher[k][kBarParameters - 1] = fisher[kBarParameters - 1][k] =
+                    k == kBarParameters - 1 ? 1.0 : 0.0;
             }
         }
         // Solve fisher z = e (e: -1 at a, +1 at b); the width's variance is e . z.
@@ -760,24 +767,39 @@ double WidthBound(double width, double noise, double reach) {
     return std::sqrt((noise * noise + kRoundingVariance) * sumSquares / kBarPhases);
 }
 
+// One row of the bar study: the errors of the widths measured and the bars not resolved.
+struct BarRow {
+    ErrorStats errors;
+    int unresolved = 0;
+    void Add(const OCaliperPairResult& result, double width) {
+        if (result.Ok()) {
+            errors.Add(result.pairs[0].width - width);
+        } else if (result.status == OCaliperStatus::NotResolved) {
+            ++unresolved;
+        } else {
+            errors.Fail();
+        }
+    }
+};
+
 void PrintCaliperPairStudy() {
     std::printf("### Precision calipers: widths of narrow bars\n\n");
     std::printf(
         "%d bright bars per row (blur 1, contrast %.0f) at random angles and sub-pixel "
-        "positions; a caliper of width 9 across each, sigma 1, pair rising then falling. Error: "
-        "measured minus true width. CRB: the Cramer-Rao bound of the width from the pixels under "
-        "the caliper with the blur unknown, the rounding to bytes counted as noise of 1/12 grey "
-        "level squared (at noise 0 the largest of %d errors is expected near 2.8 times it).\n\n",
+        "positions; a caliper of width 9 across each, sigma 1, pair rising then falling, the "
+        "blur fitted (the default) or given as known (1 px) on the same images. Error: measured "
+        "minus true width. CRB: the Cramer-Rao bound of the width from the pixels under the "
+        "caliper, the rounding to bytes counted as noise of 1/12 grey level squared (at noise 0 "
+        "the largest of %d errors is expected near 2.8 times it).\n\n",
         kBarTrials, kBright - kDark, kBarTrials);
     std::printf(
-        "| Width (px) | Noise | Bias (px) | RMS (px) | Max (px) | CRB (px) | Not resolved | "
+        "| Width (px) | Noise | Blur | Bias (px) | RMS (px) | Max (px) | CRB (px) | Not resolved | "
         "Failed |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("|---:|---:|---|---:|---:|---:|---:|---:|---:|\n");
     for (const double width : kBarWidths) {
         for (int noiseIndex = 0; noiseIndex < 2; ++noiseIndex) {
             const double noise = kNoiseLevels[noiseIndex];
-            ErrorStats errors;
-            int unresolved = 0;
+            BarRow rows[2];  // blur fitted, blur known
             std::mt19937 random(Seed(5, noiseIndex, static_cast<int>(width)));
             std::uniform_real_distribution<double> unit(0.0, 1.0);
             for (int trial = 0; trial < kBarTrials; ++trial) {
@@ -797,18 +819,17 @@ void PrintCaliperPairStudy() {
                 OCaliperPairSettings settings;
                 settings.threshold = kCaliperThreshold;
                 const OType_Image view(kBarImageSize, kBarImageSize, image.Data(), kBarImageSize);
-                const OCaliperPairResult result = OCaliper::MeasurePairs(view, line, settings);
-                if (result.Ok()) {
-                    errors.Add(result.pairs[0].width - width);
-                } else if (result.status == OCaliperStatus::NotResolved) {
-                    ++unresolved;
-                } else {
-                    errors.Fail();
-                }
+                rows[0].Add(OCaliper::MeasurePairs(view, line, settings), width);
+                settings.blur = kBarBlur;
+                rows[1].Add(OCaliper::MeasurePairs(view, line, settings), width);
             }
-            std::printf("| %.0f | %.0f | %s | %.4f | %d | %d |\n", width, noise,
-                        errors.Cells(4).c_str(), WidthBound(width, noise, kBarReach), unresolved,
-                        errors.Failures());
+            for (int known = 0; known < 2; ++known) {
+                const BarRow& row = rows[known];
+                std::printf("| %.0f | %.0f | %s | %s | %.4f | %d | %d |\n", width, noise,
+                            known ? "known" : "fitted", row.errors.Cells(4).c_str(),
+                            WidthBound(width, noise, kBarReach, known != 0), row.unresolved,
+                            row.errors.Failures());
+            }
         }
     }
     std::printf("\n");

@@ -62,10 +62,18 @@ void CheckEdgeSettings(const OCaliperEdgeSettings& s) {
     CheckOrdinal(s.n);
 }
 
+void CheckBlur(double blur) {
+    if (!(blur >= 0.0) || std::isinf(blur)) {
+        throw py::value_error("blur must be a finite number of pixels >= 0 (0: not known), got " +
+                              Text(blur));
+    }
+}
+
 void CheckPairSettings(const OCaliperPairSettings& s) {
     CheckSigma(s.sigma);
     CheckThreshold(s.threshold);
     CheckWidthRange(s.minWidth, s.maxWidth);
+    CheckBlur(s.blur);
 }
 
 void CheckRegion(const OCaliperLine& r, const std::string& where) {
@@ -128,6 +136,7 @@ OCaliperPairSettings PairOverrides::Apply(const std::optional<OCaliperPairSettin
     s.minWidth = minWidth.value_or(s.minWidth);
     s.maxWidth = maxWidth.value_or(s.maxWidth);
     s.selection = selection.value_or(s.selection);
+    s.blur = blur.value_or(s.blur);
     CheckPairSettings(s);
     return s;
 }

@@ -38,6 +38,8 @@ void CheckSigma(double sigma);
 void CheckThreshold(double threshold);
 void CheckOrdinal(int n);
 void CheckWidthRange(double minWidth, double maxWidth);
+// A pair's known blur: finite and >= 0 (ValueError).
+void CheckBlur(double blur);
 void CheckEdgeSettings(const OCaliperEdgeSettings& settings);
 void CheckPairSettings(const OCaliperPairSettings& settings);
 
@@ -71,6 +73,7 @@ struct PairOverrides {
     std::optional<double> minWidth;
     std::optional<double> maxWidth;
     std::optional<OCaliperPairSelection> selection;
+    std::optional<double> blur;
     OCaliperPairSettings Apply(const std::optional<OCaliperPairSettings>& base) const;
 };
 

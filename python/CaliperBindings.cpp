@@ -121,16 +121,16 @@ void DefineMeasurements(py::class_<Self>& c) {
                std::optional<double> sigma, std::optional<double> threshold,
                OptionalPolarity firstPolarity, OptionalPolarity secondPolarity,
                std::optional<double> minWidth, std::optional<double> maxWidth,
-               std::optional<OCaliperPairSelection> selection) {
+               std::optional<OCaliperPairSelection> selection, std::optional<double> blur) {
                 const PairOverrides overrides{sigma,    threshold, firstPolarity, secondPolarity,
-                                              minWidth, maxWidth,  selection};
+                                              minWidth, maxWidth,  selection,     blur};
                 return Measure(self, image, overrides.Apply(settings), kPairs);
             },
             py::arg("image"), py::arg("settings") = py::none(), py::kw_only(),
             py::arg("sigma") = py::none(), py::arg("threshold") = py::none(),
             py::arg("first_polarity") = py::none(), py::arg("second_polarity") = py::none(),
             py::arg("min_width") = py::none(), py::arg("max_width") = py::none(),
-            py::arg("selection") = py::none(),
+            py::arg("selection") = py::none(), py::arg("blur") = py::none(),
             "The same with single settings given as keywords, overriding those of `settings` "
             "(default PairSettings()).")
         .def(

@@ -599,7 +599,8 @@ void BindMetrology(py::module_& m) {
            std::optional<double> sigma, std::optional<double> threshold,
            OptionalPolarity firstPolarity, OptionalPolarity secondPolarity,
            std::optional<double> minWidth, std::optional<double> maxWidth,
-           std::optional<OCaliperPairSelection> selection, double clipFactor) {
+           std::optional<OCaliperPairSelection> selection, std::optional<double> blur,
+           double clipFactor) {
             CheckSegment(start, end);
             CheckPositive(caliperWidth, "caliper_width");
             CheckCount(calipers);
@@ -616,7 +617,7 @@ void BindMetrology(py::module_& m) {
             s.calipers = calipers;
             s.spacing = spacing;
             s.pair = PairOverrides{sigma,    threshold, firstPolarity, secondPolarity,
-                                   minWidth, maxWidth,  selection}
+                                   minWidth, maxWidth,  selection,     blur}
                          .Apply(pair);
             s.clipFactor = clipFactor;
             return Run<OMeasureWidthSettings, OMeasureWidthResult>(
@@ -631,7 +632,7 @@ void BindMetrology(py::module_& m) {
         py::arg("sigma") = py::none(), py::arg("threshold") = py::none(),
         py::arg("first_polarity") = py::none(), py::arg("second_polarity") = py::none(),
         py::arg("min_width") = py::none(), py::arg("max_width") = py::none(),
-        py::arg("selection") = py::none(),
+        py::arg("selection") = py::none(), py::arg("blur") = py::none(),
         py::arg("clip_factor") = OMeasureWidthSettings().clipFactor,
         "Measure the width of a bar or slot with a caliper from start to end (x, y in pixels) "
         "across it, caliper_width pixels wide, and with calipers > 1 a rake of copies `spacing` "

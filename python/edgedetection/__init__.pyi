@@ -347,6 +347,7 @@ class PairSettings:
     min_width: float
     max_width: float
     selection: PairSelection
+    blur: float
     def __init__(
         self,
         *,
@@ -357,6 +358,7 @@ class PairSettings:
         min_width: float = 0.0,
         max_width: float = ...,
         selection: PairSelection = ...,
+        blur: float = 0.0,
     ) -> None: ...
 
 class CaliperEdge:
@@ -470,6 +472,7 @@ class _CaliperMeasurements:
         min_width: Optional[float] = None,
         max_width: Optional[float] = None,
         selection: Optional[PairSelection] = None,
+        blur: Optional[float] = None,
     ) -> PairResult: ...
     def profile(self, image: AnyImageLike, sigma: float = 1.0) -> CaliperProfile: ...
 
@@ -771,5 +774,6 @@ def measure_width(
     min_width: Optional[float] = None,
     max_width: Optional[float] = None,
     selection: Optional[PairSelection] = None,
+    blur: Optional[float] = None,
     clip_factor: float = 4.0,
 ) -> WidthResult: ...

@@ -229,6 +229,16 @@ double PairModel(const double* values, int first, int last, const SampledPixels&
     return cost;
 }
 
+// Takes parameter i out of the normal equations: its row and column become those of the identity
+// and its right-hand side 0, so that the step leaves it as it is and the inverse gives the other
+// parameters' covariance with it held.
+void HoldParameter(std::size_t i, FitMatrix& normal, FitVector& rhs) {
+    for (std::size_t r = 0; r < kFitParameters; ++r) {
+        normal[r][i] = normal[i][r] = r == i ? 1.0 : 0.0;
+    }
+    rhs[i] = 0.0;
+}
+
 // Levenberg-Marquardt: damping starts small, shrinks after a step that lowers the cost and grows
 // after one that does not; the fit has converged when a step moves both centres by less than
 // kFitTolerance samples.
@@ -446,6 +456,9 @@ bool FitPairProfile(const double* values, int first, int last, const SampledPixe
         normal = {};
         FitVector rhs{};
         PairModel(values, first, last, sampled, p, &normal, &rhs, steps);
+        if (fit.fixedBlur) {
+            HoldParameter(kBlur, normal, rhs);
+        }
         bool stepped = false;
         while (!stepped && damping < kMaxDamping) {
             FitMatrix a = normal;
@@ -501,13 +514,12 @@ bool FitPairProfile(const double* values, int first, int last, const SampledPixe
         return false;
     }
     FitMatrix fixedBlur = normal;
+    FitVector unused{};
+    HoldParameter(kBlur, fixedBlur, unused);
     FitVector fa{};
     FitVector fb{};
     fa[kA] = 1.0;
     fb[kB] = 1.0;
-    for (std::size_t r = 0; r < kFitParameters; ++r) {
-        fixedBlur[r][kBlur] = fixedBlur[kBlur][r] = r == kBlur ? 1.0 : 0.0;
-    }
     FitMatrix ma = fixedBlur;
     FitMatrix mb = fixedBlur;
     if (!Solve(ma, fa) || !Solve(mb, fb)) {
@@ -515,11 +527,16 @@ bool FitPairProfile(const double* values, int first, int last, const SampledPixe
     }
     const double widthVariance = ea[kA] + eb[kB] - 2.0 * ea[kB];
     const double knownBlurVariance = fa[kA] + fb[kB] - 2.0 * fa[kB];
-    fit = {p[kBase],      p[kAContrast],
-           p[kBContrast], p[kA],
-           p[kB],         p[kBlur],
-           ea[kA],        eb[kB],
-           widthVariance, std::sqrt(widthVariance / knownBlurVariance)};
+    fit.base = p[kBase];
+    fit.aContrast = p[kAContrast];
+    fit.bContrast = p[kBContrast];
+    fit.a = p[kA];
+    fit.b = p[kB];
+    fit.blur = p[kBlur];
+    fit.aVariance = ea[kA];
+    fit.bVariance = eb[kB];
+    fit.widthVariance = widthVariance;
+    fit.blurInflation = std::sqrt(widthVariance / knownBlurVariance);
     return true;
 }
 

@@ -83,7 +83,8 @@ bool FindLevelCrossing(const double* values, const double* derivative, int count
 // `along` samples down the axis is base + aContrast Phi((along - a) / blur) + bContrast
 // Phi((along - b) / blur), Phi the normal distribution function, so the bilinear weights and the
 // pixel grid are part of the model and two close edges are measured without each other's pull.
-// The fit starts from the values in `fit` and answers false when it does not converge or leaves
+// The fit starts from the values in `fit` (with fixedBlur, the blur stays as given) and answers
+// false when it does not converge or leaves
 // a < b inside the window with contrasts of the starting signs. On success the variances of a, b
 // and b - a are set, in units of one profile sample's noise variance, and blurInflation.
 struct SampledPixels;
@@ -94,6 +95,8 @@ struct PairProfileFit {
     double a = 0.0;
     double b = 0.0;
     double blur = 1.0;
+    // The blur is known: held at its starting value instead of fitted.
+    bool fixedBlur = false;
     double aVariance = 0.0;
     double bVariance = 0.0;
     double widthVariance = 0.0;

@@ -421,7 +421,8 @@ OCaliperEdgeResult MeasureEdgesOn(const PixelGrid<Pixel>& grid, const Region& re
 
 bool ValidPairSettings(const OCaliperPairSettings& s) {
     return ValidSigma(s.sigma) && s.threshold >= 0.0 && std::isfinite(s.threshold) &&
-           s.minWidth >= 0.0 && s.maxWidth >= s.minWidth;  // false for NaN
+           s.minWidth >= 0.0 && s.maxWidth >= s.minWidth && s.blur >= 0.0 &&
+           std::isfinite(s.blur);  // false for NaN
 }
 
 // A pair before selection: indices into the peaks, the positions (samples) and amplitudes, and
@@ -449,9 +450,11 @@ struct PairCandidate {
 // The last test is not in units of the fitted blur on purpose: a bar narrower than the filter
 // sees looks like a wider, sharper one with the same spread, and in noise that wider look comes
 // with a small, wrong uncertainty, so the floor must not shrink with the fitted blur.
+// A known blur (knownBlur > 0 samples) is held in the fit: there is no trade between width and
+// blur, and only the relative uncertainty decides.
 template <class Pixel, class Geometry>
 void RefinePair(const PixelGrid<Pixel>& grid, const Plan<Geometry>& plan, double sigmaSamples,
-                double noise, Workspace& w, PairCandidate& pair) {
+                double knownBlur, double noise, Workspace& w, PairCandidate& pair) {
     constexpr double kMaxBlurInflation = 6.0;
     constexpr double kMaxRelativeWidthSigma = 0.05;
     constexpr double kResolvedSigmas = 3.0;
@@ -486,7 +489,8 @@ void RefinePair(const PixelGrid<Pixel>& grid, const Plan<Geometry>& plan, double
     fit.bContrast = pair.bAmplitude * toContrast * q.widthSamples;
     fit.a = pair.a;
     fit.b = pair.b;
-    fit.blur = blur;
+    fit.blur = knownBlur > 0.0 ? knownBlur : blur;
+    fit.fixedBlur = knownBlur > 0.0;
     if (!caliper::FitPairProfile(w.values.data(), first, last, w.sampled, fit)) {
         pair.resolved = false;
         return;
@@ -500,10 +504,11 @@ void RefinePair(const PixelGrid<Pixel>& grid, const Plan<Geometry>& plan, double
     pair.bSigma = scale * std::sqrt(fit.bVariance);
     pair.widthSigma = scale * std::sqrt(std::max(fit.widthVariance, 0.0));
     const double width = (fit.b - fit.a) * plan.step;
-    pair.resolved =
-        fit.blurInflation <= kMaxBlurInflation &&
-        !(pair.widthSigma > kMaxRelativeWidthSigma * width) &&
-        width - kResolvedSigmas * pair.widthSigma >= kMinResolvedWidth * sigmaSamples * plan.step;
+    const bool precise = !(pair.widthSigma > kMaxRelativeWidthSigma * width);
+    pair.resolved = fit.fixedBlur ? precise
+                                  : precise && fit.blurInflation <= kMaxBlurInflation &&
+                                        width - kResolvedSigmas * pair.widthSigma >=
+                                            kMinResolvedWidth * sigmaSamples * plan.step;
     // The derivative at each edge: its own step's peak plus the other's tail there.
     const double d = (fit.b - fit.a) / fit.blur;
     const double tail = std::exp(-0.5 * d * d);
@@ -560,7 +565,7 @@ OCaliperPairResult MeasurePairsOn(const PixelGrid<Pixel>& grid, const Region& re
     std::vector<OCaliperPair> pairs;
     const double amplitudeNoise = AmplitudeNoise(result.noise, w, plan.step);
     for (PairCandidate& c : candidates) {
-        RefinePair(grid, plan, sigmaSamples, result.noise, w, c);
+        RefinePair(grid, plan, sigmaSamples, settings.blur / plan.step, result.noise, w, c);
         if (!c.resolved) {
             unresolved = true;
             continue;

@@ -215,6 +215,23 @@ TEST(CaliperPairs, ABarTooNarrowIsNotResolved) {
     }
 }
 
+TEST(CaliperPairs, AKnownBlurMeasuresBarsTheFittedBlurCannot) {
+    OCaliperPairSettings known;
+    known.blur = 1.0;  // as the bars are drawn
+    for (const double width : {2.0, 3.0}) {
+        const OCaliperPairResult result = MeasureBar(width, known, 0.3);
+        ASSERT_TRUE(result.Ok()) << width << ": " << result.StatusText();
+        EXPECT_NEAR(result.pairs[0].width, width, 0.02) << width;
+    }
+    // The draws where a fitted blur took a 2 px bar for a wider, sharper one.
+    for (const unsigned seed : {45u, 72u, 99u}) {
+        const OCaliperPairResult result = MeasureBar(2.0, known, 0.3, 2.0, seed);
+        EXPECT_TRUE(!result.Ok() || std::fabs(result.pairs[0].width - 2.0) < 0.2) << seed;
+    }
+    known.blur = -1.0;
+    EXPECT_EQ(MeasureBar(3.0, known).status, OCaliperStatus::BadSettings);
+}
+
 TEST(CaliperPairs, PolaritiesAndWidthRangeChooseThePair) {
     OCaliperPairSettings gap;  // a dark gap: falling then rising; there is none in a bright bar
     gap.firstPolarity = OCaliperPolarity::Falling;

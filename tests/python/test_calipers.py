@@ -101,6 +101,7 @@ SEGMENTS = np.array([[90.5, 60.5, 150.5, 60.5]] * 3)
     (lambda: ed.EdgeSettings(threshold=np.nan), ValueError, "threshold"),
     (lambda: ed.EdgeSettings(n=0), ValueError, "n counts"),
     (lambda: setattr(ed.PairSettings(max_width=5), "min_width", 6), ValueError, "width range"),
+    (lambda: LINE.measure_pairs(edge_scene(), blur=-1.0), ValueError, "blur"),
     (lambda: LINE.measure_edges(edge_scene(), sigma=20), ValueError, "too large"),
     (lambda: LINE.measure_edges(edge_scene(), polarity=1), TypeError, ""),
     (lambda: LINE.measure_edges(edge_scene().astype(float)), TypeError, "astype"),
