@@ -140,6 +140,7 @@ TEST(JobParser, MethodsAndCaliperKeys) {
         {with({{"method", "calipers"}}), ".method: 'calipers' is not one of caliper, path"},
         {with({{"caliper", {{"width", 0}}}}), ".caliper.width: must be above 0"},
         {with({{"caliper", {{"sigma", 300}}}}), ".caliper.sigma: 300 is outside 0..256"},
+        {with({{"caliper", {{"blur", -1}}}}), ".caliper.blur: -1 is outside 0..256"},
         {with({{"caliper", {{"thresh", 1}}}}), ".caliper.thresh: unknown key"},
         {with({{"search", {{"polarity", "up"}}}}),
          ".search.polarity: 'up' is not one of rising, falling, any"},

@@ -122,6 +122,7 @@ struct CaliperSetup {
     double width = 5.0;       // pixels across each line or arc
     double sigma = 1.0;       // pixels, the smoothing of the derivative
     double threshold = 10.0;  // grey levels per pixel (8-bit scale)
+    double blur = 0.0;        // pixels, the edges' own blur for pairs when known (0: fitted)
     OCaliperPolarity polarity = OCaliperPolarity::Any;
     OCaliperSelection select = OCaliperSelection::Strongest;
     // Pairs (search mode "pair"): a dark gap by default, as the path search's entering then

@@ -101,7 +101,7 @@ void ParseCaliperObject(const JsonFieldReader& m, CaliperSetup& c) {
         return;
     }
     const JsonFieldReader r = m.Object("caliper");
-    r.RejectUnknownKeys({"width", "sigma", "threshold"});
+    r.RejectUnknownKeys({"width", "sigma", "threshold", "blur"});
     c.width = r.Double("width", 0.0, kMaxCaliperWidth, c.width);
     if (!(c.width > 0.0)) {
         r.Fail("width", "must be above 0");
@@ -111,6 +111,7 @@ void ParseCaliperObject(const JsonFieldReader& m, CaliperSetup& c) {
         r.Fail("sigma", "must be above 0");
     }
     c.threshold = r.Double("threshold", 0.0, kMaxCaliperThreshold, c.threshold);
+    c.blur = r.Double("blur", 0.0, kMaxCaliperSigma, c.blur);
 }
 
 void ParsePairSearch(const JsonFieldReader& s, MeasurementKind kind, CaliperSetup& c) {

@@ -39,6 +39,7 @@ OCaliperPairSettings PairSettings(const CaliperSetup& c, double depthScale) {
     s.firstPolarity = c.firstPolarity;
     s.secondPolarity = c.secondPolarity;
     s.selection = c.pairSelect;
+    s.blur = c.blur;
     return s;
 }
 
