@@ -45,6 +45,8 @@ constexpr double kFitReachSigmas = 8.0;
 // Pair partners are looked for within the width range widened by this many filter sigmas, since
 // the positions before the joint fit are pulled apart by each other's tails.
 constexpr double kPartnerSlackSigmas = 2.0;
+// Two pairs whose first edges lie closer than this many filter sigmas measure the same edge.
+constexpr double kSameEdgeSigmas = 0.5;
 // The score counts the amplitude's noise this many times.
 constexpr double kScoreNoiseFactor = 3.0;
 
@@ -578,6 +580,12 @@ OCaliperPairResult MeasurePairsOn(const PixelGrid<Pixel>& grid, const Region& re
             c.widthSigma = std::hypot(first.sigma, second.sigma);
         }
         if (second.index - first.index < minWidth || second.index - first.index > maxWidth) {
+            continue;
+        }
+        // Two candidates whose joint fits settled on the same edges (their windows overlap): the
+        // first one stands, so that every pair is reported once and in axis order.
+        if (!pairs.empty() && first.index * plan.step <
+                                  pairs.back().first.position + kSameEdgeSigmas * settings.sigma) {
             continue;
         }
         OCaliperPair pair;
