@@ -104,17 +104,22 @@ constexpr double kFirstRow = 10.5;
 constexpr double kRowSpacing = 0.235;
 constexpr int kParallelEvery = 16;
 
-const OType_Image& CaliperScene() {
-    static const OType_Image scene = [] {
-        OType_Image image(kSize, kSize);
-        for (int y = 0; y < kSize; ++y) {
-            for (int x = 0; x < kSize; ++x) {
-                const int texture = (kTextureX * x + kTextureY * y) % kTexturePeriod - kTextureHalf;
-                image.SetPixel_Grey(x, y, (x < kEdgeColumn ? kBright : kDark) + texture);
-            }
+// The textured plate: a pixel is dark where dark(x, y) holds at its centre, bright elsewhere.
+template <class Dark>
+OType_Image TexturedPlate(Dark dark) {
+    OType_Image image(kSize, kSize);
+    for (int y = 0; y < kSize; ++y) {
+        for (int x = 0; x < kSize; ++x) {
+            const int texture = (kTextureX * x + kTextureY * y) % kTexturePeriod - kTextureHalf;
+            image.SetPixel_Grey(x, y, (dark(x + 0.5, y + 0.5) ? kDark : kBright) + texture);
         }
-        return image;
-    }();
+    }
+    return image;
+}
+
+const OType_Image& CaliperScene() {
+    static const OType_Image scene =
+        TexturedPlate([](double x, double /*y*/) { return x >= kEdgeColumn; });
     return scene;
 }
 
@@ -230,17 +235,8 @@ constexpr double kLineBottom = 235.5;
 
 // The textured plate with a dark disc: a pixel is dark when its centre lies inside the disc.
 const OType_Image& DiscScene() {
-    static const OType_Image scene = [] {
-        OType_Image image(kSize, kSize);
-        for (int y = 0; y < kSize; ++y) {
-            for (int x = 0; x < kSize; ++x) {
-                const int texture = (kTextureX * x + kTextureY * y) % kTexturePeriod - kTextureHalf;
-                const bool inside = std::hypot(x + 0.5 - kDiscX, y + 0.5 - kDiscY) < kDiscRadius;
-                image.SetPixel_Grey(x, y, (inside ? kDark : kBright) + texture);
-            }
-        }
-        return image;
-    }();
+    static const OType_Image scene = TexturedPlate(
+        [](double x, double y) { return std::hypot(x - kDiscX, y - kDiscY) < kDiscRadius; });
     return scene;
 }
 

@@ -394,33 +394,48 @@ void FilterProfile(const double* values, const std::uint8_t* outside, int count,
 
 constexpr int kPeakBlock = 16;
 
+namespace {
+
+// Whether any of values[0 .. n - 1] reaches the threshold in magnitude (a loop the compiler turns
+// into vector instructions; NaN reaches nothing).
+bool AnyReaches(const double* values, int n, double threshold) {
+    int reaching = 0;
+    for (int i = 0; i < n; ++i) {
+        reaching += std::fabs(values[i]) >= threshold ? 1 : 0;
+    }
+    return reaching > 0;
+}
+
+// Appends the peak at k when derivative[k] is a wanted extremum at or above the threshold.
+void AddPeakAt(const double* derivative, int k, double threshold, OCaliperPolarity polarity,
+               std::vector<Peak>& peaks) {
+    const double v = derivative[k];
+    const double before = derivative[k - 1];
+    const double after = derivative[k + 1];
+    if (!(std::fabs(v) >= threshold) || !Wanted(v, polarity) || std::isnan(before) ||
+        std::isnan(after)) {
+        return;
+    }
+    // A plateau counts once, at its first sample.
+    const bool extremum = v > 0.0 ? (v > before && v >= after) : (v < before && v <= after);
+    if (extremum) {
+        peaks.push_back(Refine(derivative, k));
+    }
+}
+
+}  // namespace
+
 void FindPeaks(const double* derivative, int count, double threshold, OCaliperPolarity polarity,
                std::vector<Peak>& peaks) {
     peaks.clear();
-    for (int k = 1; k + 1 < count; ++k) {
-        // Blocks without a value above the threshold are passed over in one step (a loop the
-        // compiler turns into vector instructions).
-        if (k % kPeakBlock == 1 && k + kPeakBlock < count) {
-            int above = 0;
-            for (int i = k; i < k + kPeakBlock; ++i) {
-                above += std::fabs(derivative[i]) >= threshold ? 1 : 0;
-            }
-            if (above == 0) {
-                k += kPeakBlock - 1;
-                continue;
-            }
-        }
-        const double v = derivative[k];
-        const double before = derivative[k - 1];
-        const double after = derivative[k + 1];
-        if (!(std::fabs(v) >= threshold) || !Wanted(v, polarity) || std::isnan(before) ||
-            std::isnan(after)) {
+    // Block by block; a whole block below the threshold holds no peak and is passed over.
+    for (int from = 1; from + 1 < count; from += kPeakBlock) {
+        const int to = std::min(from + kPeakBlock, count - 1);
+        if (!AnyReaches(derivative + from, to - from, threshold)) {
             continue;
         }
-        // A plateau counts once, at its first sample.
-        const bool extremum = v > 0.0 ? (v > before && v >= after) : (v < before && v <= after);
-        if (extremum) {
-            peaks.push_back(Refine(derivative, k));
+        for (int k = from; k < to; ++k) {
+            AddPeakAt(derivative, k, threshold, polarity, peaks);
         }
     }
 }
