@@ -1,6 +1,7 @@
 #include "foundation/OVector_Array.h"
 
 #include <cstdint>
+#include <utility>
 
 #include "foundation/OByteStream.h"
 
@@ -15,6 +16,33 @@ std::shared_ptr<OVector> OVector_Array::GetAt(int index) const {
         return nullptr;
     }
     return m_vElements[static_cast<std::size_t>(index)];
+}
+
+void OVector_Array::RemoveAt(const std::vector<int>& indices) {
+    const std::size_t count = m_vElements.size();
+    std::size_t next = 0;  // the next index to remove
+    while (next < indices.size() && indices[next] < 0) {
+        ++next;
+    }
+    if (next == indices.size() || static_cast<std::size_t>(indices[next]) >= count) {
+        return;
+    }
+    // The elements before the first one removed stay where they are.
+    std::size_t kept = static_cast<std::size_t>(indices[next]);
+    for (std::size_t k = kept; k < count; ++k) {
+        while (next < indices.size() && indices[next] < static_cast<std::int64_t>(k)) {
+            ++next;  // below k: out of range or out of order
+        }
+        if (next < indices.size() && indices[next] == static_cast<std::int64_t>(k)) {
+            ++next;
+            continue;
+        }
+        if (kept != k) {
+            m_vElements[kept] = std::move(m_vElements[k]);
+        }
+        ++kept;
+    }
+    m_vElements.resize(kept);
 }
 
 std::size_t OVector_Array::GetObjectSize() const {

@@ -2,8 +2,9 @@
 // OVector_Array: an ordered list of shared points.
 //
 // The list shares ownership of its points (std::shared_ptr<OVector>). The library appends new
-// points; the only caller's point it ever changes is one that the line regression moves from
-// just left of the image (above -1 pixel) onto coordinate 0. Its record in a byte stream is the
+// points, or keeps some of the caller's and drops the rest; the only caller's point it ever changes
+// is one that the line regression moves from just left of the image (above -1 pixel) onto
+// coordinate 0. Its record in a byte stream is the
 // record head, a 32-bit count and then one OVector record per element.
 
 #include <cstddef>
@@ -30,6 +31,10 @@ class EDGEDETECTION_EXPORT OVector_Array {
     virtual bool GetObjectData(OByteStream& stream, bool bFlag);
 
     void RemoveAll() { m_vElements.clear(); }
+    // Removes the elements at the given indices, which rise strictly (an index out of range or not
+    // above the one before is skipped). The others keep their order and move without
+    // reference-count traffic.
+    void RemoveAt(const std::vector<int>& indices);
     void Add(std::shared_ptr<OVector> element) { m_vElements.push_back(std::move(element)); }
     int GetCount() const { return static_cast<int>(m_vElements.size()); }
     // The element at an index; an empty pointer out of range.

@@ -11,6 +11,7 @@
 
 #include "foundation/Angles.h"
 #include "foundation/FixedPoint.h"
+#include "foundation/VectorClones.h"
 #include "regression/PointBlock.h"
 #include "regression/RegressionInternals.h"
 
@@ -85,7 +86,9 @@ bool ReadPoints(const OVector_Array& points, RawList& xs, RawList& ys) {
 }
 
 // True while the stage-1 sums of these (non-negative) coordinates are exact: the point count times
-// the largest reduced coordinate is at most kMaxExactSum.
+// the largest reduced coordinate is at most kMaxExactSum. Built for AVX2 too: there the largest
+// coordinate is found four at a time instead of in one chain of dependent comparisons.
+EDGEDETECTION_VECTOR_CLONES
 bool SumsAreExact(const RawList& xs, const RawList& ys) {
     const std::int64_t n = xs.GetCount();
     if (n == 0) {
@@ -99,19 +102,67 @@ bool SumsAreExact(const RawList& xs, const RawList& ys) {
            kMaxExactSum / static_cast<std::uint64_t>(n);
 }
 
-// Whether two coordinate lists hold the same points in the same order.
-bool SamePoints(const RawList& xs, const RawList& ys, const RawList& otherXs,
-                const RawList& otherYs) {
-    const std::int64_t count = xs.GetCount();
-    if (count != otherXs.GetCount()) {
-        return false;
+// The indices of the points that are not inliers, in rising order. The filters keep the inliers in
+// input order, so each inlier is the next point with its coordinates; false if the lists ever
+// disagree with that.
+bool OutlierIndices(const RawList& allXs, const RawList& allYs, const RawList& inlierXs,
+                    const RawList& inlierYs, std::vector<int>& outliers) {
+    const std::int64_t count = allXs.GetCount();
+    const std::int64_t inliers = inlierXs.GetCount();
+    // The leading run of inliers first, in a plain loop: all points when the filter kept them all.
+    std::int64_t next = 0;
+    while (next < inliers && allXs[next] == inlierXs[next] && allYs[next] == inlierYs[next]) {
+        ++next;
     }
-    for (std::int64_t k = 0; k < count; ++k) {
-        if (xs[k] != otherXs[k] || ys[k] != otherYs[k]) {
-            return false;
+    outliers.reserve(static_cast<std::size_t>(count - inliers));
+    for (std::int64_t k = next; k < count; ++k) {
+        if (next < inliers && allXs[k] == inlierXs[next] && allYs[k] == inlierYs[next]) {
+            ++next;
+        } else {
+            // The point count is an int.
+            outliers.push_back(static_cast<int>(k));
         }
     }
-    return true;
+    return next == inliers;
+}
+
+// The stage-1 sums of reduced coordinates and of their reduced products.
+struct PointSums {
+    std::int64_t x = 0;
+    std::int64_t xx = 0;
+    std::int64_t xy = 0;
+    std::int64_t y = 0;
+    std::int64_t yy = 0;
+};
+
+EDGEDETECTION_VECTOR_CLONES
+PointSums SumPoints(const std::int64_t* xs, const std::int64_t* ys, std::int64_t n) {
+    PointSums sums;
+    for (std::int64_t k = 0; k < n; ++k) {
+        const std::int64_t x = ReducedFromRaw(xs[k]);
+        const std::int64_t y = ReducedFromRaw(ys[k]);
+        sums.x = WrapAdd(sums.x, x);
+        sums.xx = WrapAdd(sums.xx, ReducedProduct(x, x));
+        sums.xy = WrapAdd(sums.xy, ReducedProduct(x, y));
+        sums.y = WrapAdd(sums.y, y);
+        sums.yy = WrapAdd(sums.yy, ReducedProduct(y, y));
+    }
+    return sums;
+}
+
+// Leaves in the list, which holds the points read into the all-points lists, the inliers. They stay
+// the caller's own objects, in their order, and the outliers are dropped: the values are those new
+// points would have, and keeping a point costs no reference-count update, where making a new one
+// and releasing the caller's costs an atomic one in a process that has started a thread.
+void KeepInliers(const RawList& allXs, const RawList& allYs, const RawList& inlierXs,
+                 const RawList& inlierYs, OVector_Array& points) {
+    std::vector<int> outliers;
+    if (OutlierIndices(allXs, allYs, inlierXs, inlierYs, outliers)) {
+        points.RemoveAt(outliers);
+    } else {
+        points.RemoveAll();
+        regression_detail::PointBlock::AppendPoints(inlierXs, inlierYs, points);
+    }
 }
 
 // n * iSumAB - (iSumA * iSumB >> 8): n times the centred sum of products, the numerator and
@@ -217,9 +268,8 @@ bool OVector_Regression::bComputeRegressionLine(
         return false;
     }
     // From here the list is handed back holding the inliers, or empty when there is no line. It
-    // keeps the points read (negative coordinates already clamped) until the end: when every point
-    // is an inlier, in its order, it already is the answer, and rebuilding it would cost two
-    // reference-count updates per point, most of the time of a plain fit.
+    // keeps the points read (negative coordinates already clamped) until the end, where the
+    // outliers are dropped from it; a fit that keeps every point leaves it as it is.
     const auto noLine = [&vaPoints] {
         vaPoints.RemoveAll();
         return false;
@@ -229,17 +279,22 @@ bool OVector_Regression::bComputeRegressionLine(
     RawList vInlierY(n);
     RawList vOutlierX(n);
     RawList vOutlierY(n);
+    // The inliers: the point lists themselves until a filter drops a point, so that a fit keeping
+    // every point copies nothing.
+    const RawList* pInlierX = &vAllX;
+    const RawList* pInlierY = &vAllY;
     bool bFiltered = true;
     if (iFilterType == kFilterDETSAC) {
         bFiltered = bFilterOutliers_DETSAC(vAllX, vAllY, iInlierDistance, iSearchLevel, vInlierX,
                                            vInlierY, vOutlierX, vOutlierY, fnCallback);
+        pInlierX = &vInlierX;
+        pInlierY = &vInlierY;
     } else if (iFilterType == kFilterDETSAC_FPGA) {
         bFiltered =
             bFilterOutliers_DETSAC_FPGA(vAllX, vAllY, iInlierDistance, iSearchLevel, vInlierX,
                                         vInlierY, vOutlierX, vOutlierY, fnCallback);
-    } else {
-        vInlierX.CopyFrom(vAllX);
-        vInlierY.CopyFrom(vAllY);
+        pInlierX = &vInlierX;
+        pInlierY = &vInlierY;
     }
     if (!bFiltered) {
         return noLine();
@@ -252,8 +307,8 @@ bool OVector_Regression::bComputeRegressionLine(
     std::int64_t iSumXY = 0;
     std::int64_t iSumY = 0;
     std::int64_t iSumYY = 0;
-    ComputeRegressionLinePart1(iRegressionMode, vInlierX, vInlierY, iSteep, dSlope, iSumX, iSumXX,
-                               iSumXY, iSumY, iSumYY);
+    ComputeRegressionLinePart1(iRegressionMode, *pInlierX, *pInlierY, iSteep, dSlope, iSumX,
+                               iSumXX, iSumXY, iSumY, iSumYY);
 
     if (iFilterType == kFilterStdDev && iFilterIterations > 0) {
         RawList vKeptX(n);
@@ -261,13 +316,15 @@ bool OVector_Regression::bComputeRegressionLine(
         RawList vRemovedX(n);
         RawList vRemovedY(n);
         for (int pass = 0; pass < iFilterIterations; ++pass) {
-            FilterOutliers_StdDev_Aggressive(iRegressionMode, vInlierX, vInlierY, iSteep, dSlope,
+            FilterOutliers_StdDev_Aggressive(iRegressionMode, *pInlierX, *pInlierY, iSteep, dSlope,
                                              dSigmaFactor, vKeptX, vKeptY, vRemovedX, vRemovedY);
-            if (vKeptX.GetCount() == vInlierX.GetCount()) {
+            if (vKeptX.GetCount() == pInlierX->GetCount()) {
                 break;
             }
             vInlierX.CopyFrom(vKeptX);
             vInlierY.CopyFrom(vKeptY);
+            pInlierX = &vInlierX;
+            pInlierY = &vInlierY;
             vOutlierX.AddRange(vRemovedX);
             vOutlierY.AddRange(vRemovedY);
             ComputeRegressionLinePart1(iRegressionMode, vInlierX, vInlierY, iSteep, dSlope, iSumX,
@@ -275,26 +332,25 @@ bool OVector_Regression::bComputeRegressionLine(
         }
     }
 
-    if (vInlierX.GetCount() == 0) {
+    if (pInlierX->GetCount() == 0) {
         return noLine();
     }
     // Both counts are at most n, an int.
-    const int m = static_cast<int>(vInlierX.GetCount());
+    const int m = static_cast<int>(pInlierX->GetCount());
     double dIntercept = 0.0;
     ComputeRegressionLinePart2(m, iSteep, dSlope, iSumX, iSumXX, iSumXY, iSumY, iSumYY, vCentre,
                                dIntercept, dLineAngle);
     if (iRegressionMode >= kModeQualityFigures) {
-        ComputeRegressionLinePart3(bFarthestPoint, bSigmaAll, bSigmaInliers, vAllX, vAllY, vInlierX,
-                                   vInlierY, iSteep, dSlope, dIntercept, bFarthestFound,
+        ComputeRegressionLinePart3(bFarthestPoint, bSigmaAll, bSigmaInliers, vAllX, vAllY,
+                                   *pInlierX, *pInlierY, iSteep, dSlope, dIntercept, bFarthestFound,
                                    iMaxDistance, iFarthestX, iFarthestY, dFootX, dFootY, dSigmaAll,
                                    dSigmaInliers);
     }
     iInlierCount = m;
     iOutlierCount = static_cast<int>(vOutlierX.GetCount());
 
-    if (!SamePoints(vInlierX, vInlierY, vAllX, vAllY)) {
-        vaPoints.RemoveAll();
-        regression_detail::PointBlock::AppendPoints(vInlierX, vInlierY, vaPoints);
+    if (pInlierX != &vAllX) {
+        KeepInliers(vAllX, vAllY, vInlierX, vInlierY, vaPoints);
     }
     if (pvaOutliers != nullptr) {
         pvaOutliers->RemoveAll();
@@ -318,15 +374,12 @@ void OVector_Regression::ComputeRegressionLinePart1(int iRegressionMode, const R
     if (n <= 0) {
         return;
     }
-    for (std::int64_t k = 0; k < n; ++k) {
-        const std::int64_t x = ReducedFromRaw(vX[k]);
-        const std::int64_t y = ReducedFromRaw(vY[k]);
-        iSumX = WrapAdd(iSumX, x);
-        iSumXX = WrapAdd(iSumXX, ReducedProduct(x, x));
-        iSumXY = WrapAdd(iSumXY, ReducedProduct(x, y));
-        iSumY = WrapAdd(iSumY, y);
-        iSumYY = WrapAdd(iSumYY, ReducedProduct(y, y));
-    }
+    const PointSums sums = SumPoints(&vX[0], &vY[0], n);
+    iSumX = sums.x;
+    iSumXX = sums.xx;
+    iSumXY = sums.xy;
+    iSumY = sums.y;
+    iSumYY = sums.yy;
     dSlope = 0.0;
 
     // A tie of the spreads keeps the flat fit.

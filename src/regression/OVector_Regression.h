@@ -47,11 +47,12 @@
 //   distance far outside the image, or not-a-number from a degenerate steep line of slope 0 or a
 //   not-a-number sigma factor) saturates at the integer's limits; not-a-number becomes 0.
 //
-// When every point is an inlier, vaPoints comes back as it went in (the same objects). Otherwise
-// the inliers (and outliers) are new OVector objects; those of one list share one allocation,
-// which is released with the last of them. Making them costs no atomic operation, so a process
-// that has started a thread fits about as fast as one that has not; what remains is releasing the
-// caller's references to the input points, one atomic decrement each in such a process.
+// vaPoints comes back holding the caller's own objects of the inliers, in their order, with the
+// outliers dropped from it (when every point is an inlier it is left as it went in); the values are
+// those of the inliers. The outliers are new OVector objects sharing one allocation, which is
+// released with the last of them. Neither costs an atomic operation per kept or new point, so a
+// process that has started a thread fits about as fast as one that has not; what remains is
+// releasing the caller's references to the outliers, one atomic decrement each in such a process.
 //
 // The callback argument is taken by value, handed on to the DETSAC filters and released; it is
 // never called. Out of memory surfaces as std::bad_alloc from the point-list storage.

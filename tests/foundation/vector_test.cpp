@@ -6,10 +6,13 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <utility>
+#include <vector>
 
 #include "foundation/Angles.h"
 #include "foundation/OVector.h"
+#include "foundation/OVector_Array.h"
 
 namespace {
 
@@ -93,6 +96,27 @@ TEST(VectorTest, AngleConstructorGivesTheRoundedUnitDirection) {
     }
     EXPECT_NEAR(OVector(3, 4).dAngleRad(), std::atan2(4.0, 3.0), kAngleTolerance);
     EXPECT_NEAR(OVector(-1, 0).dAngleRad(), kPi, kAngleTolerance);
+}
+
+// Removing by index keeps the other points, as the same objects, in order; indices out of range or
+// not rising are skipped, and a removed point the caller still holds stays alive.
+TEST(VectorArrayTest, RemoveAtKeepsTheOthersInOrder) {
+    OVector_Array array;
+    std::vector<std::shared_ptr<OVector>> points;
+    for (int k = 0; k < 6; ++k) {
+        points.push_back(std::make_shared<OVector>(std::int64_t{k}, std::int64_t{0}));
+        array.Add(points.back());
+    }
+    array.RemoveAt({-1, 1, 1, 0, 3, 4, 9});
+    ASSERT_EQ(array.GetCount(), 3);
+    EXPECT_EQ(array.GetPointerAt(0), points[0].get());
+    EXPECT_EQ(array.GetPointerAt(1), points[2].get());
+    EXPECT_EQ(array.GetPointerAt(2), points[5].get());
+    EXPECT_EQ(points[1].use_count(), 1);
+    EXPECT_EQ(points[0].use_count(), 2);
+    array.RemoveAt({});
+    array.RemoveAt({7});
+    EXPECT_EQ(array.GetCount(), 3);
 }
 
 }  // namespace

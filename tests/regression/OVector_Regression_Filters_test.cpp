@@ -142,15 +142,20 @@ TEST(StdDevFilter, ThreePointsByMode) {
 }
 
 // A noisy line y = x / 2 + 20 (noise up to 0.6 pixel) with every tenth point moved off it,
-// alternately 25 pixels up and 15 down; coordinates as the points hold them.
+// alternately 25 pixels up and 15 down; coordinates as the points hold them. The inliers come back
+// as the caller's own objects.
 TEST(NoisyLineFilters, RecoverTheLineAndItsInliers) {
     PixelPoints all, onLine, offLine;
+    std::vector<int> onLineIndices;
     for (int k = 0; k < 100; ++k) {
         const double x = 2.0 * k + 1.0;
         const double noise = ((k * 3) % 7 - 3) * 0.2;
         const double off = k % 10 != 3 ? 0.0 : (k % 20 == 3 ? 25.0 : -15.0);
         const double y = static_cast<double>(Raw(x / 2.0 + 20.0 + noise + off)) / kRawPerPixel;
         (off != 0.0 ? offLine : onLine).emplace_back(x, y);
+        if (off == 0.0) {
+            onLineIndices.push_back(k);
+        }
         all.emplace_back(x, y);
     }
     const std::pair<int, int> filters[] = {
@@ -164,8 +169,16 @@ TEST(NoisyLineFilters, RecoverTheLineAndItsInliers) {
         call.mode = 3;
         call.sigmaAll = call.sigmaInliers = true;
         const std::string context = std::to_string(filter) + ", level " + std::to_string(level);
+        std::vector<const OVector*> onLineObjects;
+        for (const int k : onLineIndices) {
+            onLineObjects.push_back(call.points.GetPointerAt(k));
+        }
         ASSERT_TRUE(call.Run().ok) << context;
         EXPECT_EQ(PixelsOf(call.points), onLine) << context;
+        for (int k = 0; k < call.points.GetCount(); ++k) {
+            EXPECT_EQ(call.points.GetPointerAt(k), onLineObjects[static_cast<std::size_t>(k)])
+                << context << ", inlier " << k;
+        }
         EXPECT_EQ(PixelsOf(call.outliers), offLine) << context;
         EXPECT_NEAR(call.angle, std::atan(0.5), kTolerance) << context;
         EXPECT_LT(call.sigmaInliersOut, 0.5) << context;
