@@ -4,7 +4,9 @@
 # interleaving, medians) and the accuracy study, and writes the markdown with the machine's data.
 #
 # Usage: scripts/performance-report.sh [build-folder]      (default: build-performance)
-# Environment: REPETITIONS (default 5) repetitions of every benchmark.
+# Environment: REPETITIONS (default 5) repetitions of every benchmark; REPORT_ONLY=1 writes the
+# markdown again from the results of the last run without measuring (after editing the notes or
+# this script).
 #
 # The fits and the Canny type are also measured in a process that has started a thread (the
 # programs' --started_thread), alternating with a plain process REPETITIONS times.
@@ -13,60 +15,67 @@ cd "$(dirname "$0")/.."
 build="${1:-build-performance}"
 repetitions="${REPETITIONS:-5}"
 
-scripts/setup.sh
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DEDGEDETECTION_BUILD_TESTS=OFF \
-    -DEDGEDETECTION_BUILD_TOOLS=OFF -DEDGEDETECTION_BUILD_BINDING=OFF \
-    -DEDGEDETECTION_BUILD_BENCHMARKS=ON -DEDGEDETECTION_BUILD_OPENCV_COMPARISON=ON >/dev/null
-programs=(edge_search canny circlefit linefit subpixel caliper)
-targets=(accuracy_study metrology_benchmark)
-for program in "${programs[@]}"; do
-    targets+=("opencv_${program}_benchmark")
-done
-cmake --build "$build" -j2 --target "${targets[@]}"
-
 results="$build/performance-results"
-mkdir -p "$results"
-for program in "${programs[@]}"; do
-    echo "Running opencv_${program}_benchmark ..." >&2
-    "$build/bench/opencv_${program}_benchmark" \
+if [ -z "${REPORT_ONLY:-}" ]; then
+    scripts/setup.sh
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DEDGEDETECTION_BUILD_TESTS=OFF \
+        -DEDGEDETECTION_BUILD_TOOLS=OFF -DEDGEDETECTION_BUILD_BINDING=OFF \
+        -DEDGEDETECTION_BUILD_BENCHMARKS=ON -DEDGEDETECTION_BUILD_OPENCV_COMPARISON=ON >/dev/null
+    programs=(edge_search canny circlefit linefit subpixel caliper)
+    targets=(accuracy_study metrology_benchmark)
+    for program in "${programs[@]}"; do
+        targets+=("opencv_${program}_benchmark")
+    done
+    cmake --build "$build" -j2 --target "${targets[@]}"
+
+    mkdir -p "$results"
+    for program in "${programs[@]}"; do
+        echo "Running opencv_${program}_benchmark ..." >&2
+        "$build/bench/opencv_${program}_benchmark" \
+            --benchmark_repetitions="$repetitions" \
+            --benchmark_enable_random_interleaving=true \
+            --benchmark_report_aggregates_only=true \
+            --benchmark_out="$results/$program.json" --benchmark_out_format=json >/dev/null
+    done
+    # Single-threaded against threaded processes, alternating; one JSON file per run. Every run also
+    # measures an OpenCV peer, interleaved with the library's calls, as the yardstick of that run.
+    threaded_runs=("linefit:BM_LineFit_(Library_(NoFilter|StdDev|DETSAC/level:0)|FitLineL2)$"
+                   "edge_search:BM_CannyLine_(Library|OpenCV)/pixels:(1000|4000)$")
+    for round in $(seq "$repetitions"); do
+        for mode in single threaded; do
+            flag=""
+            [ "$mode" = threaded ] && flag="--started_thread"
+            for entry in "${threaded_runs[@]}"; do
+                program="${entry%%:*}"
+                echo "Running opencv_${program}_benchmark ($mode process, round $round) ..." >&2
+                "$build/bench/opencv_${program}_benchmark" $flag --benchmark_filter="${entry#*:}" \
+                    --benchmark_repetitions=3 --benchmark_enable_random_interleaving=true \
+                    --benchmark_out="$results/process-$mode-$program-$round.json" \
+                    --benchmark_out_format=json >/dev/null
+            done
+        done
+    done
+    # The metrology tools beside the path method (no OpenCV peer: both sides are the library's).
+    echo "Running metrology_benchmark ..." >&2
+    "$build/bench/metrology_benchmark" \
         --benchmark_repetitions="$repetitions" \
         --benchmark_enable_random_interleaving=true \
         --benchmark_report_aggregates_only=true \
-        --benchmark_out="$results/$program.json" --benchmark_out_format=json >/dev/null
-done
-# Single-threaded against threaded processes, alternating; one JSON file per run.
-threaded_runs=("linefit:BM_LineFit_Library_(NoFilter|StdDev|DETSAC/level:0)$"
-               "edge_search:BM_CannyLine_Library")
-for round in $(seq "$repetitions"); do
-    for mode in single threaded; do
-        flag=""
-        [ "$mode" = threaded ] && flag="--started_thread"
-        for entry in "${threaded_runs[@]}"; do
-            program="${entry%%:*}"
-            echo "Running opencv_${program}_benchmark ($mode process, round $round) ..." >&2
-            "$build/bench/opencv_${program}_benchmark" $flag --benchmark_filter="${entry#*:}" \
-                --benchmark_out="$results/process-$mode-$program-$round.json" \
-                --benchmark_out_format=json >/dev/null
-        done
-    done
-done
-# The metrology tools beside the path method (no OpenCV peer: both sides are the library's).
-echo "Running metrology_benchmark ..." >&2
-"$build/bench/metrology_benchmark" \
-    --benchmark_repetitions="$repetitions" \
-    --benchmark_enable_random_interleaving=true \
-    --benchmark_report_aggregates_only=true \
-    --benchmark_out="$results/metrology.json" --benchmark_out_format=json >/dev/null
-echo "Running accuracy_study ..." >&2
-"$build/bench/accuracy_study" >"$results/accuracy.md"
+        --benchmark_out="$results/metrology.json" --benchmark_out_format=json >/dev/null
+    echo "Running accuracy_study ..." >&2
+    "$build/bench/accuracy_study" >"$results/accuracy.md"
+    # When the measurements ended, and the machine's load then.
+    date -u '+%Y-%m-%d %H:%M UTC' >"$results/date"
+    cut -d' ' -f1-3 /proc/loadavg >"$results/load"
+fi
 
 compiler="$(grep -E '^CMAKE_CXX_COMPILER:' "$build/CMakeCache.txt" | cut -d= -f2)"
 export REPORT_CPU="$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
 export REPORT_CORES="$(nproc)"
 export REPORT_COMPILER="$("$compiler" --version | head -1)"
 export REPORT_OPENCV="$(pkg-config --modversion opencv4 2>/dev/null || echo unknown)"
-export REPORT_DATE="$(date -u '+%Y-%m-%d %H:%M UTC')"
-export REPORT_LOAD="$(cut -d' ' -f1-3 /proc/loadavg)"
+export REPORT_DATE="$(cat "$results/date")"
+export REPORT_LOAD="$(cat "$results/load")"
 export REPORT_REPETITIONS="$repetitions"
 
 mkdir -p docs
@@ -107,15 +116,34 @@ def ratio(ours, theirs):
     return "%.2f" % (ours / theirs)
 
 
-def process_medians(mode):
-    """Median CPU time (seconds) of every benchmark over the runs in one kind of process."""
-    times = {}
+def process_runs(mode):
+    """Per round of one kind of process (the files process-MODE-PROGRAM-ROUND.json): benchmark
+    name -> median CPU time (seconds) of its repetitions in that round."""
+    rounds = {}
     for name in sorted(os.listdir(results)):
         if name.startswith("process-" + mode + "-"):
+            times = rounds.setdefault(name.rsplit("-", 1)[1], {})
             with open(os.path.join(results, name)) as f:
                 for run in json.load(f)["benchmarks"]:
-                    times.setdefault(run["run_name"], []).append(seconds(run))
-    return {name: sorted(values)[len(values) // 2] for name, values in times.items()}
+                    if run.get("run_type", "iteration") == "iteration":
+                        times.setdefault(run["run_name"], []).append(seconds(run))
+    return [{key: median(values) for key, values in times.items()} for times in rounds.values()]
+
+
+def median(values):
+    values = sorted(values)
+    middle = len(values) // 2
+    return values[middle] if len(values) % 2 else (values[middle - 1] + values[middle]) / 2
+
+
+def process_medians(runs):
+    """Median over the runs of every benchmark's time."""
+    return {key: median([run[key] for run in runs]) for key in runs[0]}
+
+
+def relative_medians(runs, peers):
+    """Median over the runs of every call's time divided by its peer's in the same run."""
+    return {key: median([run[key] / run[peer] for run in runs]) for key, peer in peers.items()}
 
 
 search = load("edge_search")
@@ -185,13 +213,29 @@ circle_plain = {(k, r): seconds(search["BM_CircleWalk_Plain%s/radius:%d" % (k, r
                 for k, _ in circle_kinds for r in (50, 500)}
 circle_positions = {r: search["BM_CircleWalk_Library/radius:%d" % r]["positions"] for r in (50, 500)}
 detsac_4 = seconds(line["BM_LineFit_Library_DETSAC_Growth/points:10000/level:4"])
-single = process_medians("single")
-threaded = process_medians("threaded")
+single_runs = process_runs("single")
+threaded_runs = process_runs("threaded")
+single = process_medians(single_runs)
+threaded = process_medians(threaded_runs)
 process_rows = (("BM_LineFit_Library_StdDev", "Line fit, std-dev filter, 1,000 points"),
                 ("BM_LineFit_Library_DETSAC/level:0", "Line fit, DETSAC level 0, 1,000 points"),
                 ("BM_LineFit_Library_NoFilter", "Line fit without filter, 1,000 points"),
                 ("BM_CannyLine_Library/pixels:1000", "Canny type, 1,000-pixel line"),
                 ("BM_CannyLine_Library/pixels:4000", "Canny type, 4,000-pixel line"))
+# The yardstick of each call: an OpenCV call measured in the same run, whose time does not depend on
+# whether the process has started a thread. The machine has phases of minutes in which everything
+# runs up to twice as slowly; dividing by the peer of the same run takes them out of the ratio.
+process_peers = {"BM_LineFit_Library_StdDev": "BM_LineFit_FitLineL2",
+                 "BM_LineFit_Library_DETSAC/level:0": "BM_LineFit_FitLineL2",
+                 "BM_LineFit_Library_NoFilter": "BM_LineFit_FitLineL2",
+                 "BM_CannyLine_Library/pixels:1000": "BM_CannyLine_OpenCV/pixels:1000",
+                 "BM_CannyLine_Library/pixels:4000": "BM_CannyLine_OpenCV/pixels:4000"}
+single_relative = relative_medians(single_runs, process_peers)
+threaded_relative = relative_medians(threaded_runs, process_peers)
+
+
+def thread_ratio(name):
+    return threaded_relative[name] / single_relative[name]
 
 
 def verdict(value, limit):
@@ -238,7 +282,7 @@ w("| Line fit with DETSAC level 4, 10,000 points (no peer) | %s | — | — | �
 for name, label in process_rows[:2] + process_rows[3:]:
     w("| %s, in a process that has started a thread (vs the same call single-threaded) | %s | %s | %s | ≤ 1.1 | %s |"
       % (label, fmt_time(threaded[name]), fmt_time(single[name]),
-         ratio(threaded[name], single[name]), verdict(threaded[name] / single[name], 1.1)))
+         "%.2f" % thread_ratio(name), verdict(thread_ratio(name), 1.1)))
 m_circle = seconds(metrology["BM_FindCircle"])
 m_circle_path = seconds(metrology["BM_FindCircle_PathMethod"])
 m_line = seconds(metrology["BM_FindLine"])
@@ -410,13 +454,18 @@ w("Once a process has started a thread, the C++ runtime makes every `std::shared
 w("count an atomic operation (a thread pool, a Python interpreter with threads). The same calls,")
 w("each program run %s times as a plain process and %s times after starting and joining one"
   % (os.environ["REPORT_REPETITIONS"], os.environ["REPORT_REPETITIONS"]))
-w("`std::thread` (`--started_thread`), alternately; medians.")
+w("`std::thread` (`--started_thread`), alternately; medians. Every run also measures an OpenCV")
+w("call, interleaved with the library's (`cv::fitLine` for the fits, the OpenCV way for the Canny")
+w("type), whose time does not depend on threads. The ratio compares the library's time relative")
+w("to that peer's in the same run, threaded over single-threaded, so that the machine's slow phases")
+w("of several minutes, which can fall on some runs and not others, do not enter it; the times")
+w("shown are the plain medians.")
 w("")
 w("| Call | Single-threaded process | Process with a thread | Ratio |")
 w("|---|---:|---:|---:|")
 for name, label in process_rows:
-    w("| %s | %s | %s | %s |" % (label, fmt_time(single[name]), fmt_time(threaded[name]),
-                                 ratio(threaded[name], single[name])))
+    w("| %s | %s | %s | %.2f |" % (label, fmt_time(single[name]), fmt_time(threaded[name]),
+                                   thread_ratio(name)))
 w("")
 
 # --- Sub-pixel -------------------------------------------------------------------------------
