@@ -307,8 +307,8 @@ bool OVector_Regression::bComputeRegressionLine(
     std::int64_t iSumXY = 0;
     std::int64_t iSumY = 0;
     std::int64_t iSumYY = 0;
-    ComputeRegressionLinePart1(iRegressionMode, *pInlierX, *pInlierY, iSteep, dSlope, iSumX,
-                               iSumXX, iSumXY, iSumY, iSumYY);
+    ComputeRegressionLinePart1(iRegressionMode, *pInlierX, *pInlierY, iSteep, dSlope, iSumX, iSumXX,
+                               iSumXY, iSumY, iSumYY);
 
     if (iFilterType == kFilterStdDev && iFilterIterations > 0) {
         RawList vKeptX(n);

@@ -117,41 +117,59 @@ std::string CannyAnswers(OVectorPath& path, const std::shared_ptr<OType_Image>& 
     return answers;
 }
 
-// Lines and circles of both precisions inside, across and outside a random image, with random
-// thresholds and kernel rows.
+std::shared_ptr<OType_Image> RandomImage(int width, int height, std::mt19937& random) {
+    std::uniform_int_distribution<int> grey(0, 255);
+    const auto image = std::make_shared<OType_Image>(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            image->SetPixel_Grey(x, y, grey(random));
+        }
+    }
+    return image;
+}
+
+// Lines and circles of both precisions inside, across and outside random images, with random
+// thresholds and kernel rows: a small image; one whose lines are longer than a block of the line
+// reader; one too wide for its 32-bit positions.
 TEST(SearchAgreementTest, CannyTypeReadsTheListedPositions) {
     std::mt19937 random(20261206u);
-    std::uniform_int_distribution<int> grey(0, 255);
-    const auto image = std::make_shared<OType_Image>(64, 48);
-    for (int k = 0; k < 64 * 48; ++k) {
-        image->SetPixel_Grey(k % 64, k / 64, grey(random));
-    }
-    std::uniform_real_distribution<double> coordinate(-40.0, 110.0);
-    std::uniform_real_distribution<double> radius(0.0, 60.0);
-    std::uniform_real_distribution<double> angle(-360.0, 360.0);
-    for (int c = 0; c < kCannyCases; ++c) {
-        const OVector a(coordinate(random), coordinate(random));
-        const OVector b(coordinate(random), coordinate(random));
-        const double r = radius(random);
-        const double start = angle(random);
-        const double sweep = c % 7 == 0 ? 360.0 : angle(random);
-        OVectorPath_Line line(a, b);
-        Listed<OVectorPath_Line> listedLine(a, b);
-        OVectorPath_Circle circle(a, r, start, sweep);
-        Listed<OVectorPath_Circle> listedCircle(a, r, start, sweep);
-        OVectorPath_Circle_Float circleFloat(a, static_cast<float>(r), static_cast<float>(start),
-                                             static_cast<float>(sweep));
-        Listed<OVectorPath_Circle_Float> listedFloat(
-            a, static_cast<float>(r), static_cast<float>(start), static_cast<float>(sweep));
-        const int threshold = 1 + static_cast<int>(random() % 255);
-        const int row = static_cast<int>(random() % 13);
-        const std::pair<OVectorPath*, OVectorPath*> pairs[] = {
-            {&line, &listedLine}, {&circle, &listedCircle}, {&circleFloat, &listedFloat}};
-        for (const auto& [own, listed] : pairs) {
-            ASSERT_TRUE(own->bCreateTransitionFunction(3, threshold, 0, 0, row, image));
-            ASSERT_TRUE(listed->bCreateTransitionFunction(3, threshold, 0, 0, row, image));
-            EXPECT_EQ(CannyAnswers(*own, image), CannyAnswers(*listed, image))
-                << "case " << c << ", path type " << own->GetPathType();
+    const struct {
+        int width, height, cases;
+        double margin;  // how far the random points reach outside the image
+    } images[] = {{64, 48, kCannyCases, 40.0},
+                  {700, 500, kCannyCases / 10, 40.0},
+                  {65537, 4, kCannyCases / 10, 1.0}};
+    for (const auto& [width, height, cases, margin] : images) {
+        const auto image = RandomImage(width, height, random);
+        std::uniform_real_distribution<double> x(-margin, std::min(width, 1000) + margin);
+        std::uniform_real_distribution<double> y(-margin, height + margin);
+        std::uniform_real_distribution<double> radius(0.0, 60.0);
+        std::uniform_real_distribution<double> angle(-360.0, 360.0);
+        for (int c = 0; c < cases; ++c) {
+            const OVector a(x(random), y(random));
+            const OVector b(x(random), y(random));
+            const double r = radius(random);
+            const double start = angle(random);
+            const double sweep = c % 7 == 0 ? 360.0 : angle(random);
+            OVectorPath_Line line(a, b);
+            Listed<OVectorPath_Line> listedLine(a, b);
+            OVectorPath_Circle circle(a, r, start, sweep);
+            Listed<OVectorPath_Circle> listedCircle(a, r, start, sweep);
+            OVectorPath_Circle_Float circleFloat(
+                a, static_cast<float>(r), static_cast<float>(start), static_cast<float>(sweep));
+            Listed<OVectorPath_Circle_Float> listedFloat(
+                a, static_cast<float>(r), static_cast<float>(start), static_cast<float>(sweep));
+            const int threshold = 1 + static_cast<int>(random() % 255);
+            const int row = static_cast<int>(random() % 13);
+            const std::pair<OVectorPath*, OVectorPath*> pairs[] = {
+                {&line, &listedLine}, {&circle, &listedCircle}, {&circleFloat, &listedFloat}};
+            for (const auto& [own, listed] : pairs) {
+                ASSERT_TRUE(own->bCreateTransitionFunction(3, threshold, 0, 0, row, image));
+                ASSERT_TRUE(listed->bCreateTransitionFunction(3, threshold, 0, 0, row, image));
+                EXPECT_EQ(CannyAnswers(*own, image), CannyAnswers(*listed, image))
+                    << width << " x " << height << ", case " << c << ", path type "
+                    << own->GetPathType();
+            }
         }
     }
 }
