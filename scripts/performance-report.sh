@@ -29,13 +29,15 @@ if [ -z "${REPORT_ONLY:-}" ]; then
     cmake --build "$build" -j2 --target "${targets[@]}"
 
     mkdir -p "$results"
+    # Runs benchmark program $1 with interleaved repetitions; its medians go to $results/$2.json.
+    measure() {
+        echo "Running $1 ..." >&2
+        "$build/bench/$1" --benchmark_repetitions="$repetitions" \
+            --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+            --benchmark_out="$results/$2.json" --benchmark_out_format=json >/dev/null
+    }
     for program in "${programs[@]}"; do
-        echo "Running opencv_${program}_benchmark ..." >&2
-        "$build/bench/opencv_${program}_benchmark" \
-            --benchmark_repetitions="$repetitions" \
-            --benchmark_enable_random_interleaving=true \
-            --benchmark_report_aggregates_only=true \
-            --benchmark_out="$results/$program.json" --benchmark_out_format=json >/dev/null
+        measure "opencv_${program}_benchmark" "$program"
     done
     # Single-threaded against threaded processes, alternating; one JSON file per run. Every run also
     # measures an OpenCV peer, interleaved with the library's calls, as the yardstick of that run.
@@ -56,12 +58,7 @@ if [ -z "${REPORT_ONLY:-}" ]; then
         done
     done
     # The metrology tools beside the path method (no OpenCV peer: both sides are the library's).
-    echo "Running metrology_benchmark ..." >&2
-    "$build/bench/metrology_benchmark" \
-        --benchmark_repetitions="$repetitions" \
-        --benchmark_enable_random_interleaving=true \
-        --benchmark_report_aggregates_only=true \
-        --benchmark_out="$results/metrology.json" --benchmark_out_format=json >/dev/null
+    measure metrology_benchmark metrology
     echo "Running accuracy_study ..." >&2
     "$build/bench/accuracy_study" >"$results/accuracy.md"
     # When the measurements ended, and the machine's load then.
